@@ -1,0 +1,52 @@
+// The shell's global state: editing mode, input latches and pending events,
+// mode set-up and selections, display toggles.
+#pragma once
+
+enum EditMode : int {
+    Base = 0,
+    CreateVertices = 1,
+    DeleteVertices = 2,
+    MoveVertices = 3,
+    CreateFaces = 4,
+    DeleteFaces = 5,
+    ModifyFaces = 6,
+};
+
+struct InputState {
+    // 1 when the button or key was up at the last poll.
+    bool leftArmed = true;
+    bool deleteArmed = true;
+    bool returnArmed = true;
+    // One-shot events, cleared only by the editing step that consumes them.
+    bool clickPending = false;
+    bool deletePending = false;
+    bool validatePending = false;
+};
+
+struct EditState {
+    EditMode editMode = Base;
+    const char* modeText = "";
+    int modeStartVertexCount = 0;
+    int modeStartFaceCount = 0;
+    int faceClickCount = 0;
+    int selectedVertex = -1;
+    int selectedFace = -1;
+};
+
+struct DisplayState {
+    bool showAxes = false;
+    bool showGrid = false;
+    bool showVertices = false;
+    bool showEdges = false;
+    bool showFaces = true;
+    int textureSlot = 1;  // 0 uniform texture, 1 loaded image
+    int showHiddenParts = 0;
+};
+
+extern InputState input;
+extern EditState edit;
+extern DisplayState display;
+
+// Clears or clamps every selection and pending event that could refer past
+// the end of the mesh arrays; called whenever the mesh is replaced whole.
+void forgetStaleReferences();

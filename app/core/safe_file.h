@@ -1,0 +1,9 @@
+// Replacing a file's contents without ever leaving a damaged file behind.
+#pragma once
+
+#include <string>
+
+// Writes `contents` to a temporary file in the target's folder, flushes it and
+// renames it over `path`. On any failure the temporary file is removed, any
+// existing file at `path` is left as it was, and false is returned.
+bool replaceFileContents(const std::string& path, const std::string& contents);

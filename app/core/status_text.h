@@ -1,0 +1,11 @@
+// Texts of the status line and the message boxes.
+#pragma once
+
+#include <string>
+
+#include "render/view.h"
+
+// " Il y a 8 sommets et 6 faces | Vue actuelle : xOy retournée"
+std::string baseStatusText(int vertexCount, int faceCount, ViewKind kind, float viewSign);
+std::string reportErrorText(const std::string& text);
+std::string fatalErrorText(const std::string& text);

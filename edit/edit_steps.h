@@ -1,0 +1,9 @@
+// One step per editing mode, run once per frame.
+#pragma once
+
+void createVerticesStep();
+void deleteVerticesStep();
+void moveVerticesStep();
+void createFacesStep();
+void deleteFacesStep();
+void modifyFacesStep();

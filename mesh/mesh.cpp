@@ -1,0 +1,118 @@
+#include "mesh/mesh.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+
+Mesh mesh;
+
+namespace {
+
+template <typename T>
+bool reallocExactly(T*& array, int32_t count) {
+    size_t bytes = sizeof(T) * static_cast<size_t>(count > 0 ? count : 1);
+    void* grown = std::realloc(array, bytes);
+    if (grown == nullptr) return false;
+    array = static_cast<T*>(grown);
+    return true;
+}
+
+template <typename T>
+T* zeroedArray(int32_t count) {
+    return static_cast<T*>(std::calloc(static_cast<size_t>(count), sizeof(T)));
+}
+
+}  // namespace
+
+void newModel() {
+    mesh.vertexX = zeroedArray<float>(1);
+    mesh.vertexY = zeroedArray<float>(1);
+    mesh.vertexZ = zeroedArray<float>(1);
+    mesh.faceA = zeroedArray<int32_t>(1);
+    mesh.faceB = zeroedArray<int32_t>(1);
+    mesh.faceC = zeroedArray<int32_t>(1);
+    mesh.faceD = zeroedArray<int32_t>(1);
+    mesh.vertexCount = 1;
+    mesh.faceCount = 1;
+    mesh.vertexCapacity = 1;
+    mesh.faceCapacity = 1;
+    mesh.modelScale = 1.0f;
+    mesh.modelCenter[0] = mesh.modelCenter[1] = mesh.modelCenter[2] = 0.0f;
+    mesh.textureFileName[0] = '\0';
+    mesh.commonBaseLength = 1.0f;
+}
+
+void freeModel() {
+    float** vertexArrays[] = {&mesh.vertexX, &mesh.vertexY, &mesh.vertexZ};
+    for (float** array : vertexArrays) {
+        std::free(*array);
+        *array = nullptr;
+    }
+    int32_t** faceArrays[] = {&mesh.faceA, &mesh.faceB, &mesh.faceC, &mesh.faceD};
+    for (int32_t** array : faceArrays) {
+        std::free(*array);
+        *array = nullptr;
+    }
+    mesh.vertexCapacity = 0;
+    mesh.faceCapacity = 0;
+}
+
+void swapInts(int32_t* p, int32_t* q) {
+    int32_t kept = *p;
+    *p = *q;
+    *q = kept;
+}
+
+void swapFloats(float* p, float* q) {
+    float kept = *p;
+    *p = *q;
+    *q = kept;
+}
+
+void flipFace(int f) {
+    swapInts(&mesh.faceA[f], &mesh.faceB[f]);
+    if (mesh.faceD[f] >= 0) swapInts(&mesh.faceC[f], &mesh.faceD[f]);
+}
+
+float vertexDistance(int i, int j) {
+    float dx = mesh.vertexX[i] - mesh.vertexX[j];
+    float dy = mesh.vertexY[i] - mesh.vertexY[j];
+    float dz = mesh.vertexZ[i] - mesh.vertexZ[j];
+    double sum = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy +
+                 static_cast<double>(dz) * dz;
+    return static_cast<float>(std::sqrt(sum));
+}
+
+bool resizeVertexArrays(int32_t count) {
+    // Grow one array at a time; on failure the arrays already moved are still
+    // valid and at least as large as before, so the mesh stays usable.
+    if (!reallocExactly(mesh.vertexX, count) || !reallocExactly(mesh.vertexY, count) ||
+        !reallocExactly(mesh.vertexZ, count)) {
+        return false;
+    }
+    mesh.vertexCapacity = count;
+    if (mesh.vertexCount > count) mesh.vertexCount = count;
+    return true;
+}
+
+bool resizeFaceArrays(int32_t count) {
+    if (!reallocExactly(mesh.faceA, count) || !reallocExactly(mesh.faceB, count) ||
+        !reallocExactly(mesh.faceC, count) || !reallocExactly(mesh.faceD, count)) {
+        return false;
+    }
+    mesh.faceCapacity = count;
+    if (mesh.faceCount > count) mesh.faceCount = count;
+    return true;
+}
+
+bool meshIsConsistent(const Mesh& m) {
+    if (m.vertexCount < 0 || m.faceCount < 0) return false;
+    if (m.vertexCount > m.vertexCapacity || m.faceCount > m.faceCapacity) return false;
+    auto isVertex = [&](int32_t v) { return v >= 0 && v < m.vertexCount; };
+    for (int32_t f = 0; f < m.faceCount; ++f) {
+        if (!isVertex(m.faceA[f]) || !isVertex(m.faceB[f]) || !isVertex(m.faceC[f])) return false;
+        if (m.faceD[f] != -1 && !isVertex(m.faceD[f])) return false;
+    }
+    return true;
+}

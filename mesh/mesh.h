@@ -1,0 +1,51 @@
+// The one polygon model the program works on: vertex coordinates and face
+// corner lists in structure-of-arrays form, plus what ties it to its file.
+#pragma once
+
+#include <cstdint>
+
+struct Mesh {
+    int32_t vertexCount = 0;
+    int32_t faceCount = 0;
+    // Entries allocated in each vertex array and each face array. The counts
+    // may be lower: removed entries stay behind the count for the undo.
+    int32_t vertexCapacity = 0;
+    int32_t faceCapacity = 0;
+    float* vertexX = nullptr;
+    float* vertexY = nullptr;
+    float* vertexZ = nullptr;
+    int32_t* faceA = nullptr;
+    int32_t* faceB = nullptr;
+    int32_t* faceC = nullptr;
+    int32_t* faceD = nullptr;  // -1 for a triangle
+    float modelScale = 1.0f;
+    float modelCenter[3] = {0.0f, 0.0f, 0.0f};
+    char textureFileName[124] = {};
+    float commonBaseLength = 1.0f;
+};
+
+extern Mesh mesh;
+
+// Starting model: one vertex at the origin and the four-corner face (0, 0, 0, 0).
+// Does not release the previous arrays; call freeModel first.
+void newModel();
+// Releases the seven arrays; counts and other fields stay as they are.
+void freeModel();
+// Reverses the winding of face f, keeping its base edge on the same two vertices.
+void flipFace(int f);
+void swapInts(int32_t* p, int32_t* q);
+void swapFloats(float* p, float* q);
+// Distance between vertices i and j: float differences, double sum of
+// squares, float square root.
+float vertexDistance(int i, int j);
+
+// Reallocates the vertex arrays (or the face arrays) to exactly `count`
+// entries. Returns false and leaves the mesh untouched when memory runs out.
+bool resizeVertexArrays(int32_t count);
+bool resizeFaceArrays(int32_t count);
+
+// True when every corner of every face below faceCount is a vertex index
+// below vertexCount (faceD may also be -1) and the counts fit the arrays.
+bool meshIsConsistent(const Mesh& m);
+
+inline bool isTriangle(int f) { return mesh.faceD[f] < 0; }

@@ -1,0 +1,89 @@
+// Window-system services, as a small set of free functions. The desktop
+// program implements them with Qt (platform/qt); the tests with a scripted
+// twin (platform/scripted) that records what is shown and answers dialogs
+// from a queue, over a real offscreen GL context.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Caption of every message box; the window title starts with it too.
+inline constexpr const char* programTitle = "Kestrune v 0.22";
+
+enum class Key { LeftButton, RightButton, Delete, Return, End, Space, Escape };
+
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+struct FileFilter {
+    std::string label;    // "Fichier off (*.off)"
+    std::string pattern;  // "*.off"
+};
+
+// --- Input state, as of the events already handled ---------------------------
+bool isKeyDown(Key key);
+// Cursor position on the screen, in pixels.
+ScreenPoint cursorScreenPosition();
+// Outer rectangle of the main window on the screen, frame included.
+ScreenRect mainWindowRect();
+// Cursor position in the drawing area, in device pixels, origin at the top left.
+ScreenPoint cursorClientPosition();
+
+// --- Window -------------------------------------------------------------------
+void setWindowTitle(const std::string& title);
+void setStatusBarText(const std::string& text);
+// Modal box with the program title as caption and one OK button.
+void showMessageBox(const std::string& text, bool informationIcon);
+void setBusyCursor(bool busy);
+void sleepMilliseconds(int milliseconds);
+// Ends the message loop once control returns to it.
+void postQuit(int exitCode);
+// Asks the main window to close (as its close box does).
+void closeMainWindow();
+
+// --- Common dialogs -------------------------------------------------------------
+// Open dialog; the chosen file's folder becomes the current directory.
+std::optional<std::string> chooseFileToOpen(const std::string& title,
+                                            const std::vector<FileFilter>& filters);
+// Save dialog with overwrite prompt; a name typed without extension gets
+// `defaultExtension`; the chosen file's folder becomes the current directory.
+std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filters,
+                                            const std::string& defaultExtension);
+// Colour dialog opened in full, starting on `initial` (0x00BBGGRR). Sixteen
+// custom colours, all black at first, are kept for the whole run.
+std::optional<uint32_t> chooseColor(uint32_t initial);
+// One of the option dialogs; see app/core/option_dialogs.h.
+struct OptionDialog;
+struct OptionDialogAnswer {
+    bool accepted = false;    // OK rather than cancel
+    int markedButtonId = -1;  // choice dialogs: the marked radio button, -1 none
+    std::string editText;     // the text-field dialog: the field's content
+};
+OptionDialogAnswer runOptionDialog(const OptionDialog& dialog, int currentValue);
+
+// Opens a local HTML page with the desktop's browser; the result is not used.
+void openLocalPage(const std::string& path);
+// Full path of the running executable.
+std::string executablePath();
+
+// --- GL surface -----------------------------------------------------------------
+// Creates a fresh GL context (compatibility profile, double-buffered, 24-bit
+// depth) on the drawing area and makes it current. Returns false on failure.
+bool createSurfaceContext();
+void releaseSurfaceContext();
+bool surfaceContextExists();
+void swapSurfaceBuffers();
+// Drawing area size in device pixels.
+int surfaceWidth();
+int surfaceHeight();

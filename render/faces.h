@@ -1,0 +1,4 @@
+// Lit, textured drawing of every face.
+#pragma once
+
+void drawFaces();

@@ -1,0 +1,21 @@
+// The GL context of the drawing area and the fixed scene state.
+#pragma once
+
+#include <GL/gl.h>
+
+// Texture names: 0 the uniform internal texture, 1 the loaded image.
+extern GLuint textureNames[2];
+
+// Creates a fresh context on the drawing area and sets up the scene.
+void createGlContext();
+// Releases the context if one exists; safe to call when none does.
+void releaseGlContext();
+// Fixed scene state: clear colour, depth test, alpha function, projection,
+// material, light, both textures.
+void setupScene();
+// Stores the drawing area size and sets the viewport and perspective projection.
+void resizeView(int width, int height);
+void presentFrame();
+// Loads the perspective projection for the current drawing area size into the
+// current matrix (a zero height is taken as one pixel).
+void loadPerspectiveProjection();
