@@ -1,0 +1,66 @@
+// Control panel of the scripted window-system layer used by the tests: a test
+// sets the buttons, keys and cursor, queues the answers of the dialogs, runs
+// real frames against an offscreen GL context and reads back what the
+// program showed.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace scripted {
+
+// Geometry of the pretend desktop: the main window's outer rectangle and the
+// drawing area's top-left corner on the screen. The drawing area is
+// `drawingWidth` x `drawingHeight` device pixels.
+inline constexpr ScreenRect windowRect{100, 50, 740, 690};
+inline constexpr ScreenPoint drawingOrigin{104, 90};
+inline constexpr int drawingWidth = 632;
+inline constexpr int drawingHeight = 572;
+
+struct ShownBox {
+    std::string text;
+    bool informationIcon = false;
+};
+
+// Back to a fresh desktop: every key up, cursor at the drawing area's
+// top-left corner, no queued answer, nothing recorded.
+void reset();
+
+void setKey(Key key, bool down);
+void setCursorScreen(int x, int y);
+// Cursor over pixel (x, y) of the drawing area, origin at its top-left.
+void setCursorClient(int x, int y);
+
+// Answers for the next dialogs, taken in order; a dialog with no queued answer
+// is cancelled.
+void queueOpenAnswer(std::optional<std::string> path);
+void queueSaveAnswer(std::optional<std::string> path);
+void queueColorAnswer(std::optional<uint32_t> color);
+void queueOptionDialogAnswer(const OptionDialogAnswer& answer);
+
+// What the program showed.
+const std::vector<std::string>& statusTexts();
+std::string lastStatusText();
+const std::vector<ShownBox>& shownBoxes();
+std::string windowTitle();
+const std::vector<int>& sleeps();
+const std::vector<std::string>& openedPages();
+// The dialog titles and option dialogs that were run, in order.
+const std::vector<std::string>& dialogLog();
+int colorDialogInitial();
+bool quitPosted();
+int quitCode();
+bool closeRequested();
+bool busyCursorShown();
+
+// Offscreen GL: pixel (x, y) of the drawing area with the origin at the
+// bottom-left, as glReadPixels sees it, RGBA.
+struct Pixel {
+    unsigned char r, g, b, a;
+};
+Pixel readPixel(int x, int y);
+
+}  // namespace scripted
