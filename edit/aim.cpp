@@ -1,0 +1,37 @@
+#include "edit/aim.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "platform/platform.h"
+
+AimPoint aim;
+double modelviewMatrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+double unprojectedPoint[3] = {0, 0, 0};
+
+namespace {
+
+// Depth at window pixel (x, y); the background depth where the pixel lies
+// outside the framebuffer, so nothing is ever read outside it.
+float depthAt(int x, int y, const GLint viewport[4]) {
+    if (x < 0 || y < 0 || x >= viewport[2] || y >= viewport[3]) return 1.0f;
+    float depth = 1.0f;
+    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+}
+
+}  // namespace
+
+void unprojectCursor() {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    ScreenPoint client = cursorClientPosition();
+    double projection[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelviewMatrix);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    float winX = static_cast<float>(client.x);
+    float winY = static_cast<float>(viewport[3]) - static_cast<float>(client.y);
+    float depth = depthAt(static_cast<int>(winX), static_cast<int>(winY), viewport);
+    gluUnProject(winX, winY, depth, modelviewMatrix, projection, viewport, &unprojectedPoint[0],
+                 &unprojectedPoint[1], &unprojectedPoint[2]);
+}
