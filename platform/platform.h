@@ -87,3 +87,16 @@ void swapSurfaceBuffers();
 // Drawing area size in device pixels.
 int surfaceWidth();
 int surfaceHeight();
+
+// --- Main window and message loop -----------------------------------------------
+// Creates the application object and the main window (outer size 640 x 640,
+// status bar); the window's creation and size messages reach mainWindowProc.
+// Returns false when the window cannot be created.
+bool createMainWindow(int argc, char** argv);
+void showMainWindow();
+// Builds the menu bar from the menu table and attaches it.
+void attachMenu();
+// Handles waiting messages one at a time; whenever none waits and no menu or
+// dialog is open, draws a frame (renderFrame, presentFrame). Returns once
+// postQuit has been called.
+void runMessageLoop();

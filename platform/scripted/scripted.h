@@ -56,6 +56,11 @@ int quitCode();
 bool closeRequested();
 bool busyCursorShown();
 
+// The scripted message loop draws at most this many frames (0 at first).
+void setFrameBudget(int frames);
+bool mainWindowShown();
+bool menuIsAttached();
+
 // Offscreen GL: pixel (x, y) of the drawing area with the origin at the
 // bottom-left, as glReadPixels sees it, RGBA.
 struct Pixel {

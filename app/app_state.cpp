@@ -1,0 +1,16 @@
+#include "app/app_state.h"
+
+#include "mesh/mesh.h"
+
+InputState input;
+EditState edit;
+DisplayState display;
+
+void forgetStaleReferences() {
+    edit.selectedVertex = -1;
+    edit.selectedFace = -1;
+    edit.faceClickCount = 0;
+    input.validatePending = false;
+    if (edit.modeStartVertexCount > mesh.vertexCount) edit.modeStartVertexCount = mesh.vertexCount;
+    if (edit.modeStartFaceCount > mesh.faceCount) edit.modeStartFaceCount = mesh.faceCount;
+}

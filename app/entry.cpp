@@ -1,0 +1,23 @@
+#include "app/entry.h"
+
+#include "app/app_state.h"
+#include "mesh/mesh.h"
+#include "platform/platform.h"
+#include "render/gl_context.h"
+#include "render/view.h"
+
+int kestruneMain(int argc, char** argv) {
+    // The command line is ignored: a model is always chosen in the open dialog.
+    view.clientWidth = 640;
+    view.clientHeight = 640;
+    if (!createMainWindow(argc, argv)) return 0;
+    showMainWindow();
+    attachMenu();
+    newModel();
+    setWindowTitle(programTitle);
+    display.textureSlot = 0;
+    createGlContext();
+    runMessageLoop();
+    releaseGlContext();
+    return 0;
+}

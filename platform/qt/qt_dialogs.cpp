@@ -1,0 +1,145 @@
+// Message boxes, file, colour and option dialogs, the busy cursor and the
+// browser.
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QUrl>
+
+#include "platform/platform.h"
+#include "platform/qt/qt_shell.h"
+#include "resources/dialogs.h"
+
+namespace {
+
+QString filterList(const std::vector<FileFilter>& filters) {
+    QStringList entries;
+    for (const FileFilter& filter : filters) {
+        entries << QString::fromStdString(filter.label + " (" + filter.pattern + ")");
+    }
+    return entries.join(";;");
+}
+
+void enterFolderOf(const QString& path) {
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+}
+
+// Dialog units to pixels, from the dialog font's average character size.
+QRect pixelsOf(const DialogBox& box, const QFontMetrics& metrics) {
+    double unitX = metrics.averageCharWidth() / 4.0;
+    double unitY = metrics.height() / 8.0;
+    return QRect(static_cast<int>(box.x * unitX), static_cast<int>(box.y * unitY),
+                 static_cast<int>(box.width * unitX), static_cast<int>(box.height * unitY));
+}
+
+QColor colorOf(uint32_t value) {
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+void keepCustomColorsBlackAtStart() {
+    static bool initialised = false;
+    if (initialised) return;
+    initialised = true;
+    for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, QColor(0, 0, 0));
+}
+
+}  // namespace
+
+void showMessageBox(const std::string& text, bool informationIcon) {
+    QMessageBox box(informationIcon ? QMessageBox::Information : QMessageBox::NoIcon,
+                    QString::fromUtf8(programTitle), QString::fromStdString(text), QMessageBox::Ok,
+                    shell.mainWindow);
+    box.exec();
+}
+
+void setBusyCursor(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters) {
+    QString chosen = QFileDialog::getOpenFileName(shell.mainWindow, QString::fromStdString(title), QString(),
+                                                  filterList(filters));
+    if (chosen.isEmpty()) return std::nullopt;
+    enterFolderOf(chosen);
+    return chosen.toStdString();
+}
+
+std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filters,
+                                            const std::string& defaultExtension) {
+    QFileDialog dialog(shell.mainWindow);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filterList(filters));
+    dialog.setDefaultSuffix(QString::fromStdString(defaultExtension));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    QString chosen = dialog.selectedFiles().first();
+    enterFolderOf(chosen);
+    return chosen.toStdString();
+}
+
+std::optional<uint32_t> chooseColor(uint32_t initial) {
+    keepCustomColorsBlackAtStart();
+    QColor chosen = QColorDialog::getColor(colorOf(initial), shell.mainWindow);
+    if (!chosen.isValid()) return std::nullopt;
+    return static_cast<uint32_t>(chosen.red()) | (static_cast<uint32_t>(chosen.green()) << 8) |
+           (static_cast<uint32_t>(chosen.blue()) << 16);
+}
+
+OptionDialogAnswer runOptionDialog(const OptionDialog& layout, int currentValue) {
+    QDialog dialog(shell.mainWindow);
+    dialog.setWindowTitle(QString::fromUtf8(layout.title));
+    dialog.setWindowOpacity(190.0 / 255.0);
+    QFontMetrics metrics(dialog.font());
+    QRect frame = pixelsOf(layout.box, metrics);
+    dialog.setFixedSize(frame.width(), frame.height());
+
+    std::vector<std::pair<int, QRadioButton*>> radios;
+    QLineEdit* field = nullptr;
+    if (layout.hasTextField) {
+        auto* prompt = new QLabel(QString::fromUtf8(layout.prompt), &dialog);
+        prompt->setGeometry(pixelsOf(layout.promptBox, metrics));
+        field = new QLineEdit(QString::number(static_cast<unsigned int>(currentValue)), &dialog);
+        field->setGeometry(pixelsOf(layout.fieldBox, metrics));
+        field->setAlignment(Qt::AlignCenter);
+        field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
+    } else {
+        for (int line = 0; line < 7; ++line) {
+            auto* text = new QLabel(QString::fromUtf8(layout.questionLines[line]), &dialog);
+            text->setGeometry(pixelsOf(DialogBox{8, 10 + 10 * line, 80, 10}, metrics));
+        }
+        for (int i = 0; i < layout.buttonCount; ++i) {
+            const DialogRadioButton& button = layout.buttons[i];
+            auto* radio = new QRadioButton(QString::fromUtf8(button.label), &dialog);
+            radio->setGeometry(pixelsOf(button.box, metrics));
+            radio->setChecked(button.value == currentValue);
+            radios.emplace_back(button.id, radio);
+        }
+    }
+    auto* ok = new QPushButton("OK", &dialog);
+    ok->setGeometry(pixelsOf(layout.okBox, metrics));
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+
+    OptionDialogAnswer answer;
+    answer.accepted = dialog.exec() == QDialog::Accepted;
+    for (auto& [id, radio] : radios) {
+        if (radio->isChecked()) answer.markedButtonId = id;
+    }
+    if (field != nullptr) answer.editText = field->text().toStdString();
+    return answer;
+}
+
+void openLocalPage(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}

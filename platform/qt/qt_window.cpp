@@ -1,0 +1,236 @@
+#include <QCloseEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QSurfaceFormat>
+#include <QTimer>
+#include <QTranslator>
+#include <QVBoxLayout>
+#include <thread>
+
+#include "app/frame.h"
+#include "app/window_proc.h"
+#include "platform/platform.h"
+#include "platform/qt/qt_shell.h"
+#include "render/gl_context.h"
+#include "resources/menu.h"
+
+QtShell shell;
+
+namespace {
+
+QSurfaceFormat drawingFormat() {
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setVersion(2, 1);
+    format.setDepthBufferSize(24);
+    format.setRedBufferSize(8);
+    format.setGreenBufferSize(8);
+    format.setBlueBufferSize(8);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setSwapInterval(0);
+    return format;
+}
+
+void loadFrenchTranslations(QApplication& application) {
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QLocale(QLocale::French), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        application.installTranslator(translator);
+    }
+}
+
+// Exit of the whole menu: only once no popup remains open.
+void reportMenuExitWhenClosed() {
+    QTimer::singleShot(0, [] {
+        if (QApplication::activePopupWidget() == nullptr) {
+            mainWindowProc(WindowMessage::ExitMenuLoop, 0, 0);
+        }
+    });
+}
+
+void addPopup(QMenuBar* bar, int position) {
+    const MenuPopup& popup = menuBar[position];
+    QMenu* menu = bar->addMenu(QString::fromUtf8(popup.label));
+    for (int i = 0; i < popup.itemCount; ++i) {
+        const MenuItem& item = popup.items[i];
+        if (item.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromUtf8(item.label));
+        int id = item.id;
+        QObject::connect(action, &QAction::triggered, [id] { mainWindowProc(WindowMessage::Command, id, 0); });
+        QObject::connect(action, &QAction::hovered, [id] { mainWindowProc(WindowMessage::MenuSelect, id, 0); });
+    }
+    QObject::connect(menu, &QMenu::aboutToShow,
+                     [position] { mainWindowProc(WindowMessage::MenuSelect, position, 1); });
+    QObject::connect(menu, &QMenu::aboutToHide, [] { reportMenuExitWhenClosed(); });
+}
+
+bool modalOrPopupOpen() {
+    return QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr;
+}
+
+}  // namespace
+
+DrawingWindow::DrawingWindow() {
+    setSurfaceType(QWindow::OpenGLSurface);
+    setFormat(drawingFormat());
+}
+
+void DrawingWindow::resizeEvent(QResizeEvent* event) {
+    QWindow::resizeEvent(event);
+    double ratio = devicePixelRatio();
+    mainWindowProc(WindowMessage::Size, static_cast<long>(width() * ratio + 0.5),
+                   static_cast<long>(height() * ratio + 0.5));
+}
+
+MainWindow::MainWindow() {
+    setWindowTitle(QString::fromUtf8(programTitle));
+    // The status line is a permanent label: menu help texts stay until
+    // replaced instead of vanishing like temporary messages.
+    shell.statusLabel = new QLabel;
+    shell.statusLabel->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(shell.statusLabel, 1);
+    statusBar()->setSizeGripEnabled(false);
+    shell.drawingWindow = new DrawingWindow;
+    QWidget* container = QWidget::createWindowContainer(shell.drawingWindow, this);
+    container->setFocusPolicy(Qt::StrongFocus);
+    container->setMinimumSize(1, 1);
+    setCentralWidget(container);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    mainWindowProc(WindowMessage::Close, 0, 0);
+    event->accept();
+}
+
+bool MainWindow::event(QEvent* event) {
+    // Status tips would blank the status line; the menu help texts are shown
+    // from the hover signals instead.
+    if (event->type() == QEvent::StatusTip) return true;
+    return QMainWindow::event(event);
+}
+
+double drawingPixelRatio() {
+    return shell.drawingWindow != nullptr ? shell.drawingWindow->devicePixelRatio() : 1.0;
+}
+
+bool createMainWindow(int argc, char** argv) {
+    static int argumentCount = argc;
+    shell.application = new QApplication(argumentCount, argv);
+    loadFrenchTranslations(*shell.application);
+    installKeyTracking();
+    shell.mainWindow = new MainWindow;
+    shell.mainWindow->resize(640, 640);
+    mainWindowProc(WindowMessage::Create, 0, 0);
+    return true;
+}
+
+void showMainWindow() {
+    shell.mainWindow->show();
+    // Let the window reach the screen so that the drawing area has its size.
+    QApplication::processEvents();
+}
+
+void attachMenu() {
+    QMenuBar* bar = shell.mainWindow->menuBar();
+    for (int position = 0; position < menuPopupCount; ++position) addPopup(bar, position);
+    QObject::connect(bar, &QMenuBar::hovered, [bar](QAction* action) {
+        int position = bar->actions().indexOf(action);
+        if (position >= 0) mainWindowProc(WindowMessage::MenuSelect, position, 1);
+    });
+}
+
+void runMessageLoop() {
+    if (shell.quitPosted) return;
+    QTimer frameTimer;
+    QObject::connect(&frameTimer, &QTimer::timeout, [&frameTimer] {
+        if (shell.quitPosted) return;
+        // No frame while a menu or a dialog runs; wait without spinning.
+        if (modalOrPopupOpen()) {
+            frameTimer.setInterval(30);
+            return;
+        }
+        frameTimer.setInterval(0);
+        if (shell.glContext == nullptr || !shell.glContext->makeCurrent(shell.drawingWindow)) return;
+        renderFrame();
+        presentFrame();
+    });
+    frameTimer.start(0);
+    QApplication::exec();
+}
+
+void postQuit(int exitCode) {
+    shell.quitPosted = true;
+    shell.exitCode = exitCode;
+    QCoreApplication::exit(exitCode);
+}
+
+void closeMainWindow() {
+    shell.mainWindow->close();
+}
+
+void setWindowTitle(const std::string& title) {
+    shell.mainWindow->setWindowTitle(QString::fromStdString(title));
+}
+
+void setStatusBarText(const std::string& text) {
+    if (shell.statusLabel != nullptr) shell.statusLabel->setText(QString::fromStdString(text));
+}
+
+void sleepMilliseconds(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+std::string executablePath() {
+    return QCoreApplication::applicationFilePath().toStdString();
+}
+
+ScreenRect mainWindowRect() {
+    QRect frame = shell.mainWindow->frameGeometry();
+    return ScreenRect{frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
+}
+
+// --- GL surface ---
+
+bool createSurfaceContext() {
+    releaseSurfaceContext();
+    auto* context = new QOpenGLContext;
+    context->setFormat(drawingFormat());
+    if (!context->create() || !context->makeCurrent(shell.drawingWindow)) {
+        delete context;
+        return false;
+    }
+    shell.glContext = context;
+    return true;
+}
+
+void releaseSurfaceContext() {
+    if (shell.glContext == nullptr) return;
+    shell.glContext->doneCurrent();
+    delete shell.glContext;
+    shell.glContext = nullptr;
+}
+
+bool surfaceContextExists() {
+    return shell.glContext != nullptr;
+}
+
+void swapSurfaceBuffers() {
+    if (shell.glContext != nullptr && shell.drawingWindow->isExposed()) {
+        shell.glContext->swapBuffers(shell.drawingWindow);
+    }
+}
+
+int surfaceWidth() {
+    return static_cast<int>(shell.drawingWindow->width() * drawingPixelRatio() + 0.5);
+}
+
+int surfaceHeight() {
+    return static_cast<int>(shell.drawingWindow->height() * drawingPixelRatio() + 0.5);
+}

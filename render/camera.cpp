@@ -1,0 +1,125 @@
+#include "render/camera.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "app/app_state.h"
+#include "app/core/options.h"
+#include "platform/platform.h"
+#include "render/gl_context.h"
+
+ViewState view;
+
+namespace {
+
+void clampBelow(float& value, float lowest) {
+    if (value < lowest) value = lowest;
+}
+
+void clampAbove(float& value, float highest) {
+    if (value > highest) value = highest;
+}
+
+void applyPerspectiveCamera() {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0.0, 0.0, view.cameraDistance, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    if (options.animation == 2) {
+        view.angleY += 0.13f;
+        view.angleX += 0.21f;
+        view.angleZ += 0.3f;
+    }
+    glRotatef(view.angleY, 0.0f, 1.0f, 0.0f);
+    glRotatef(view.angleX, 1.0f, 0.0f, 0.0f);
+    glRotatef(view.angleZ, 0.0f, 0.0f, 1.0f);
+}
+
+void applyOrthographicCamera() {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    updateOrthoMatrices();
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(view.orthoMatrices[view.viewKind - 1]);
+}
+
+}  // namespace
+
+void updateOrthoMatrices() {
+    float s = view.viewSign;
+    int height = view.clientHeight > 0 ? view.clientHeight : 1;
+    float a = static_cast<float>(static_cast<double>(view.clientWidth) * s / height);
+    float m = view.orthoZoom;
+    float* xOy = view.orthoMatrices[0];
+    xOy[5] = a;
+    xOy[10] = -s;
+    xOy[15] = m;
+    float* xOz = view.orthoMatrices[1];
+    xOz[6] = s;
+    xOz[9] = a;
+    xOz[15] = m;
+    float* yOz = view.orthoMatrices[2];
+    yOz[2] = -s;
+    yOz[9] = a;
+    yOz[15] = m;
+}
+
+void applyCamera() {
+    if (edit.editMode == Base) navigate();
+    glBindTexture(GL_TEXTURE_2D, textureNames[display.textureSlot]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (view.viewKind == Perspective) {
+        applyPerspectiveCamera();
+    } else {
+        applyOrthographicCamera();
+    }
+}
+
+void navigate() {
+    sampleCursor();
+    float dx = view.cursorX - view.previousCursorX;
+    float dy = view.cursorY - view.previousCursorY;
+    if (isKeyDown(Key::LeftButton)) {
+        view.angleY += dx;
+        view.angleX += dy;
+    }
+    if (isKeyDown(Key::Space)) view.angleZ += dx;
+    if (isKeyDown(Key::RightButton)) {
+        view.cameraDistance += (view.previousCursorX - view.cursorX) * 0.08f;
+        clampBelow(view.cameraDistance, 1.7f);
+        clampAbove(view.cameraDistance, 15.0f);
+    }
+    if (isKeyDown(Key::RightButton)) {
+        view.orthoZoom += (view.previousCursorX - view.cursorX) * 0.02f;
+        clampAbove(view.orthoZoom, 6.0f);
+        clampBelow(view.orthoZoom, 0.6f);
+    }
+    if (isKeyDown(Key::End)) {
+        options.animation = 1;
+        options.transparency = 1;
+    }
+    bool returnDown = isKeyDown(Key::Return);
+    if (view.signFlipArmed && returnDown) {
+        view.viewSign = -view.viewSign;
+        view.signFlipArmed = false;
+    }
+    if (!returnDown) view.signFlipArmed = true;
+    rememberCursor();
+}
+
+void sampleCursor() {
+    if (options.animation == 1) sleepMilliseconds(25);
+    if (options.animation == 2) sleepMilliseconds(5);
+    ScreenRect rect = mainWindowRect();
+    ScreenPoint cursor = cursorScreenPosition();
+    view.cursorX = static_cast<float>(cursor.x);
+    view.cursorY = static_cast<float>(cursor.y);
+    clampBelow(view.cursorX, static_cast<float>(rect.left));
+    clampAbove(view.cursorX, static_cast<float>(rect.right));
+    clampBelow(view.cursorY, static_cast<float>(rect.top));
+    clampAbove(view.cursorY, static_cast<float>(rect.bottom));
+}
+
+void rememberCursor() {
+    view.previousCursorX = view.cursorX;
+    view.previousCursorY = view.cursorY;
+}

@@ -1,0 +1,81 @@
+#include "render/gl_context.h"
+
+#include <GL/glu.h>
+
+#include "platform/platform.h"
+#include "render/textures.h"
+#include "render/view.h"
+
+GLuint textureNames[2] = {0, 0};
+
+namespace {
+
+void setMaterialAndLight() {
+    const GLfloat ambient[] = {0.2f, 0.2f, 0.2f, 1.0f};
+    const GLfloat diffuse[] = {0.5f, 0.5f, 0.5f, 1.0f};
+    const GLfloat specular[] = {0.9f, 0.9f, 0.9f, 1.0f};
+    const GLfloat lightPosition[] = {10.0f, 10.0f, 10.0f, 1.0f};
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 128.0f);
+    glEnable(GL_COLOR_MATERIAL);
+    // Given while the model-view matrix is the identity: the light stays at
+    // (10, 10, 10) in eye coordinates whatever the camera does.
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
+    glEnable(GL_LIGHT0);
+}
+
+}  // namespace
+
+void loadPerspectiveProjection() {
+    // A minimised window has no height; any finite projection will do until
+    // the next resize brings the real one.
+    int height = view.clientHeight > 0 ? view.clientHeight : 1;
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(view.clientWidth) / height, 0.6, 20.0);
+}
+
+void setupScene() {
+    glClearColor(0.4f, 0.4f, 0.4f, 0.0f);
+    glEnable(GL_DEPTH_TEST);
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glViewport(0, 0, view.clientWidth, view.clientHeight);
+    glMatrixMode(GL_PROJECTION);
+    loadPerspectiveProjection();
+    glMatrixMode(GL_MODELVIEW);
+    setMaterialAndLight();
+    glEnable(GL_NORMALIZE);
+    glGenTextures(2, textureNames);
+    buildUniformTexture();
+    buildLoadedTexture();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LINE_SMOOTH);
+}
+
+void createGlContext() {
+    if (!createSurfaceContext()) return;
+    setupScene();
+}
+
+void releaseGlContext() {
+    if (surfaceContextExists()) releaseSurfaceContext();
+}
+
+void resizeView(int width, int height) {
+    view.clientWidth = width;
+    view.clientHeight = height;
+    if (!surfaceContextExists()) return;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    loadPerspectiveProjection();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void presentFrame() {
+    swapSurfaceBuffers();
+}
