@@ -1,0 +1,346 @@
+#include "mesh/off_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+#include <string>
+
+namespace {
+
+// White space as the C library's formatted input sees it in the C locale.
+inline bool isScanSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+const char* skipScanSpace(const char* p, const char* end) {
+    while (p < end && isScanSpace(*p)) ++p;
+    return p;
+}
+
+// One "%d": optional sign and decimal digits, converted as strtol does
+// (saturating to the range of long) and then narrowed to int by keeping the
+// low 32 bits, which is what the C library's scanf stores.
+bool scanOneInt(const char*& p, const char* end, int32_t& out) {
+    const char* q = skipScanSpace(p, end);
+    bool negative = false;
+    if (q < end && (*q == '+' || *q == '-')) negative = (*q++ == '-');
+    const char* digits = q;
+    uint64_t magnitude = 0;
+    bool overflow = false;
+    for (; q < end && isDigit(*q); ++q) {
+        if (magnitude > (UINT64_MAX - 9) / 10) overflow = true;
+        if (!overflow) magnitude = magnitude * 10 + static_cast<uint64_t>(*q - '0');
+    }
+    if (q == digits) return false;
+    constexpr uint64_t longMax = static_cast<uint64_t>(INT64_MAX);
+    int64_t value;
+    if (negative) {
+        value = (overflow || magnitude > longMax + 1) ? INT64_MIN
+                                                      : static_cast<int64_t>(0 - magnitude);
+    } else {
+        value = (overflow || magnitude > longMax) ? INT64_MAX : static_cast<int64_t>(magnitude);
+    }
+    out = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+    p = q;
+    return true;
+}
+
+locale_t cNumericLocale() {
+    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
+}
+
+// The C library's own "%f" on the rest of the line, in the C locale, for
+// every form the fast path leaves aside (hexadecimal, inf, nan, a dangling
+// exponent, out-of-range values, odd neighbours).
+bool scanOneFloatByLibrary(const char*& p, const char* end, float& out) {
+    std::string rest(p, static_cast<size_t>(end - p));
+    float value = 0.0f;
+    int used = 0;
+    locale_t previous = uselocale(cNumericLocale());
+    int converted = std::sscanf(rest.c_str(), "%f%n", &value, &used);
+    uselocale(previous);
+    if (converted != 1) return false;
+    out = value;
+    p += used;
+    return true;
+}
+
+// One "%f". The fast path takes a plain decimal number followed by white
+// space or the end of the line; std::from_chars rounds exactly as strtof.
+bool scanOneFloat(const char*& p, const char* end, float& out) {
+    const char* q = skipScanSpace(p, end);
+    bool negative = false;
+    if (q < end && (*q == '+' || *q == '-')) negative = (*q++ == '-');
+    const char* number = q;
+    if (end - q >= 2 && q[0] == '0' && (q[1] == 'x' || q[1] == 'X')) {
+        return scanOneFloatByLibrary(p, end, out);
+    }
+    int digitCount = 0;
+    for (; q < end && isDigit(*q); ++q) ++digitCount;
+    if (q < end && *q == '.') {
+        for (++q; q < end && isDigit(*q); ++q) ++digitCount;
+    }
+    if (digitCount == 0) return scanOneFloatByLibrary(p, end, out);
+    if (q < end && (*q == 'e' || *q == 'E')) {
+        ++q;
+        if (q < end && (*q == '+' || *q == '-')) ++q;
+        const char* exponent = q;
+        while (q < end && isDigit(*q)) ++q;
+        if (q == exponent) return scanOneFloatByLibrary(p, end, out);
+    }
+    if (q < end && !isScanSpace(*q)) return scanOneFloatByLibrary(p, end, out);
+    float value = 0.0f;
+    std::from_chars_result parsed = std::from_chars(number, q, value, std::chars_format::general);
+    if (parsed.ec != std::errc() || parsed.ptr != q) return scanOneFloatByLibrary(p, end, out);
+    out = negative ? -value : value;
+    p = q;
+    return true;
+}
+
+// The first word of a line as "%s" reads it; empty when there is none.
+std::string_view scanWord(const char*& p, const char* end) {
+    const char* start = skipScanSpace(p, end);
+    const char* q = start;
+    while (q < end && !isScanSpace(*q)) ++q;
+    p = q;
+    return {start, static_cast<size_t>(q - start)};
+}
+
+template <typename T>
+T* zeroedArray(int32_t count) {
+    return static_cast<T*>(std::calloc(static_cast<size_t>(count), sizeof(T)));
+}
+
+void releaseArrays(Mesh& m) {
+    std::free(m.vertexX);
+    std::free(m.vertexY);
+    std::free(m.vertexZ);
+    std::free(m.faceA);
+    std::free(m.faceB);
+    std::free(m.faceC);
+    std::free(m.faceD);
+}
+
+bool allocateArrays(Mesh& m, int32_t vertexCount, int32_t faceCount) {
+    m.vertexX = zeroedArray<float>(vertexCount);
+    m.vertexY = zeroedArray<float>(vertexCount);
+    m.vertexZ = zeroedArray<float>(vertexCount);
+    m.faceA = zeroedArray<int32_t>(faceCount);
+    m.faceB = zeroedArray<int32_t>(faceCount);
+    m.faceC = zeroedArray<int32_t>(faceCount);
+    m.faceD = zeroedArray<int32_t>(faceCount);
+    return m.vertexX && m.vertexY && m.vertexZ && m.faceA && m.faceB && m.faceC && m.faceD;
+}
+
+// Header "%s%s": "OFF" and an optional texture name.
+bool readHeader(std::string_view& text, Mesh& m) {
+    std::string_view line;
+    nextDataLine(text, line, offLineLimit);
+    const char* p = line.data();
+    const char* end = p + line.size();
+    if (scanWord(p, end) != "OFF") return false;
+    std::string_view name = scanWord(p, end);
+    size_t length = std::min(name.size(), sizeof m.textureFileName - 1);
+    std::memcpy(m.textureFileName, name.data(), length);
+    m.textureFileName[length] = '\0';
+    return true;
+}
+
+// Counts "%d%d%d"; the edge count is optional and ignored. Counts that the
+// rest of the text cannot hold are refused before anything is allocated: a
+// vertex line takes at least 5 characters and a face line 7, each but the
+// last followed by its LF.
+bool readCounts(std::string_view& text, int32_t& vertexCount, int32_t& faceCount) {
+    std::string_view line;
+    nextDataLine(text, line, offLineLimit);
+    int32_t counts[3] = {0, 0, 0};
+    if (scanInts(line, counts, 3) < 2 || counts[0] < 1 || counts[1] < 1) return false;
+    uint64_t leastSize = 6 * static_cast<uint64_t>(counts[0]) + 8 * static_cast<uint64_t>(counts[1]) - 1;
+    if (leastSize > text.size()) return false;
+    vertexCount = counts[0];
+    faceCount = counts[1];
+    return true;
+}
+
+bool readVertices(std::string_view& text, Mesh& m) {
+    std::string_view line;
+    for (int32_t i = 0; i < m.vertexCount; ++i) {
+        nextDataLine(text, line, offLineLimit);
+        float xyz[3];
+        if (scanFloats(line, xyz, 3) < 3) return false;
+        m.vertexX[i] = xyz[0];
+        m.vertexY[i] = xyz[1];
+        m.vertexZ[i] = xyz[2];
+    }
+    return true;
+}
+
+// Face lines "%d%d%d%d%d": corner count 3 or 4, then that many corners, each
+// a vertex of the model.
+bool readFaces(std::string_view& text, Mesh& m) {
+    std::string_view line;
+    auto isVertex = [&](int32_t v) { return v >= 0 && v < m.vertexCount; };
+    for (int32_t f = 0; f < m.faceCount; ++f) {
+        nextDataLine(text, line, offLineLimit);
+        int32_t numbers[5];
+        int converted = scanInts(line, numbers, 5);
+        if (converted < 4) return false;
+        int32_t corners = numbers[0];
+        if (corners != 3 && corners != 4) return false;
+        if (corners == 4 && converted < 5) return false;
+        int32_t d = corners == 3 ? -1 : numbers[4];
+        if (!isVertex(numbers[1]) || !isVertex(numbers[2]) || !isVertex(numbers[3])) return false;
+        if (corners == 4 && !isVertex(d)) return false;
+        m.faceA[f] = numbers[1];
+        m.faceB[f] = numbers[2];
+        m.faceC[f] = numbers[3];
+        m.faceD[f] = d;
+    }
+    return true;
+}
+
+// Centres the model on the centroid (float partial sums in index order) and
+// scales it so that its largest absolute coordinate becomes 0.6. A model that
+// cannot be brought into view coordinates (infinite or NaN values) is refused;
+// a model whose vertices all coincide keeps the scale 1.
+bool normalize(Mesh& m) {
+    float* axes[3] = {m.vertexX, m.vertexY, m.vertexZ};
+    for (int axis = 0; axis < 3; ++axis) {
+        float* values = axes[axis];
+        float sum = 0.0f;
+        for (int32_t i = 0; i < m.vertexCount; ++i) sum += values[i];
+        float center = sum / static_cast<float>(m.vertexCount);
+        if (!std::isfinite(center)) return false;
+        m.modelCenter[axis] = center;
+        for (int32_t i = 0; i < m.vertexCount; ++i) values[i] = values[i] - center;
+    }
+    float lo = m.vertexX[0];
+    float hi = m.vertexX[0];
+    for (int32_t i = 0; i < m.vertexCount; ++i) {
+        for (float* values : axes) {
+            float c = values[i];
+            if (c < lo) lo = c;
+            if (c > hi) hi = c;
+        }
+    }
+    float scale = -lo > hi ? -lo : hi;
+    if (!std::isfinite(scale)) return false;
+    if (scale == 0.0f) scale = 1.0f;
+    m.modelScale = scale;
+    for (float* values : axes) {
+        for (int32_t i = 0; i < m.vertexCount; ++i) {
+            values[i] = static_cast<float>(static_cast<double>(values[i]) * 0.6 / static_cast<double>(scale));
+        }
+    }
+    return true;
+}
+
+// Same arithmetic as vertexDistance, on a mesh that is not yet the global one.
+float distanceBetween(const Mesh& m, int32_t i, int32_t j) {
+    float dx = m.vertexX[i] - m.vertexX[j];
+    float dy = m.vertexY[i] - m.vertexY[j];
+    float dz = m.vertexZ[i] - m.vertexZ[j];
+    double sum = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy +
+                 static_cast<double>(dz) * dz;
+    return static_cast<float>(std::sqrt(sum));
+}
+
+float longestBaseEdge(const Mesh& m) {
+    float longest = 0.0f;
+    for (int32_t f = 0; f < m.faceCount; ++f) {
+        float length = distanceBetween(m, m.faceA[f], m.faceB[f]);
+        if (length > longest) longest = length;
+    }
+    return longest;
+}
+
+}  // namespace
+
+LineResult takeLine(std::string_view& text, std::string_view& line, size_t limit) {
+    const void* found = std::memchr(text.data(), '\n', text.size());
+    if (found != nullptr) {
+        size_t length = static_cast<size_t>(static_cast<const char*>(found) - text.data());
+        if (length > limit) {
+            line = {};
+            return LineTooLong;
+        }
+        line = text.substr(0, length);
+        text.remove_prefix(length + 1);
+        return LineTaken;
+    }
+    if (text.size() > limit) {
+        line = {};
+        return LastLineTooLong;
+    }
+    line = text;
+    text.remove_prefix(text.size());
+    return LastLine;
+}
+
+bool isBlankLine(std::string_view line) {
+    for (size_t k = 0; k + 1 < line.size(); ++k) {
+        if (line[k] != ' ') return false;
+    }
+    return true;
+}
+
+bool isCommentLine(std::string_view line) { return !line.empty() && line[0] == '*'; }
+
+LineResult nextDataLine(std::string_view& text, std::string_view& line, size_t limit) {
+    for (;;) {
+        LineResult result = takeLine(text, line, limit);
+        if (result != LineTaken) return result;
+        if (!isBlankLine(line) && !isCommentLine(line)) return result;
+    }
+}
+
+int scanInts(std::string_view line, int32_t* out, int count) {
+    const char* p = line.data();
+    const char* end = p + line.size();
+    for (int k = 0; k < count; ++k) {
+        if (!scanOneInt(p, end, out[k])) return k;
+    }
+    return count;
+}
+
+int scanFloats(std::string_view line, float* out, int count) {
+    const char* p = line.data();
+    const char* end = p + line.size();
+    for (int k = 0; k < count; ++k) {
+        if (!scanOneFloat(p, end, out[k])) return k;
+    }
+    return count;
+}
+
+bool readOffText(const char* text, size_t size, Mesh& into) {
+    // The text is a C string to the reader: a NUL byte ends it.
+    const void* nul = std::memchr(text, '\0', size);
+    if (nul != nullptr) size = static_cast<size_t>(static_cast<const char*>(nul) - text);
+    std::string_view rest(text, size);
+
+    Mesh built;
+    int32_t vertexCount = 0;
+    int32_t faceCount = 0;
+    if (!readHeader(rest, built) || !readCounts(rest, vertexCount, faceCount)) return false;
+    built.vertexCount = built.vertexCapacity = vertexCount;
+    built.faceCount = built.faceCapacity = faceCount;
+    bool read = allocateArrays(built, vertexCount, faceCount) && readVertices(rest, built) &&
+                readFaces(rest, built) && normalize(built);
+    if (!read) {
+        releaseArrays(built);
+        return false;
+    }
+    built.commonBaseLength = longestBaseEdge(built);
+    releaseArrays(into);
+    into = built;
+    return true;
+}

@@ -1,0 +1,45 @@
+// Parsing of OFF model files: the header with its optional texture name, the
+// counts, the vertex and face lines, then centring and scaling into view
+// coordinates.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "mesh/mesh.h"
+
+// Longest line the reader takes, LF excluded, a CR before it included.
+inline constexpr size_t offLineLimit = 80;
+
+enum LineResult : int {
+    LineTaken = 0,        // a line and its LF were cut off the text
+    LastLine = 1,         // the rest of the text, which holds no LF
+    LineTooLong = 2,      // the line before the next LF is over the limit
+    LastLineTooLong = 3,  // the rest of the text holds no LF and is over the limit
+};
+
+// Cuts the first line off `text` into `line` (a view into the text, without
+// its LF). Too long: `line` is empty and `text` is left as it was. The last
+// line without LF is taken out of the text as well, so the text ends empty.
+LineResult takeLine(std::string_view& text, std::string_view& line, size_t limit);
+// Takes lines until one is neither blank nor a comment; any result other
+// than LineTaken ends it at once with that line, untested.
+LineResult nextDataLine(std::string_view& text, std::string_view& line, size_t limit);
+// Blank: every character but the last is a space. Comment: starts with '*'.
+bool isBlankLine(std::string_view line);
+bool isCommentLine(std::string_view line);
+
+// The conversions of "%d%d..." and "%f%f..." over one line, with the C
+// library's formatted-input rules and C-locale numbers. Return how many
+// values were converted (stored in out[0 ..]); the scan stops at the first
+// conversion that fails, leaving the rest of `out` as it was.
+int scanInts(std::string_view line, int32_t* out, int count);
+int scanFloats(std::string_view line, float* out, int count);
+
+// Parses a whole OFF text (it ends at `size` or at a NUL byte, whichever
+// comes first). On success fills `into` completely: the seven arrays
+// allocated with exactly the counts (the arrays `into` held are released),
+// the model centred and scaled into view coordinates, the texture name and
+// the common base length. A malformed text, or memory running out, returns
+// false and leaves `into` untouched.
+bool readOffText(const char* text, size_t size, Mesh& into);
