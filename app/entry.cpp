@@ -6,17 +6,22 @@
 #include "render/gl_context.h"
 #include "render/view.h"
 
-int kestruneMain(int argc, char** argv) {
-    // The command line is ignored: a model is always chosen in the open dialog.
+bool startUp(int argc, char** argv) {
     view.clientWidth = 640;
     view.clientHeight = 640;
-    if (!createMainWindow(argc, argv)) return 0;
+    if (!createMainWindow(argc, argv)) return false;
     showMainWindow();
     attachMenu();
     newModel();
     setWindowTitle(programTitle);
     display.textureSlot = 0;
     createGlContext();
+    return true;
+}
+
+int kestruneMain(int argc, char** argv) {
+    // The command line is ignored: a model is always chosen in the open dialog.
+    if (!startUp(argc, argv)) return 0;
     runMessageLoop();
     releaseGlContext();
     return 0;

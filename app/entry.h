@@ -1,5 +1,8 @@
 // Start-up, frame loop and shut-down of the whole program.
 #pragma once
 
+// Everything up to the frame loop: main window, menu, the first model, the GL
+// context. Returns false when the main window cannot be created.
+bool startUp(int argc, char** argv);
 // Returns the process exit code: 0 after a normal end.
 int kestruneMain(int argc, char** argv);

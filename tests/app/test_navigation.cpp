@@ -1,0 +1,108 @@
+// Mouse navigation of the base mode and the orthographic cameras.
+#include <GL/gl.h>
+
+#include "app/app_state.h"
+#include "app/core/options.h"
+#include "render/camera.h"
+#include "render/view.h"
+#include "support/program_fixture.h"
+
+class Navigation : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        startProgram();
+        scripted::setCursorScreen(400, 300);
+        frame();
+    }
+    // Moves the cursor by dx, dy with a frame in between.
+    void drag(int dx, int dy) {
+        scripted::setCursorScreen(static_cast<int>(view.cursorX) + dx, static_cast<int>(view.cursorY) + dy);
+        frame();
+    }
+};
+
+TEST_F(Navigation, LeftDragTurnsOneDegreePerPixel) {
+    scripted::setKey(Key::LeftButton, true);
+    drag(10, -4);
+    EXPECT_FLOAT_EQ(view.angleY, 10.0f);
+    EXPECT_FLOAT_EQ(view.angleX, -4.0f);
+    scripted::setKey(Key::LeftButton, false);
+    scripted::setKey(Key::Space, true);
+    drag(7, 0);
+    EXPECT_FLOAT_EQ(view.angleZ, 7.0f);
+}
+
+TEST_F(Navigation, RightDragStaysWithinBoundsAndComesBackAtOnce) {
+    scripted::setKey(Key::RightButton, true);
+    scripted::setCursorScreen(scripted::windowRect.right, 300);
+    frame();
+    for (int i = 0; i < 5; ++i) drag(-200, 0);
+    EXPECT_EQ(view.cameraDistance, 15.0f);
+    EXPECT_EQ(view.orthoZoom, 6.0f);
+    drag(10, 0);
+    EXPECT_FLOAT_EQ(view.cameraDistance, 15.0f - 0.8f);
+    EXPECT_FLOAT_EQ(view.orthoZoom, 6.0f - 0.2f);
+    for (int i = 0; i < 5; ++i) drag(200, 0);
+    EXPECT_EQ(view.cameraDistance, 1.7f);
+    EXPECT_EQ(view.orthoZoom, 0.6f);
+}
+
+TEST_F(Navigation, ReturnFlipsTheSignOncePerPress) {
+    scripted::setKey(Key::Return, true);
+    frames(4);
+    EXPECT_EQ(view.viewSign, -1.0f);
+    scripted::setKey(Key::Return, false);
+    frame();
+    scripted::setKey(Key::Return, true);
+    frame();
+    EXPECT_EQ(view.viewSign, 1.0f);
+}
+
+TEST_F(Navigation, NoNavigationInEditingModes) {
+    command(241);
+    scripted::setKey(Key::LeftButton, true);
+    drag(50, 50);
+    EXPECT_EQ(view.angleY, 0.0f);
+}
+
+TEST_F(Navigation, AnimationTurnsOnlyThePerspectiveView) {
+    options.animation = 2;
+    frames(10);
+    EXPECT_NEAR(view.angleY, 1.3f, 1e-5);
+    EXPECT_NEAR(view.angleX, 2.1f, 1e-5);
+    EXPECT_NEAR(view.angleZ, 3.0f, 1e-5);
+    command(213);
+    float kept = view.angleY;
+    frames(3);
+    EXPECT_EQ(view.angleY, kept);
+}
+
+TEST_F(Navigation, EndStopsAnimationAndTransparency) {
+    options.animation = 2;
+    options.transparency = 2;
+    scripted::setKey(Key::End, true);
+    frame();
+    EXPECT_EQ(options.animation, 1);
+    EXPECT_EQ(options.transparency, 1);
+}
+
+TEST_F(Navigation, OrthographicMatricesFollowSignAspectAndZoom) {
+    command(212);
+    view.viewSign = -1.0f;
+    view.orthoZoom = 2.0f;
+    frame();
+    float projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    float aspect = static_cast<float>(static_cast<double>(view.clientWidth) * -1.0 / view.clientHeight);
+    EXPECT_EQ(projection[0], 1.0f);
+    EXPECT_EQ(projection[5], aspect);
+    EXPECT_EQ(projection[10], 1.0f);
+    EXPECT_EQ(projection[15], 2.0f);
+    command(214);
+    frame();
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    EXPECT_EQ(projection[2], 1.0f);
+    EXPECT_EQ(projection[4], 1.0f);
+    EXPECT_EQ(projection[9], aspect);
+}

@@ -1,0 +1,234 @@
+// Menu commands: modes, stops, views, toggles, dialogs, help, closing.
+#include <GL/gl.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/app_state.h"
+#include "app/core/options.h"
+#include "app/messages.h"
+#include "app/window_proc.h"
+#include "mesh/mesh.h"
+#include "render/view.h"
+#include "resources/menu.h"
+#include "support/program_fixture.h"
+
+class Commands : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        startProgram();
+    }
+};
+
+TEST_F(Commands, ModeCommandsWorkOnlyFromTheBaseMode) {
+    command(232);
+    EXPECT_EQ(edit.editMode, CreateFaces);
+    edit.faceClickCount = 2;
+    for (int id : {231, 232, 241, 242, 251, 252}) command(id);
+    EXPECT_EQ(edit.editMode, CreateFaces);
+    EXPECT_EQ(edit.faceClickCount, 2);
+    ASSERT_EQ(scripted::shownBoxes().size(), 6u);
+    EXPECT_EQ(scripted::shownBoxes()[0].text, "Pour entrer dans ce mode il faut revenir dans le mode de base");
+    EXPECT_FALSE(scripted::shownBoxes()[0].informationIcon);
+}
+
+TEST_F(Commands, AnyStopEndsAnyMode) {
+    for (int mode : {231, 232, 241, 242, 251, 252}) {
+        for (int stop : {233, 244, 253}) {
+            command(mode);
+            command(stop);
+            EXPECT_EQ(edit.editMode, Base) << mode << " " << stop;
+        }
+    }
+}
+
+TEST_F(Commands, ModeSetUp) {
+    command(232);
+    EXPECT_EQ(edit.modeStartFaceCount, 1);
+    EXPECT_EQ(edit.faceClickCount, 0);
+    command(233);
+    command(231);
+    EXPECT_EQ(edit.modeStartVertexCount, 1);
+    command(233);
+    edit.selectedVertex = 0;
+    command(241);
+    EXPECT_EQ(edit.selectedVertex, -1);
+    command(244);
+    edit.selectedFace = 0;
+    command(252);
+    EXPECT_EQ(edit.selectedFace, -1);
+}
+
+TEST_F(Commands, ViewsSetTheKindAndSayIt) {
+    command(213);
+    EXPECT_EQ(view.viewKind, ViewXOz);
+    EXPECT_EQ(scripted::lastStatusText(), "Vue xOz.");
+    frame();
+    command(211);
+    EXPECT_EQ(view.viewKind, Perspective);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+TEST_F(Commands, FacesAndHiddenPartsTogglesDriveGlState) {
+    command(225);
+    EXPECT_FALSE(display.showFaces);
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    command(227);
+    EXPECT_EQ(display.showHiddenParts, 1);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    // A new model brings a fresh scene whatever the toggles hold.
+    command(201);
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(display.showFaces);
+    command(225);
+    EXPECT_TRUE(display.showFaces);
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    command(225);
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+}
+
+TEST_F(Commands, SimpleTogglesFlip) {
+    command(221);
+    command(222);
+    command(223);
+    command(224);
+    EXPECT_TRUE(display.showAxes && display.showGrid && display.showVertices && display.showEdges);
+    int slot = display.textureSlot;
+    command(226);
+    EXPECT_EQ(display.textureSlot, 1 - slot);
+}
+
+TEST_F(Commands, NewModelKeepsModeAndViewButDropsSelections) {
+    command(212);
+    command(242);
+    edit.selectedFace = 0;
+    input.validatePending = true;
+    command(201);
+    EXPECT_EQ(edit.editMode, ModifyFaces);
+    EXPECT_EQ(view.viewKind, ViewXOy);
+    EXPECT_EQ(edit.selectedFace, -1);
+    EXPECT_FALSE(input.validatePending);
+    EXPECT_EQ(mesh.vertexCount, 1);
+    EXPECT_EQ(display.textureSlot, 0);
+    EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
+}
+
+TEST_F(Commands, ChoiceDialogStoresTheMarkedButtonOnlyOnOk) {
+    scripted::queueOptionDialogAnswer({false, 106, ""});
+    command(273);
+    EXPECT_EQ(options.commonBase, 3);
+    options.commonBase = 3;
+    scripted::queueOptionDialogAnswer({true, 104, ""});
+    command(273);
+    EXPECT_EQ(options.commonBase, 1);
+    scripted::queueOptionDialogAnswer({true, -1, ""});
+    command(273);
+    EXPECT_EQ(options.commonBase, 1);
+    scripted::queueOptionDialogAnswer({true, 110, ""});
+    command(275);
+    EXPECT_EQ(options.animation, 2);
+}
+
+TEST_F(Commands, TextureSizeDialogRules) {
+    struct Case {
+        const char* typed;
+        int expected;
+    } cases[] = {{"512", 512}, {"0", 1}, {"", 1}, {"2147483647", 2147483647}, {"2147483648", 1},
+                 {"99999999999", 1}, {"  64", 64}};
+    for (const Case& c : cases) {
+        scripted::queueOptionDialogAnswer({true, -1, c.typed});
+        command(272);
+        EXPECT_EQ(options.textureSize, c.expected) << c.typed;
+    }
+    options.textureSize = 300;
+    scripted::queueOptionDialogAnswer({false, -1, "7"});
+    command(272);
+    EXPECT_EQ(options.textureSize, 300);
+}
+
+TEST_F(Commands, ColourCommandAlwaysSelectsTheUniformTexture) {
+    options.uniformColor = 0x123456;
+    display.textureSlot = 1;
+    command(277);  // cancelled
+    EXPECT_EQ(scripted::colorDialogInitial(), 0x123456);
+    EXPECT_EQ(options.uniformColor, 0x123456);
+    EXPECT_EQ(display.textureSlot, 0);
+    scripted::queueColorAnswer(0x0000FF);
+    command(277);
+    EXPECT_EQ(options.uniformColor, 0x0000FF);
+}
+
+TEST_F(Commands, HelpAndAbout) {
+    command(281);
+    ASSERT_EQ(scripted::shownBoxes().size(), 1u);
+    EXPECT_EQ(scripted::shownBoxes()[0].text, "L'aide est en html\nPour voir l'aide cliquez sur : Aide en html");
+    command(282);
+    ASSERT_EQ(scripted::openedPages().size(), 1u);
+    EXPECT_EQ(scripted::openedPages()[0], executableDirectory() + "/aide/index.html");
+    command(283);
+    EXPECT_EQ(scripted::shownBoxes().size(), 2u);
+}
+
+TEST_F(Commands, MenuHelpTexts) {
+    mainWindowProc(WindowMessage::MenuSelect, 6, 1);
+    EXPECT_EQ(scripted::lastStatusText(), "Menu remodéliser");
+    mainWindowProc(WindowMessage::MenuSelect, 263, 0);
+    EXPECT_EQ(scripted::lastStatusText(), "Pour faire une itération de subdivision suivant Charles Loop.");
+    mainWindowProc(WindowMessage::MenuSelect, 0, 0);  // a separator
+    EXPECT_EQ(scripted::lastStatusText(), "Pour faire une itération de subdivision suivant Charles Loop.");
+    mainWindowProc(WindowMessage::ExitMenuLoop, 0, 0);
+    EXPECT_EQ(scripted::lastStatusText(), "Ici votre guidage ...");
+}
+
+TEST(MenuTable, NinePopupsWithEveryCommandOnce) {
+    ASSERT_EQ(menuPopupCount, 9);
+    const char* labels[] = {"Fichier", "Vues", "Afficher", "Créer", "Modifier",
+                            "Effacer", "Remodéliser", "Options", "Aide"};
+    int commandCount = 0;
+    for (int p = 0; p < menuPopupCount; ++p) {
+        EXPECT_STREQ(menuBar[p].label, labels[p]);
+        for (int i = 0; i < menuBar[p].itemCount; ++i) {
+            int id = menuBar[p].items[i].id;
+            if (id == 0) continue;
+            ++commandCount;
+            EXPECT_EQ(id / 10, 20 + p) << id;
+        }
+    }
+    EXPECT_EQ(commandCount, 4 + 4 + 7 + 3 + 4 + 3 + 3 + 7 + 3);
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+TEST_F(Commands, EscapeAndCloseWriteTheOptionsBesideTheExecutable) {
+    std::string written = executableDirectory() + "/optionsKestrune.txt";
+    std::remove(written.c_str());
+    command(231);
+    frame();
+    mainWindowProc(WindowMessage::KeyDown, 1, 0);
+    EXPECT_TRUE(scripted::quitPosted());
+    EXPECT_EQ(fileText(written),
+              "option 0 = 2 \r\noption 1 = 256 \r\noption 2 = 3 \r\noption 3 = 1 \r\noption 4 = 1 \r\n"
+              "option 5 = 1 \r\ntexture = 0 \r\n");
+    std::remove(written.c_str());
+    command(204);
+    EXPECT_TRUE(scripted::closeRequested());
+    mainWindowProc(WindowMessage::Close, 0, 0);
+    EXPECT_FALSE(fileText(written).empty());
+    std::remove(written.c_str());
+}
+
+TEST_F(Commands, FatalErrorEndsWithCodeOneAndWritesNoOptions) {
+    std::string written = executableDirectory() + "/optionsKestrune.txt";
+    std::remove(written.c_str());
+    EXPECT_EXIT(fatalError("fichier modèle erroné"), ::testing::ExitedWithCode(1), "");
+    EXPECT_TRUE(fileText(written).empty());
+}

@@ -1,0 +1,131 @@
+// Input polling: presses become one-shot events, the stop keys, pacing.
+#include <GL/gl.h>
+
+#include "app/app_state.h"
+#include "app/core/options.h"
+#include "app/frame.h"
+#include "mesh/mesh.h"
+#include "render/view.h"
+#include "support/program_fixture.h"
+
+class InputPolling : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        startProgram();
+    }
+};
+
+TEST_F(InputPolling, HeldPressCountsOnceAndNeedsARelease) {
+    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(Key::Delete, true);
+    frame();
+    EXPECT_TRUE(input.clickPending);
+    EXPECT_TRUE(input.deletePending);
+    EXPECT_FALSE(input.leftArmed);
+    // Nothing consumes the events in the base mode; consume them by hand to
+    // see that holding the button does not raise them again.
+    input.clickPending = input.deletePending = false;
+    frames(3);
+    EXPECT_FALSE(input.clickPending);
+    EXPECT_FALSE(input.deletePending);
+    scripted::setKey(Key::LeftButton, false);
+    frame();
+    EXPECT_TRUE(input.leftArmed);
+    scripted::setKey(Key::LeftButton, true);
+    frame();
+    EXPECT_TRUE(input.clickPending);
+}
+
+TEST_F(InputPolling, ButtonHeldAtStartCountsAsOnePress) {
+    scripted::setKey(Key::LeftButton, true);
+    frame();
+    EXPECT_TRUE(input.clickPending);
+}
+
+TEST_F(InputPolling, ReturnWithoutSelectedFaceIsUsedUp) {
+    scripted::setKey(Key::Return, true);
+    frame();
+    EXPECT_FALSE(input.validatePending);
+    edit.selectedFace = 0;  // a face becomes selected while Return is still held
+    frames(2);
+    EXPECT_FALSE(input.validatePending);
+    scripted::setKey(Key::Return, false);
+    frame();
+    scripted::setKey(Key::Return, true);
+    frame();
+    EXPECT_TRUE(input.validatePending);
+}
+
+TEST_F(InputPolling, RightButtonAndEndStopAnyModeButOnlyWhileHeld) {
+    for (Key stopKey : {Key::RightButton, Key::End}) {
+        command(251);
+        ASSERT_EQ(edit.editMode, DeleteVertices);
+        scripted::setKey(stopKey, true);
+        frame();
+        EXPECT_EQ(edit.editMode, Base);
+        scripted::setKey(stopKey, false);
+        frame();
+    }
+}
+
+TEST_F(InputPolling, PendingEventsSurviveModeChanges) {
+    scripted::setKey(Key::Delete, true);
+    frame();
+    command(231);
+    EXPECT_TRUE(input.deletePending);
+}
+
+TEST_F(InputPolling, FramePacingSleepsTwiceInBaseModeOnceInEditingModes) {
+    options.animation = 1;
+    size_t before = scripted::sleeps().size();
+    frame();
+    EXPECT_EQ(scripted::sleeps().size() - before, 2u);
+    EXPECT_EQ(scripted::sleeps().back(), 25);
+    options.animation = 2;
+    frame();
+    EXPECT_EQ(scripted::sleeps().back(), 5);
+    command(231);
+    before = scripted::sleeps().size();
+    frame();
+    EXPECT_EQ(scripted::sleeps().size() - before, 1u);
+    EXPECT_EQ(scripted::sleeps().back(), 5);  // sampled before the mode forces 1
+    frame();
+    EXPECT_EQ(scripted::sleeps().back(), 25);
+}
+
+TEST_F(InputPolling, EditingModesForceAnimationAndTransparencyOff) {
+    options.animation = 2;
+    options.transparency = 2;
+    command(252);
+    frame();
+    EXPECT_EQ(options.animation, 1);
+    EXPECT_EQ(options.transparency, 1);
+}
+
+TEST_F(InputPolling, BaseModeShowsCountsAndView) {
+    frame();
+    EXPECT_EQ(scripted::lastStatusText(), " Il y a 1 sommet et 1 face | Vue actuelle : perspective");
+    command(212);
+    view.viewSign = -1.0f;
+    frame();
+    EXPECT_EQ(scripted::lastStatusText(), " Il y a 1 sommet et 1 face | Vue actuelle : xOy retournée");
+}
+
+TEST_F(InputPolling, CursorSamplesAreClampedToTheWindow) {
+    scripted::setCursorScreen(-500, 5000);
+    frame();
+    EXPECT_EQ(view.cursorX, static_cast<float>(scripted::windowRect.left));
+    EXPECT_EQ(view.cursorY, static_cast<float>(scripted::windowRect.bottom));
+    EXPECT_EQ(view.previousCursorX, view.cursorX);
+}
+
+TEST_F(InputPolling, GlErrorIsReportedOncePerFrame) {
+    glEnable(0x7FFF);  // an invalid enum leaves GL_INVALID_ENUM pending
+    frame();
+    ASSERT_EQ(scripted::shownBoxes().size(), 1u);
+    EXPECT_EQ(scripted::shownBoxes()[0].text, "ERREUR  !!!\n\nAttention erreur OpenGL : 1280 ");
+    EXPECT_TRUE(scripted::shownBoxes()[0].informationIcon);
+    frame();
+    EXPECT_EQ(scripted::shownBoxes().size(), 1u);
+}
