@@ -1,0 +1,110 @@
+// Building faces by clicking their corners, and deleting faces.
+#include <GL/gl.h>
+
+#include "app/app_state.h"
+#include "edit/aim.h"
+#include "edit/edit_steps.h"
+#include "edit/mesh_edits.h"
+#include "edit/picking.h"
+#include "mesh/mesh.h"
+#include "render/overlays.h"
+
+int clickedVertices[4] = {0, 0, 0, 0};
+
+namespace {
+
+// Drops the face being built when its clicks no longer name vertices of the
+// mesh (the model was replaced or remodelled meanwhile).
+void dropStaleClicks() {
+    int& count = edit.faceClickCount;
+    if (count < 0 || count > 3) {
+        count = 0;
+        return;
+    }
+    for (int j = 0; j < count; ++j) {
+        if (clickedVertices[j] < 0 || clickedVertices[j] >= mesh.vertexCount) {
+            count = 0;
+            return;
+        }
+    }
+}
+
+// The clicked corners in red, joined by red segments.
+void drawFaceBeingBuilt() {
+    const int count = edit.faceClickCount;
+    for (int j = 0; j < count; ++j) highlightVertex(clickedVertices[j]);
+    if (count < 2) return;
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glLineWidth(0.6f);
+    glBegin(GL_LINES);
+    for (int j = 1; j < count; ++j) {
+        Vec3 from = vertexPosition(clickedVertices[j - 1]);
+        Vec3 to = vertexPosition(clickedVertices[j]);
+        glVertex3f(from.x, from.y, from.z);
+        glVertex3f(to.x, to.y, to.z);
+    }
+    glEnd();
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+// Adds a clicked corner; the fourth click completes the face, as a triangle
+// when it is on the first corner again.
+void addCorner(int v) {
+    int& count = edit.faceClickCount;
+    if (count == 0) {
+        clickedVertices[0] = v;
+        count = 1;
+        return;
+    }
+    if (count == 1 && v == clickedVertices[0]) return;
+    clickedVertices[count] = v;
+    count += 1;
+    if (count < 4) return;
+    if (clickedVertices[3] == clickedVertices[0]) clickedVertices[3] = -1;
+    appendFace(clickedVertices[0], clickedVertices[1], clickedVertices[2], clickedVertices[3]);
+    forgetDeletionUndo();
+    count = 0;
+}
+
+}  // namespace
+
+void createFacesStep() {
+    computeAimPoint();
+    dropStaleClicks();
+    for (int v = 0; v < mesh.vertexCount; ++v) {
+        if (vertexUnderCursor(v)) {
+            edit.selectedVertex = v;
+            highlightVertex(v);
+        }
+    }
+    if (mesh.vertexCount > 0) drawFaceBeingBuilt();
+    // A click over no vertex waits for the first frame with one under the cursor.
+    if (input.clickPending && edit.selectedVertex >= 0) {
+        addCorner(edit.selectedVertex);
+        input.clickPending = false;
+    }
+    if (input.deletePending && mesh.faceCount > edit.modeStartFaceCount) {
+        mesh.faceCount -= 1;
+        forgetDeletionUndo();
+        input.deletePending = false;
+    }
+}
+
+void deleteFacesStep() {
+    if (input.leftArmed) {
+        hoverFace();
+        if (faceUnderCursor != edit.selectedFace) edit.selectedFace = -1;
+    }
+    if (edit.selectedFace >= mesh.faceCount) edit.selectedFace = -1;
+    if (input.clickPending) {
+        if (edit.selectedFace >= 0) {
+            deleteFace(edit.selectedFace);
+            edit.selectedFace = -1;
+        }
+        input.clickPending = false;
+    }
+    if (input.deletePending) {
+        restoreLastDeletion();
+        input.deletePending = false;
+    }
+}

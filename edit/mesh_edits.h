@@ -1,0 +1,36 @@
+// The changes the editing modes make to the mesh counts, and the one-level
+// undo record shared by the vertex and face deletion modes.
+#pragma once
+
+#include "edit/vector_math.h"
+
+// What the next Delete press in a deletion mode brings back: the vertex and
+// the faces that the last deletion left just past the counts.
+extern int undoVertexCount;
+extern int undoFaceCount;
+
+// Forgets the deletion record, so that no undo can bring back entries that a
+// later change overwrote or made meaningless.
+void forgetDeletionUndo();
+// For the shell, after New, Open or a remodelling command: forgets the
+// deletion record, takes the current counts as the floors of the creation
+// modes, drops the face being built and the vertex and face selections, all
+// of which referred to the mesh as it was.
+void invalidateUndo();
+
+// Appends a vertex (the arrays grow to exactly the new count). Memory
+// exhaustion is fatal.
+void appendVertex(Vec3 position);
+// Appends the face (a, b, c, d); d = -1 for a triangle.
+void appendFace(int a, int b, int c, int d);
+
+// Removes vertex s: the last vertex takes its index, the faces are
+// renumbered and every face that used s is moved past the face count, in
+// order of removal. Records both for the undo.
+void deleteVertex(int s);
+// Removes face f by exchanging it with the last face. Records it for the undo.
+void deleteFace(int f);
+// Brings back what the last deletion removed, when it still fits the arrays
+// and every face brought back refers to an existing vertex; then forgets the
+// record either way.
+void restoreLastDeletion();

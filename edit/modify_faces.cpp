@@ -1,0 +1,54 @@
+// Moving a face with the mouse: its corners follow the aimed point, along the
+// face's normal or freely, and the faces sharing them are deformed with it.
+#include "app/app_state.h"
+#include "app/core/options.h"
+#include "edit/aim.h"
+#include "edit/edit_steps.h"
+#include "edit/picking.h"
+#include "mesh/mesh.h"
+#include "render/overlays.h"
+
+namespace {
+
+void placeVertex(int v, Vec3 position) {
+    mesh.vertexX[v] = position.x;
+    mesh.vertexY[v] = position.y;
+    mesh.vertexZ[v] = position.z;
+}
+
+// Puts the corners of face f at corners[0..3] + shift (three for a triangle).
+void placeFaceCorners(int f, const Vec3 corners[4], Vec3 shift) {
+    placeVertex(mesh.faceA[f], corners[0] + shift);
+    placeVertex(mesh.faceB[f], corners[1] + shift);
+    placeVertex(mesh.faceC[f], corners[2] + shift);
+    if (mesh.faceD[f] >= 0) placeVertex(mesh.faceD[f], corners[3] + shift);
+}
+
+// Travel of the aimed point since the grab, or only its part along the
+// grabbed face's normal.
+Vec3 faceShift() {
+    Vec3 shift = aim.aimed - grabAim;
+    if (options.faceModification == 1) {
+        Vec3 normal = unitNormal(grabCorners[0], grabCorners[1], grabCorners[2]);
+        shift = dot3(normal, shift) * normal;
+    }
+    return shift;
+}
+
+}  // namespace
+
+void modifyFacesStep() {
+    if (input.leftArmed) hoverFace();
+    if (edit.selectedFace >= mesh.faceCount) edit.selectedFace = -1;
+    const int f = edit.selectedFace;
+    if (!input.leftArmed && f >= 0) {
+        computeAimPoint();
+        placeFaceCorners(f, grabCorners, faceShift());
+        highlightFace(f);
+    }
+    if (input.deletePending && f >= 0) {
+        placeFaceCorners(f, undoCorners, Vec3{});
+        edit.selectedFace = -1;
+        input.deletePending = false;
+    }
+}
