@@ -1,5 +1,6 @@
 #include "app/app_state.h"
 
+#include "edit/mesh_edits.h"
 #include "mesh/mesh.h"
 
 InputState input;
@@ -13,4 +14,6 @@ void forgetStaleReferences() {
     input.validatePending = false;
     if (edit.modeStartVertexCount > mesh.vertexCount) edit.modeStartVertexCount = mesh.vertexCount;
     if (edit.modeStartFaceCount > mesh.faceCount) edit.modeStartFaceCount = mesh.faceCount;
+    // The editing records (deletion undo, creation floors) belong to the old mesh.
+    invalidateUndo();
 }

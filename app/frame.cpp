@@ -8,6 +8,7 @@
 #include "app/core/options.h"
 #include "app/messages.h"
 #include "app/window_proc.h"
+#include "edit/edit_steps.h"
 #include "platform/platform.h"
 #include "render/camera.h"
 #include "render/faces.h"
@@ -41,18 +42,28 @@ void runModeStep() {
     switch (edit.editMode) {
         case CreateVertices:
             edit.selectedVertex = -1;
+            createVerticesStep();
             drawVertexPoints();
             break;
         case DeleteVertices:
             edit.selectedVertex = -1;
             drawVertexPoints();
+            deleteVerticesStep();
             break;
         case MoveVertices:
             drawVertexPoints();
+            moveVerticesStep();
             break;
         case CreateFaces:
             edit.selectedVertex = -1;
             drawVertexPoints();
+            createFacesStep();
+            break;
+        case DeleteFaces:
+            deleteFacesStep();
+            break;
+        case ModifyFaces:
+            modifyFacesStep();
             break;
         default:
             break;

@@ -54,7 +54,10 @@ void deleteVerticesStep() {
         }
     }
     if (input.clickPending) {
-        if (edit.selectedVertex >= 0) deleteVertex(edit.selectedVertex);
+        if (edit.selectedVertex >= 0) {
+            deleteVertex(edit.selectedVertex);
+            edit.selectedVertex = -1;  // it may now name the vertex past the count
+        }
         input.clickPending = false;
     }
     if (input.deletePending) {
