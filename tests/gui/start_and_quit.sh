@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The real Qt program on a virtual screen: start it, cancel the open dialog,
+# check the window title, the menu bar and the grey drawing area, quit with
+# Escape, and find the options written beside the executable.
+set -euo pipefail
+program="$(readlink -f "$1")"
+options_file="$(dirname "$program")/optionsKestrune.txt"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+rm -f "$options_file"
+
+cat > session.sh <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+program="$1"
+"$program" > program.log 2>&1 &
+pid=$!
+fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
+
+# The open dialog comes first; Escape cancels it and the starting model is built.
+dialog=$(timeout 20 xdotool search --sync --name "Choisissez le fichier du mod" | head -1) || fail "no open dialog"
+xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+xdotool key Escape
+window=$(timeout 20 xdotool search --sync --name "^Kestrune v 0.22$" | head -1) || fail "no main window"
+sleep 2
+eval "$(xdotool getwindowgeometry --shell "$window")"
+import -window root screen.png
+# Drawing area: clear colour 0.4 grey in the middle of the window.
+centre=$(convert screen.png -format "%[pixel:p{$((X + WIDTH / 2)),$((Y + HEIGHT / 2))}]" info:)
+echo "centre pixel: $centre"
+case "$centre" in
+  *"(102,102,102)"*|*"(40%,40%,40%)"*|*"gray(102)"*|*"grey40"*|*"gray40"*) ;;
+  *) fail "drawing area is not grey: $centre" ;;
+esac
+# Menu bar: a strip at the top of the window that is not the drawing grey.
+top=$(convert screen.png -format "%[pixel:p{$((X + 200)),$((Y + 5))}]" info:)
+[ "$top" != "$centre" ] || fail "no menu bar above the drawing area"
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool key Escape
+for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
+wait "$pid" || fail "exit code $?"
+echo "program ended with 0"
+SESSION
+xvfb-run -a -s "-screen 0 1024x768x24" bash session.sh "$program"
+[ -f "$options_file" ] || { echo "FAIL: no options file at $options_file"; exit 1; }
+grep -q "^option 0 = 2 " "$options_file" || { echo "FAIL: options file content"; cat -A "$options_file"; exit 1; }
+rm -f "$options_file"
+echo "PASS"
