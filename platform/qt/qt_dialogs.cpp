@@ -31,9 +31,12 @@ void enterFolderOf(const QString& path) {
     QDir::setCurrent(QFileInfo(path).absolutePath());
 }
 
-// Dialog units to pixels, from the dialog font's average character size.
+// Dialog units to pixels: a horizontal unit is a quarter of the average
+// width of the letters A-Z a-z, a vertical unit an eighth of the line height.
 QRect pixelsOf(const DialogBox& box, const QFontMetrics& metrics) {
-    double unitX = metrics.averageCharWidth() / 4.0;
+    static const QString letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    double averageWidth = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
+    double unitX = averageWidth / 4.0;
     double unitY = metrics.height() / 8.0;
     return QRect(static_cast<int>(box.x * unitX), static_cast<int>(box.y * unitY),
                  static_cast<int>(box.width * unitX), static_cast<int>(box.height * unitY));
