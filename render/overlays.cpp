@@ -2,7 +2,13 @@
 
 #include <GL/gl.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <vector>
+
 #include "mesh/mesh.h"
+#include "render/faces.h"
 #include "render/view.h"
 
 float axisLength = 0.5f;
@@ -105,15 +111,6 @@ void drawVertexPoints() {
     glColor3f(1.0f, 1.0f, 1.0f);
 }
 
-void drawEdges() {
-    glColor3f(0.8f, 0.8f, 0.8f);
-    glLineWidth(0.6f);
-    glBegin(GL_LINES);
-    for (int f = 0; f < mesh.faceCount; ++f) faceOutline(f);
-    glEnd();
-    glColor3f(1.0f, 1.0f, 1.0f);
-}
-
 namespace {
 
 // A highlight may name an entry kept behind the count for the undo; only an
@@ -129,7 +126,78 @@ bool storedFace(int f) {
            storedVertex(mesh.faceC[f]) && (d < 0 || storedVertex(d));
 }
 
+// Storage of the vertex-array path of the edges, refilled at every drawing.
+std::vector<float> edgePositions;
+std::vector<GLuint> edgeIndices;
+
+// The same segments in the same order as faceOutline, as index pairs into the
+// packed vertex positions. Returns the number of indices.
+size_t fillEdgeIndices() {
+    GLuint* out = edgeIndices.data();
+    size_t written = 0;
+    auto segmentIndices = [&](int32_t from, int32_t to) {
+        out[written++] = static_cast<GLuint>(from);
+        out[written++] = static_cast<GLuint>(to);
+    };
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        if (!storedFace(f)) continue;
+        int32_t a = mesh.faceA[f];
+        int32_t b = mesh.faceB[f];
+        int32_t c = mesh.faceC[f];
+        int32_t d = mesh.faceD[f];
+        segmentIndices(a, b);
+        segmentIndices(b, c);
+        if (d >= 0) {
+            segmentIndices(c, d);
+            segmentIndices(d, a);
+        } else {
+            segmentIndices(c, a);
+        }
+    }
+    return written;
+}
+
+// Draws the edges from vertex arrays. Returns false when memory for them
+// cannot be had.
+bool drawEdgesWithArrays() {
+    size_t stored = static_cast<size_t>(mesh.vertexCapacity);
+    try {
+        if (edgePositions.size() < 3 * stored) edgePositions.resize(3 * stored);
+        size_t maxIndices = 8 * static_cast<size_t>(mesh.faceCount);
+        if (edgeIndices.size() < maxIndices) edgeIndices.resize(maxIndices);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    float* position = edgePositions.data();
+    for (size_t v = 0; v < stored; ++v) {
+        *position++ = mesh.vertexX[v];
+        *position++ = mesh.vertexY[v];
+        *position++ = mesh.vertexZ[v];
+    }
+    size_t indexCount = fillEdgeIndices();
+    if (indexCount == 0) return true;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, edgePositions.data());
+    glDrawElements(GL_LINES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, edgeIndices.data());
+    glDisableClientState(GL_VERTEX_ARRAY);
+    return true;
+}
+
 }  // namespace
+
+void drawEdges() {
+    glColor3f(0.8f, 0.8f, 0.8f);
+    glLineWidth(0.6f);
+    if (drawingPath != DrawingPath::VertexArrays || !drawEdgesWithArrays()) {
+        glBegin(GL_LINES);
+        for (int f = 0; f < mesh.faceCount; ++f) {
+            if (storedFace(f)) faceOutline(f);
+        }
+        glEnd();
+    }
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
 
 void highlightVertex(int index) {
     if (!storedVertex(index)) return;

@@ -2,13 +2,28 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 inline constexpr int textureImageSide = 256;
 
-extern uint8_t uniformImage[textureImageSide][textureImageSide][3];
-extern uint8_t loadedImage[textureImageSide][textureImageSide][3];
+using TextureImage = uint8_t[textureImageSide][textureImageSide][3];
 
+extern TextureImage uniformImage;
+extern TextureImage loadedImage;
+
+// Outcome of decoding a texture file.
+enum class TextureLoad { Loaded, CannotOpen, WrongSize, NotColour, Damaged };
+
+// The user's text for a failed load ("" for Loaded).
+const char* textureLoadMessage(TextureLoad result);
+
+// Decodes the 256 x 256 colour JPEG file `name` into `image`. On failure the
+// image may hold part of the picture; callers decode into a scratch image.
+TextureLoad decodeJpegTexture(const char* name, TextureImage& image);
+
+// Sets linear filtering and repeat wrapping on the bound 2D texture.
+void setTextureParameters();
 // Fills the uniform image from options.uniformColor and uploads it into
 // textureNames[0].
 void buildUniformTexture();
@@ -16,6 +31,11 @@ void buildUniformTexture();
 // when the name is empty) and uploads it into textureNames[1]. A file that
 // cannot be used is a fatal error.
 void buildLoadedTexture();
+// buildUniformTexture with texturing switched off meanwhile.
 void rebuildUniformTexture();
-// "Modifier / Texture": lets the user choose a new image and loads it.
+// Open dialog for a new texture image. Returns the chosen file's bare name,
+// or nothing when the user cancelled.
+std::optional<std::string> chooseTextureFile();
+// "Modifier / Texture": lets the user choose a new image and loads it. An
+// unusable image is reported and leaves the previous image and name in place.
 void changeTexture();

@@ -1,0 +1,198 @@
+#include "render/faces.h"
+
+#include <GL/gl.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+#include "app/core/options.h"
+#include "edit/aim.h"
+#include "mesh/mesh.h"
+#include "render/face_mapping.h"
+#include "render/view.h"
+
+DrawingPath drawingPath = DrawingPath::VertexArrays;
+float longestBaseEdge = 0.0f;
+Vec3 viewerDirection{0.0f, 0.0f, 1.0f};
+
+namespace {
+
+// Direction toward the viewer in model space: the third row of the modelview
+// rotation in the perspective view, the fixed view axis otherwise.
+Vec3 currentViewerDirection() {
+    switch (view.viewKind) {
+        case ViewXOy: return Vec3{0.0f, 0.0f, 1.0f};
+        case ViewXOz: return Vec3{0.0f, 1.0f, 0.0f};
+        case ViewYOz: return Vec3{1.0f, 0.0f, 0.0f};
+        default: break;
+    }
+    unprojectCursor();
+    float m[16];
+    toFloatMatrix(modelviewMatrix, m);
+    const float towardEye[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+    float direction[4];
+    transposedTimes(m, towardEye, direction);
+    return Vec3{direction[0], direction[1], direction[2]};
+}
+
+Vec3 vertexPosition(int v) {
+    return Vec3{mesh.vertexX[v], mesh.vertexY[v], mesh.vertexZ[v]};
+}
+
+// Unit normal of the face, turned toward the viewer so that one-sided
+// lighting lights the side that is seen.
+Vec3 orientedNormal(int f) {
+    Vec3 n = unitNormal(vertexPosition(mesh.faceA[f]), vertexPosition(mesh.faceB[f]),
+                        vertexPosition(mesh.faceC[f]));
+    if (dot3(n, viewerDirection) < 0.0f) n = Vec3{-n.x, -n.y, -n.z};
+    return n;
+}
+
+int faceCorners(int f, int corners[4]) {
+    corners[0] = mesh.faceA[f];
+    corners[1] = mesh.faceB[f];
+    corners[2] = mesh.faceC[f];
+    corners[3] = mesh.faceD[f];
+    return corners[3] < 0 ? 3 : 4;
+}
+
+void drawFacesImmediate(const MappingSettings& settings) {
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        if (!faceCornersStored(f)) continue;
+        int corners[4];
+        int count = faceCorners(f, corners);
+        TexturePoint points[4];
+        faceTextureCoordinates(f, settings, points);
+        glBegin(GL_POLYGON);
+        Vec3 n = orientedNormal(f);
+        glNormal3d(n.x, n.y, n.z);
+        for (int k = 0; k < count; ++k) {
+            glTexCoord2f(points[k].s, points[k].t);
+            glVertex3f(mesh.vertexX[corners[k]], mesh.vertexY[corners[k]], mesh.vertexZ[corners[k]]);
+        }
+        glEnd();
+    }
+}
+
+// Storage of the vertex-array path, kept between frames only to avoid
+// reallocating it; every frame fills it anew.
+struct FaceArrays {
+    std::vector<float> positions;
+    std::vector<float> normals;
+    std::vector<float> texturePoints;
+    std::vector<GLuint> indices;
+};
+FaceArrays arrays;
+
+template <typename T>
+void ensureSize(std::vector<T>& buffer, size_t size) {
+    if (buffer.size() < size) buffer.resize(size);
+}
+
+// A polygon is split into triangles fanned around its first corner, each
+// listed as (i + 1, i + 2, 0): the decomposition GL itself applies to
+// GL_POLYGON, so every triangle is interpolated from the same corners.
+size_t appendFaceTriangles(size_t base, int count, GLuint* out) {
+    size_t written = 0;
+    for (int i = 0; i + 2 < count; ++i) {
+        out[written++] = static_cast<GLuint>(base + i + 1);
+        out[written++] = static_cast<GLuint>(base + i + 2);
+        out[written++] = static_cast<GLuint>(base);
+    }
+    return written;
+}
+
+// Fills the arrays for every drawable face. Returns false when memory for them
+// cannot be had.
+bool fillFaceArrays(const MappingSettings& settings, size_t& cornerCount, size_t& indexCount) {
+    size_t maxCorners = 4 * static_cast<size_t>(mesh.faceCount);
+    if (maxCorners > UINT32_MAX) return false;
+    try {
+        ensureSize(arrays.positions, 3 * maxCorners);
+        ensureSize(arrays.normals, 3 * maxCorners);
+        ensureSize(arrays.texturePoints, 2 * maxCorners);
+        ensureSize(arrays.indices, 6 * static_cast<size_t>(mesh.faceCount));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    float* position = arrays.positions.data();
+    float* normal = arrays.normals.data();
+    float* texture = arrays.texturePoints.data();
+    cornerCount = 0;
+    indexCount = 0;
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        if (!faceCornersStored(f)) continue;
+        int corners[4];
+        int count = faceCorners(f, corners);
+        TexturePoint points[4];
+        faceTextureCoordinates(f, settings, points);
+        Vec3 n = orientedNormal(f);
+        for (int k = 0; k < count; ++k) {
+            int v = corners[k];
+            *position++ = mesh.vertexX[v];
+            *position++ = mesh.vertexY[v];
+            *position++ = mesh.vertexZ[v];
+            *normal++ = n.x;
+            *normal++ = n.y;
+            *normal++ = n.z;
+            *texture++ = points[k].s;
+            *texture++ = points[k].t;
+        }
+        indexCount += appendFaceTriangles(cornerCount, count, arrays.indices.data() + indexCount);
+        cornerCount += static_cast<size_t>(count);
+    }
+    return true;
+}
+
+bool drawFacesWithArrays(const MappingSettings& settings) {
+    size_t cornerCount = 0;
+    size_t indexCount = 0;
+    if (!fillFaceArrays(settings, cornerCount, indexCount)) return false;
+    if (indexCount == 0) return true;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, arrays.positions.data());
+    glNormalPointer(GL_FLOAT, 0, arrays.normals.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, arrays.texturePoints.data());
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT,
+                   arrays.indices.data());
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    return true;
+}
+
+}  // namespace
+
+void drawFaces() {
+    viewerDirection = currentViewerDirection();
+    glEnable(GL_LIGHTING);
+    // The faces toggle works through the alpha test: while it is enabled no
+    // face fragment passes.
+    glAlphaFunc(GL_NEVER, 0.0f);
+    glEnable(GL_TEXTURE_2D);
+    bool transparent = options.transparency == 2;
+    if (transparent) {
+        glDepthMask(GL_FALSE);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
+    }
+    longestBaseEdge = measureLongestBaseEdge();
+    MappingSettings settings{options.commonBase, mesh.commonBaseLength, longestBaseEdge,
+                             textureRepeatScale(options.textureSize)};
+    if (drawingPath != DrawingPath::VertexArrays || !drawFacesWithArrays(settings)) {
+        drawFacesImmediate(settings);
+    }
+    if (transparent) {
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glDisable(GL_BLEND);
+        glDepthMask(GL_TRUE);
+    }
+    glDisable(GL_TEXTURE_2D);
+    glAlphaFunc(GL_ALWAYS, 0.0f);
+    glDisable(GL_LIGHTING);
+}
