@@ -321,7 +321,8 @@ int scanFloats(std::string_view line, float* out, int count) {
     return count;
 }
 
-bool readOffText(const char* text, size_t size, Mesh& into) {
+bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhausted) {
+    if (memoryExhausted != nullptr) *memoryExhausted = false;
     // The text is a C string to the reader: a NUL byte ends it.
     const void* nul = std::memchr(text, '\0', size);
     if (nul != nullptr) size = static_cast<size_t>(static_cast<const char*>(nul) - text);
@@ -333,9 +334,12 @@ bool readOffText(const char* text, size_t size, Mesh& into) {
     if (!readHeader(rest, built) || !readCounts(rest, vertexCount, faceCount)) return false;
     built.vertexCount = built.vertexCapacity = vertexCount;
     built.faceCount = built.faceCapacity = faceCount;
-    bool read = allocateArrays(built, vertexCount, faceCount) && readVertices(rest, built) &&
-                readFaces(rest, built) && normalize(built);
-    if (!read) {
+    if (!allocateArrays(built, vertexCount, faceCount)) {
+        if (memoryExhausted != nullptr) *memoryExhausted = true;
+        releaseArrays(built);
+        return false;
+    }
+    if (!readVertices(rest, built) || !readFaces(rest, built) || !normalize(built)) {
         releaseArrays(built);
         return false;
     }

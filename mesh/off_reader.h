@@ -40,6 +40,7 @@ int scanFloats(std::string_view line, float* out, int count);
 // comes first). On success fills `into` completely: the seven arrays
 // allocated with exactly the counts (the arrays `into` held are released),
 // the model centred and scaled into view coordinates, the texture name and
-// the common base length. A malformed text, or memory running out, returns
-// false and leaves `into` untouched.
-bool readOffText(const char* text, size_t size, Mesh& into);
+// the common base length. A malformed text, or memory running out (then
+// *memoryExhausted is set when given), returns false and leaves `into`
+// untouched.
+bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhausted = nullptr);

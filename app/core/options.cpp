@@ -1,88 +1,89 @@
 #include "app/core/options.h"
 
-#include <cctype>
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <sys/stat.h>
 
 #include "app/core/safe_file.h"
 
 Options options;
 
-int& optionAt(int index) {
+namespace {
+
+int& optionSlot(Options& values, int index) {
     switch (index) {
-        case 0: return options.vertexCreation;
-        case 1: return options.textureSize;
-        case 2: return options.commonBase;
-        case 3: return options.faceModification;
-        case 4: return options.animation;
-        default: return options.transparency;
+        case 0: return values.vertexCreation;
+        case 1: return values.textureSize;
+        case 2: return values.commonBase;
+        case 3: return values.faceModification;
+        case 4: return values.animation;
+        default: return values.transparency;
     }
 }
-
-void setDefaultOptions() {
-    options = Options{2, 256, 3, 1, 1, 1, 0};
-}
-
-namespace {
 
 int clampedChoice(int value, int highest) {
     if (value <= 0) return 1;
     return value > highest ? highest : value;
 }
 
-// Formatted-input scanning over a text: blanks and line breaks are skipped
-// before every token; a failed conversion stores nothing and stops the scan
-// where it failed, as the C library's scanf family does.
-class Scanner {
-public:
-    explicit Scanner(const std::string& text) : text_(text) {}
-
-    bool word() {
-        skipBlanks();
-        if (atEnd()) return false;
-        while (!atEnd() && !std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
-        return true;
-    }
-
-    // A signed decimal integer; out-of-range values saturate as strtol does.
-    bool integer(long& value) {
-        skipBlanks();
-        size_t start = pos_;
-        size_t p = pos_;
-        if (p < text_.size() && (text_[p] == '+' || text_[p] == '-')) ++p;
-        size_t digits = p;
-        while (p < text_.size() && std::isdigit(static_cast<unsigned char>(text_[p]))) ++p;
-        if (p == digits) {
-            // A lone sign is consumed by scanf before it fails.
-            pos_ = p;
-            return false;
-        }
-        errno = 0;
-        value = std::strtol(text_.substr(start, p - start).c_str(), nullptr, 10);
-        pos_ = p;
-        return true;
-    }
-
-private:
-    bool atEnd() const { return pos_ >= text_.size(); }
-    void skipBlanks() {
-        while (!atEnd() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
-    }
-    const std::string& text_;
-    size_t pos_ = 0;
+// Formatted-input scanning over a text, as the C library's fscanf does it:
+// white space (C locale) is skipped before every token, a word is any run of
+// other bytes, and a failed conversion stores nothing and leaves the position
+// at the token that failed (a lone sign is consumed, as scanf does).
+struct ScanPosition {
+    const std::string& text;
+    size_t at = 0;
 };
 
-int asInt(long value) {
-    // "%d" stores an int: a value outside its range wraps like the C library.
-    return static_cast<int>(static_cast<unsigned long>(value));
+bool isScanSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+void skipScanSpace(ScanPosition& scan) {
+    while (scan.at < scan.text.size() && isScanSpace(scan.text[scan.at])) ++scan.at;
+}
+
+bool scanWord(ScanPosition& scan) {
+    skipScanSpace(scan);
+    if (scan.at >= scan.text.size()) return false;
+    while (scan.at < scan.text.size() && !isScanSpace(scan.text[scan.at])) ++scan.at;
+    return true;
+}
+
+// "%ld": a signed decimal integer, saturated to the range of long as strtol does.
+bool scanLong(ScanPosition& scan, long& value) {
+    skipScanSpace(scan);
+    size_t start = scan.at;
+    size_t p = start;
+    if (p < scan.text.size() && (scan.text[p] == '+' || scan.text[p] == '-')) ++p;
+    size_t digits = p;
+    while (p < scan.text.size() && isDigit(scan.text[p])) ++p;
+    scan.at = p;
+    if (p == digits) return false;
+    value = std::strtol(scan.text.substr(start, p - start).c_str(), nullptr, 10);
+    return true;
+}
+
+// "%d" keeps the low 32 bits of what strtol gives, like the C library.
+int narrowedToInt(long value) { return static_cast<int>(static_cast<unsigned long>(value)); }
+
+// The file's text, or false when it is missing, not a regular file or unreadable.
+bool readOptionsFile(std::string& text) {
+    FILE* file = std::fopen(optionsFileName, "rb");
+    if (file == nullptr) return false;
+    struct stat status;
+    bool read = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+    char buffer[4096];
+    for (size_t got; read && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
+    read = read && !std::ferror(file);
+    std::fclose(file);
+    return read;
 }
 
 }  // namespace
+
+int& optionAt(int index) { return optionSlot(options, index); }
+
+void setDefaultOptions() { options = Options{2, 256, 3, 1, 1, 1, 0}; }
 
 void clampOptions() {
     options.vertexCreation = clampedChoice(options.vertexCreation, 2);
@@ -94,47 +95,41 @@ void clampOptions() {
 }
 
 Options parseOptionsText(const std::string& text) {
-    Options saved = options;
-    options = Options{};
-    Scanner scan(text);
+    Options read{};
+    ScanPosition scan{text};
     long number = 0;
-    // Each option is one scan of "%s %d %s %d": a word, a dropped integer, a
-    // word, option i. A failed conversion ends that scan only; the next scan
-    // starts on the token that failed.
+    // Option i is the i-th scan of "%s %d %s %d", whatever index the file
+    // writes: a word, a dropped integer, a word, the value. A failed
+    // conversion ends that scan only; the next one starts at the failed token.
     for (int i = 0; i < optionCount; ++i) {
-        if (scan.word() && scan.integer(number) && scan.word() && scan.integer(number)) {
-            optionAt(i) = asInt(number);
+        if (scanWord(scan) && scanLong(scan, number) && scanWord(scan) && scanLong(scan, number)) {
+            optionSlot(read, i) = narrowedToInt(number);
         }
     }
     // "%s %s %ld": two words and the colour.
-    if (scan.word() && scan.word() && scan.integer(number)) options.uniformColor = number;
-    Options read = options;
-    options = saved;
+    if (scanWord(scan) && scanWord(scan) && scanLong(scan, number)) read.uniformColor = number;
     return read;
 }
 
 std::string formatOptionsText(const Options& values) {
-    Options saved = options;
-    options = values;
+    Options copy = values;
     std::string text;
     char line[64];
     for (int i = 0; i < optionCount; ++i) {
-        std::snprintf(line, sizeof line, "option %d = %d \r\n", i, optionAt(i));
+        std::snprintf(line, sizeof line, "option %d = %d \r\n", i, optionSlot(copy, i));
         text += line;
     }
     std::snprintf(line, sizeof line, "texture = %ld \r\n", values.uniformColor);
     text += line;
-    options = saved;
     return text;
 }
 
 void readOptions() {
-    std::ifstream file(optionsFileName, std::ios::binary);
-    if (!file) {
+    std::string text;
+    if (!readOptionsFile(text)) {
         setDefaultOptions();
         return;
     }
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     options = parseOptionsText(text);
     clampOptions();
 }
