@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/model_files.h"
+#include "mesh/mesh.h"
+#include "mesh/off_writer.h"
+#include "platform/scripted/scripted.h"
+#include "support/program_fixture.h"
+
+namespace {
+
+const char* const triangleFile = "OFF brique.jpg\n3 1\n0 0 0\n2 0 0\n0 4 0\n3 0 1 2\n";
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+class ModelFiles : public ProgramTest {};
+
+}  // namespace
+
+TEST_F(ModelFiles, CancelledOpenGivesTheStartingModel) {
+    display.textureSlot = 1;
+    openModel();
+    EXPECT_EQ(scripted::dialogLog().back(), "open: Choisissez le fichier du modèle à ouvrir.");
+    EXPECT_EQ(mesh.vertexCount, 1);
+    EXPECT_EQ(mesh.faceCount, 1);
+    EXPECT_EQ(mesh.faceD[0], 0);
+    EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
+    EXPECT_EQ(display.textureSlot, 0);
+    EXPECT_TRUE(scripted::shownBoxes().empty());
+}
+
+TEST_F(ModelFiles, OpenReadsTheModelAndNamesItInTheTitle) {
+    std::filesystem::create_directory(scratch / "modeles");
+    writeText(scratch / "modeles" / "triangle.off", triangleFile);
+    scripted::queueOpenAnswer((scratch / "modeles" / "triangle.off").string());
+    openModel();
+    EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22 - votre modèle : triangle.off");
+    EXPECT_EQ(mesh.vertexCount, 3);
+    EXPECT_EQ(mesh.faceD[0], -1);
+    EXPECT_STREQ(mesh.textureFileName, "brique.jpg");
+    EXPECT_NEAR(mesh.modelScale, 8.0 / 3, 1e-6);  // centred y over -4/3 .. 8/3
+    EXPECT_EQ(display.textureSlot, 1);
+    EXPECT_EQ(std::filesystem::current_path(), scratch / "modeles");
+}
+
+TEST_F(ModelFiles, UnreadableFileIsReportedAndGivesTheStartingModel) {
+    std::filesystem::create_directory(scratch / "dossier.off");
+    for (const char* name : {"absent.off", "dossier.off"}) {
+        scripted::reset();
+        freeModel();
+        scripted::queueOpenAnswer((scratch / name).string());
+        openModel();
+        ASSERT_EQ(scripted::shownBoxes().size(), 1u);
+        EXPECT_EQ(scripted::shownBoxes()[0].text, std::string("ERREUR  !!!\n\nImpossible de lire le fichier ") + name);
+        EXPECT_EQ(mesh.vertexCount, 1);
+        EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
+        EXPECT_EQ(display.textureSlot, 0);
+    }
+}
+
+TEST_F(ModelFiles, MalformedFileEndsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    writeText(scratch / "faux.off", "OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 5\n");
+    EXPECT_EXIT(
+        {
+            scripted::queueOpenAnswer((scratch / "faux.off").string());
+            openModel();
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
+TEST_F(ModelFiles, SaveWritesTheModelAndLeavesItAsItWas) {
+    scripted::queueOpenAnswer((scratch / "t.off").string());
+    writeText(scratch / "t.off", triangleFile);
+    openModel();
+    std::vector<float> before(mesh.vertexX, mesh.vertexX + 3);
+    scripted::queueSaveAnswer((scratch / "copie").string());
+    saveModel();
+    EXPECT_TRUE(scripted::shownBoxes().empty());
+    EXPECT_EQ(readText(scratch / "copie.off"), formatOffText(mesh));
+    EXPECT_EQ(readText(scratch / "copie.off").substr(0, 16), "OFF  brique.jpg\n");
+    EXPECT_EQ(std::vector<float>(mesh.vertexX, mesh.vertexX + 3), before);
+    // Cancelled: nothing is written.
+    saveModel();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch), {}), 2);
+}
+
+TEST_F(ModelFiles, FailedSaveIsReportedAndLeavesFilesAsTheyWere) {
+    newModel();
+    std::filesystem::create_directory(scratch / "pris.off");
+    writeText(scratch / "pris.off" / "dedans.txt", "gardé");
+    scripted::queueSaveAnswer((scratch / "pris.off").string());
+    saveModel();
+    scripted::queueSaveAnswer((scratch / "absent" / "m.off").string());
+    saveModel();
+    ASSERT_EQ(scripted::shownBoxes().size(), 2u);
+    EXPECT_EQ(scripted::shownBoxes()[0].text, "ERREUR  !!!\n\nImpossible d'écrire le fichier pris.off");
+    EXPECT_EQ(scripted::shownBoxes()[1].text, "ERREUR  !!!\n\nImpossible d'écrire le fichier m.off");
+    EXPECT_EQ(readText(scratch / "pris.off" / "dedans.txt"), "gardé");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch), {}), 1);
+}
