@@ -6,12 +6,14 @@
 #include "app/core/option_dialogs.h"
 #include "app/core/options.h"
 #include "app/messages.h"
+#include "app/model_files.h"
 #include "app/window_proc.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
 #include "render/textures.h"
 #include "render/view.h"
+#include "remodel/remodel.h"
 
 namespace {
 
@@ -28,6 +30,27 @@ void newModelCommand() {
     display.textureSlot = 0;
     forgetStaleReferences();
     createGlContext();
+}
+
+void openModelCommand() {
+    freeModel();
+    releaseGlContext();
+    openModel();
+    forgetStaleReferences();
+    createGlContext();
+}
+
+// A whole-mesh operation: the mesh is either changed completely or left as
+// it was, with a message saying why.
+void remodelCommand(RemodelStatus (*operation)()) {
+    setBusyCursor(true);
+    RemodelStatus status = operation();
+    setBusyCursor(false);
+    if (status != RemodelStatus::Done) {
+        reportError(remodelStatusText(status));
+        return;
+    }
+    forgetStaleReferences();
 }
 
 void perspectiveCommand() {
@@ -119,6 +142,8 @@ void uniformColorCommand() {
 void runCommand(int id) {
     switch (id) {
         case 201: newModelCommand(); break;
+        case 202: openModelCommand(); break;
+        case 203: saveModel(); break;
         case 204: closeMainWindow(); break;
         case 211: perspectiveCommand(); break;
         case 212: orthographicCommand(ViewXOy, "Vue xOy."); break;
@@ -134,6 +159,9 @@ void runCommand(int id) {
         case 231: case 232: case 241: case 242: case 251: case 252: enterModeCommand(id); break;
         case 233: case 244: case 253: stopMode(); break;
         case 243: changeTexture(); break;
+        case 261: remodelCommand(optimizeBases); break;
+        case 262: remodelCommand(triangulateAll); break;
+        case 263: remodelCommand(loopSubdivide); break;
         case 271: case 272: case 273: case 274: case 275: case 276: optionDialogCommand(id - 271); break;
         case 277: uniformColorCommand(); break;
         case 281: showMessage("L'aide est en html\nPour voir l'aide cliquez sur : Aide en html"); break;

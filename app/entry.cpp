@@ -1,7 +1,6 @@
 #include "app/entry.h"
 
-#include "app/app_state.h"
-#include "mesh/mesh.h"
+#include "app/model_files.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
 #include "render/view.h"
@@ -12,9 +11,7 @@ bool startUp(int argc, char** argv) {
     if (!createMainWindow(argc, argv)) return false;
     showMainWindow();
     attachMenu();
-    newModel();
-    setWindowTitle(programTitle);
-    display.textureSlot = 0;
+    openModel();
     createGlContext();
     return true;
 }

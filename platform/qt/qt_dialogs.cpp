@@ -71,8 +71,10 @@ void setBusyCursor(bool busy) {
 }
 
 std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters) {
+    // The labels name their patterns themselves: show them as they are.
     QString chosen = QFileDialog::getOpenFileName(shell.mainWindow, QString::fromStdString(title), QString(),
-                                                  filterList(filters));
+                                                  filterList(filters), nullptr,
+                                                  QFileDialog::HideNameFilterDetails);
     if (chosen.isEmpty()) return std::nullopt;
     enterFolderOf(chosen);
     return chosen.toStdString();
@@ -85,6 +87,7 @@ std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filte
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filterList(filters));
     dialog.setDefaultSuffix(QString::fromStdString(defaultExtension));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     QString chosen = dialog.selectedFiles().first();
     enterFolderOf(chosen);
