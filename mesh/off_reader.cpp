@@ -141,17 +141,22 @@ bool allocateArrays(Mesh& m, int32_t vertexCount, int32_t faceCount) {
     return m.vertexX && m.vertexY && m.vertexZ && m.faceA && m.faceB && m.faceC && m.faceD;
 }
 
-// Header "%s%s": "OFF" and an optional texture name.
+// Header "%s%s": "OFF" and an optional texture name, which must fit the
+// name field whole. The header line may be longer than the common limit; the
+// blank and comment lines before it may not.
 bool readHeader(std::string_view& text, Mesh& m) {
     std::string_view line;
-    nextDataLine(text, line, offLineLimit);
+    while (takeLine(text, line, offHeaderLineLimit) == LineTaken) {
+        if (!isBlankLine(line) && !isCommentLine(line)) break;
+        if (line.size() > offLineLimit) return false;
+    }
     const char* p = line.data();
     const char* end = p + line.size();
     if (scanWord(p, end) != "OFF") return false;
     std::string_view name = scanWord(p, end);
-    size_t length = std::min(name.size(), sizeof m.textureFileName - 1);
-    std::memcpy(m.textureFileName, name.data(), length);
-    m.textureFileName[length] = '\0';
+    if (name.size() >= sizeof m.textureFileName) return false;
+    std::memcpy(m.textureFileName, name.data(), name.size());
+    m.textureFileName[name.size()] = '\0';
     return true;
 }
 

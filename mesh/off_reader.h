@@ -10,6 +10,10 @@
 
 // Longest line the reader takes, LF excluded, a CR before it included.
 inline constexpr size_t offLineLimit = 80;
+// The header line may be longer: "OFF", two blanks and a texture name of up
+// to 123 characters (and a CR), so that every header the writer makes reads
+// back.
+inline constexpr size_t offHeaderLineLimit = 129;
 
 enum LineResult : int {
     LineTaken = 0,        // a line and its LF were cut off the text

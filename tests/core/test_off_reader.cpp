@@ -188,6 +188,15 @@ TEST_F(OffRead, HeaderRules) {
     std::string longName(76, 'n');
     ASSERT_TRUE(read("OFF " + longName + "\n" + body, model));
     EXPECT_EQ(std::string(model.textureFileName), longName);
+    // Every header the writer makes reads back: "OFF", two blanks and a name
+    // of up to 123 characters, over the common line limit.
+    std::string longestName(123, 'm');
+    ASSERT_TRUE(read("OFF  " + longestName + "\r\n" + body, model));
+    EXPECT_EQ(std::string(model.textureFileName), longestName);
+    EXPECT_FALSE(read("OFF " + longestName + "m\n" + body, model));   // no room for the name
+    EXPECT_FALSE(read("OFF  " + longestName + " x\n" + body, model));  // 130 characters
+    EXPECT_FALSE(read(std::string(81, '*') + "\nOFF\n" + body, model));
+    EXPECT_FALSE(read("OFF\n" + std::string(81, ' ') + "\n" + body, model));
     EXPECT_FALSE(read("# comment\nOFF\n" + body, model));
     EXPECT_FALSE(read("off\n" + body, model));
     EXPECT_FALSE(read("OFFX\n" + body, model));
@@ -231,7 +240,7 @@ TEST_F(OffRead, LineEndingsAndBlankLinesGiveTheSameModel) {
 }
 
 TEST_F(OffRead, OverlongLinesFailOnlyWhereTheyAreRead) {
-    std::string comment = "*" + std::string(80, '-');  // 81 characters
+    std::string comment = std::string("*") + std::string(80, '-');  // 81 characters
     std::string start = lines({"OFF", "3 2", "0 0 0", "1 0 0", "0 1 0", "3 0 1 2"});
     EXPECT_FALSE(read(start + comment + "\n3 2 1 0\n", model));
     EXPECT_TRUE(read(start + "3 2 1 0\n" + comment + "\n", model));

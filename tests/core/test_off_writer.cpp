@@ -173,3 +173,13 @@ TEST(OffWriter, SaveThenReadGivesTheSameModel) {
         EXPECT_EQ(formatOffText(third.m).size(), again.size());
     }
 }
+
+TEST(OffWriter, LongestTextureNameReadsBack) {
+    OwnedMesh written, reread;
+    ASSERT_TRUE(readOffText("OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n", 38, written.m));
+    std::string name(123, 'x');
+    std::memcpy(written.m.textureFileName, name.c_str(), 124);
+    std::string text = formatOffText(written.m);
+    ASSERT_TRUE(readOffText(text.data(), text.size(), reread.m));
+    EXPECT_EQ(std::string(reread.m.textureFileName), name);
+}
