@@ -2,6 +2,7 @@
 // remodelling step replaces the model whole or not at all.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct MeshArrays {
@@ -19,6 +20,9 @@ struct MeshArrays {
 // Largest face count a mesh may reach: every corner index of the remodelling
 // tables (3 per face) and the Loop result (4 per face) must fit an int32.
 constexpr int64_t maxRemodelFaces = INT32_MAX / 4;
+
+// Asks the kernel for 2 MB pages over a large heap block (a hint only).
+void adviseHugePages(void* block, size_t bytes);
 
 // The global mesh's arrays, not owned.
 MeshArrays globalMeshView();

@@ -89,21 +89,6 @@ TEST_F(Triangulation, StartingModelGivesFourDegenerateTriangles) {
     EXPECT_TRUE(meshIsConsistent(mesh));
 }
 
-TEST_F(Triangulation, MixedFacesNumberNewVerticesInFaceOrder) {
-    MeshSnapshot s = cubeMesh();
-    s.addTriangle(0, 1, 2);
-    std::swap(s.d[1], s.d[6]);  // face 1 is now a triangle, face 6 a four-corner face
-    std::swap(s.a[1], s.a[6]), std::swap(s.b[1], s.b[6]), std::swap(s.c[1], s.c[6]);
-    loadMesh(s);
-    ASSERT_EQ(triangulateAll(), RemodelStatus::Done);
-    MeshSnapshot r = takeSnapshot();
-    EXPECT_EQ(r.vertexCount(), 8 + 6);
-    EXPECT_EQ(r.faceCount(), 7 + 18);
-    EXPECT_EQ(r.face(1), (std::vector<int32_t>{0, 1, 2}));
-    EXPECT_EQ(r.face(6), (std::vector<int32_t>{4, 5, 13}));  // met last: centre 13
-    EXPECT_EQ(r.face(7 + 3 * 5 + 2), (std::vector<int32_t>{6, 4, 13}));
-}
-
 TEST_F(Triangulation, BrokenModelIsRefusedWithoutChange) {
     MeshSnapshot s = cubeMesh();
     s.d[3] = 8;  // no such vertex
