@@ -8,33 +8,9 @@
 #include "edit/vector_math.h"
 #include "mesh/mesh.h"
 #include "render/face_mapping.h"
+#include "test_faces_meshes.h"
 
 namespace {
-
-struct FaceCorners {
-    int a, b, c, d;
-};
-
-// Replaces the global mesh by the given vertices and faces.
-void setMesh(const std::vector<Vec3>& vertices, const std::vector<FaceCorners>& faces) {
-    freeModel();
-    mesh = Mesh{};
-    ASSERT_TRUE(resizeVertexArrays(static_cast<int>(vertices.size())));
-    ASSERT_TRUE(resizeFaceArrays(static_cast<int>(faces.size())));
-    for (size_t v = 0; v < vertices.size(); ++v) {
-        mesh.vertexX[v] = vertices[v].x;
-        mesh.vertexY[v] = vertices[v].y;
-        mesh.vertexZ[v] = vertices[v].z;
-    }
-    for (size_t f = 0; f < faces.size(); ++f) {
-        mesh.faceA[f] = faces[f].a;
-        mesh.faceB[f] = faces[f].b;
-        mesh.faceC[f] = faces[f].c;
-        mesh.faceD[f] = faces[f].d;
-    }
-    mesh.vertexCount = static_cast<int>(vertices.size());
-    mesh.faceCount = static_cast<int>(faces.size());
-}
 
 MappingSettings ownBase(int textureSize = 256) {
     return MappingSettings{3, 1.0f, 0.0f, textureRepeatScale(textureSize)};

@@ -1,0 +1,347 @@
+// Lit, textured face drawing seen through whole frames of the program on a
+// real offscreen GL context.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/core/options.h"
+#include "render/camera.h"
+#include "render/faces.h"
+#include "render/gl_context.h"
+#include "render/textures.h"
+#include "render/view.h"
+#include "support/program_fixture.h"
+#include "test_faces_meshes.h"
+
+namespace {
+
+constexpr int width = scripted::drawingWidth;
+constexpr int height = scripted::drawingHeight;
+
+bool samePixel(scripted::Pixel a, scripted::Pixel b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+
+::testing::AssertionResult isColour(scripted::Pixel pixel, int r, int g, int b) {
+    if (pixel.r == r && pixel.g == g && pixel.b == b) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "pixel is (" << int(pixel.r) << ", " << int(pixel.g) << ", "
+                                         << int(pixel.b) << "), expected (" << r << ", " << g << ", " << b
+                                         << ")";
+}
+
+std::vector<unsigned char> wholePicture() {
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+class FaceDrawing : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        startProgram();
+        ASSERT_EQ(options.textureSize, 256);
+        ASSERT_EQ(options.transparency, 1);
+    }
+
+    void TearDown() override {
+        drawingPath = DrawingPath::VertexArrays;
+        ProgramTest::TearDown();
+    }
+
+    // Faces show the uniform colour 0x00BBGGRR.
+    void useUniformColour(long colour) {
+        options.uniformColor = colour;
+        rebuildUniformTexture();
+        display.textureSlot = 0;
+    }
+
+    // Pixel under a model point, with the matrices of the last frame.
+    scripted::Pixel pixelAt(Vec3 point) {
+        double modelview[16];
+        double projection[16];
+        GLint viewport[4];
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        double x = 0, y = 0, z = 0;
+        gluProject(point.x, point.y, point.z, modelview, projection, viewport, &x, &y, &z);
+        return scripted::readPixel(static_cast<int>(x), static_cast<int>(y));
+    }
+
+    scripted::Pixel centre() { return scripted::readPixel(width / 2, height / 2); }
+};
+
+TEST_F(FaceDrawing, BackgroundShowsTheClearColour) {
+    setMesh({{0, 0, 0}}, {});
+    frame();
+    EXPECT_TRUE(isColour(centre(), 102, 102, 102));
+    EXPECT_TRUE(isColour(scripted::readPixel(0, 0), 102, 102, 102));
+}
+
+// A face seen from either side is lit the same: its normal is turned toward
+// the viewer; a red texture leaves only red in the lit colour.
+TEST_F(FaceDrawing, RedFaceIsLitFromTheSideItIsSeenFrom) {
+    useUniformColour(0x0000FF);
+    std::vector<Vec3> vertices;
+    std::vector<FaceCorners> faces;
+    addSquare(vertices, faces, -0.5f, -0.5f, 1.0f, 0.0f);
+    setMesh(vertices, faces);
+    frame();
+    scripted::Pixel facing = centre();
+    EXPECT_GT(facing.r, 30);
+    EXPECT_EQ(facing.g, 0);
+    EXPECT_EQ(facing.b, 0);
+
+    vertices.clear();
+    faces.clear();
+    addSquare(vertices, faces, -0.5f, -0.5f, 1.0f, 0.0f, true);
+    setMesh(vertices, faces);
+    frame();
+    EXPECT_TRUE(samePixel(centre(), facing));
+    EXPECT_TRUE(scripted::shownBoxes().empty());
+}
+
+// The light stays with the viewer: turning the model turns a face away from
+// it and darkens it.
+TEST_F(FaceDrawing, TurningTheModelChangesTheLighting) {
+    useUniformColour(0xFFFFFF);
+    std::vector<Vec3> vertices;
+    std::vector<FaceCorners> faces;
+    addSquare(vertices, faces, -0.5f, -0.5f, 1.0f, 0.0f);
+    setMesh(vertices, faces);
+    frame();
+    scripted::Pixel straight = centre();
+    // The light stands to the right, above and in front of the eye.
+    view.angleY = 60.0f;
+    frame();
+    EXPECT_GT(centre().r, straight.r);
+    view.angleY = -60.0f;
+    frame();
+    EXPECT_LT(centre().r, straight.r);
+    // Model-space direction toward the eye: the third row of the rotation.
+    EXPECT_NEAR(viewerDirection.x, std::sin(60.0 * M_PI / 180.0), 1e-5);
+    EXPECT_NEAR(viewerDirection.y, 0.0, 1e-6);
+    EXPECT_NEAR(viewerDirection.z, std::cos(60.0 * M_PI / 180.0), 1e-5);
+}
+
+TEST_F(FaceDrawing, OrthographicViewsTurnNormalsTowardTheirFixedAxis) {
+    setMesh({{0, 0, 0}}, {});
+    struct Case {
+        int command;
+        Vec3 direction;
+    };
+    for (Case item : {Case{212, {0, 0, 1}}, Case{213, {0, 1, 0}}, Case{214, {1, 0, 0}}}) {
+        command(item.command);
+        for (float sign : {1.0f, -1.0f}) {
+            view.viewSign = sign;
+            frame();
+            EXPECT_EQ(viewerDirection.x, item.direction.x);
+            EXPECT_EQ(viewerDirection.y, item.direction.y);
+            EXPECT_EQ(viewerDirection.z, item.direction.z);
+        }
+    }
+}
+
+TEST_F(FaceDrawing, FacesToggleHidesTheFacesWhileEdgesStay) {
+    useUniformColour(0x0000FF);
+    std::vector<Vec3> vertices;
+    std::vector<FaceCorners> faces;
+    addSquare(vertices, faces, -0.5f, -0.5f, 1.0f, 0.0f);
+    setMesh(vertices, faces);
+    command(212);
+    command(224);  // edges
+    frame();
+    scripted::Pixel edge = pixelAt({0.0f, -0.5f, 0.0f});
+    EXPECT_TRUE(isColour(edge, 204, 204, 204));
+    EXPECT_GT(centre().r, 30);
+    EXPECT_EQ(centre().g, 0);
+
+    command(225);  // faces off
+    frame();
+    EXPECT_TRUE(isColour(centre(), 102, 102, 102));
+    EXPECT_TRUE(samePixel(pixelAt({0.0f, -0.5f, 0.0f}), edge));
+    command(225);
+    frame();
+    EXPECT_EQ(centre().g, 0);
+}
+
+// With the depth test on, a face in front hides the grid; the hidden-parts
+// toggle lets the grid show through.
+TEST_F(FaceDrawing, HiddenPartsToggleShowsTheGridThroughFaces) {
+    useUniformColour(0x0000FF);
+    std::vector<Vec3> vertices;
+    std::vector<FaceCorners> faces;
+    addSquare(vertices, faces, -0.55f, -0.55f, 1.1f, 0.2f);
+    setMesh(vertices, faces);
+    command(212);
+    command(222);  // grid
+    frame();
+    Vec3 onGridLine{0.3f, 0.05f, 0.0f};
+    Vec3 outside{0.8f, 0.05f, 0.0f};
+    EXPECT_TRUE(isColour(pixelAt(outside), 153, 153, 153)) << "grid beside the face";
+    EXPECT_EQ(pixelAt(onGridLine).g, 0) << "face hides the grid";
+    command(227);
+    frame();
+    EXPECT_TRUE(isColour(pixelAt(onGridLine), 153, 153, 153));
+    command(227);
+    frame();
+    EXPECT_EQ(pixelAt(onGridLine).g, 0);
+}
+
+// Each transparent face adds half of its lit colour; none hides another.
+TEST_F(FaceDrawing, TransparentFacesAddTheirColours) {
+    useUniformColour(0x000060);
+    std::vector<Vec3> vertices;
+    std::vector<FaceCorners> front;
+    std::vector<FaceCorners> back;
+    std::vector<FaceCorners> both;
+    addSquare(vertices, front, -0.6f, -0.6f, 0.8f, 0.1f);
+    addSquare(vertices, back, -0.2f, -0.2f, 0.8f, 0.0f);
+    both = {front[0], back[0]};
+    command(212);
+    Vec3 overlap{0.0f, 0.0f, 0.0f};
+    auto pixelWith = [&](const std::vector<FaceCorners>& faces) {
+        setMesh(vertices, faces);
+        frame();
+        return pixelAt(overlap);
+    };
+    scripted::Pixel opaqueFront = pixelWith(front);
+    EXPECT_TRUE(samePixel(pixelWith(both), opaqueFront));
+
+    options.transparency = 2;
+    scripted::Pixel frontOnly = pixelWith(front);
+    scripted::Pixel backOnly = pixelWith(back);
+    scripted::Pixel together = pixelWith(both);
+    EXPECT_GT(frontOnly.r, 102);
+    EXPECT_GT(backOnly.r, 102);
+    EXPECT_EQ(frontOnly.g, 102);
+    EXPECT_NEAR(together.r - 102, (frontOnly.r - 102) + (backOnly.r - 102), 1);
+    EXPECT_EQ(together.b, 102);
+}
+
+// After the faces the overlays find lighting, texturing and blending off,
+// depth writes on, the alpha function GL_ALWAYS and a white colour.
+TEST_F(FaceDrawing, DrawingRestoresTheSharedState) {
+    std::vector<Vec3> vertices;
+    std::vector<FaceCorners> faces;
+    addSquare(vertices, faces, -0.5f, -0.5f, 1.0f, 0.0f);
+    setMesh(vertices, faces);
+    for (int transparency : {1, 2}) {
+        options.transparency = transparency;
+        applyCamera();
+        drawFaces();
+        EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        GLboolean depthWrites = GL_FALSE;
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+        EXPECT_TRUE(depthWrites);
+        GLint alphaFunction = 0;
+        glGetIntegerv(GL_ALPHA_TEST_FUNC, &alphaFunction);
+        EXPECT_EQ(alphaFunction, GL_ALWAYS);
+        float colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        for (float component : colour) EXPECT_EQ(component, 1.0f);
+        GLint arrayOn = 1;
+        glGetIntegerv(GL_VERTEX_ARRAY, &arrayOn);
+        EXPECT_EQ(arrayOn, 0);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+}
+
+TEST_F(FaceDrawing, DegenerateFacesLeaveTheOthersUntouched) {
+    useUniformColour(0x20A0FF);
+    std::vector<Vec3> vertices;
+    std::vector<FaceCorners> faces;
+    addSquare(vertices, faces, -0.5f, -0.5f, 1.0f, 0.0f);
+    setMesh(vertices, faces);
+    frame();
+    std::vector<unsigned char> alone = wholePicture();
+
+    // A = B, collinear corners, a single repeated vertex, a sliver.
+    vertices.push_back({0.7f, 0.7f, 0.3f});
+    vertices.push_back({0.9f, 0.7f, 0.3f});
+    vertices.push_back({0.8f, 0.7f + 1e-7f, 0.3f});
+    faces.insert(faces.begin(), {{4, 4, 5, 6}, {4, 5, 6, -1}, {5, 5, 5, 5}, {0, 0, 4, -1}});
+    setMesh(vertices, faces);
+    options.commonBase = 2;
+    frame();
+    EXPECT_TRUE(scripted::shownBoxes().empty());
+    EXPECT_TRUE(samePixel(centre(), scripted::Pixel{alone[(height / 2 * width + width / 2) * 4],
+                                                    alone[(height / 2 * width + width / 2) * 4 + 1],
+                                                    alone[(height / 2 * width + width / 2) * 4 + 2], 0}));
+}
+
+// The vertex arrays must draw exactly the picture of one GL_POLYGON per face.
+TEST_F(FaceDrawing, VertexArraysDrawTheSamePictureAsPolygons) {
+    // A wavy, jittered sheet of quads and triangles under a noisy texture, so
+    // that any change in how a face is split or interpolated shows.
+    const int side = 24;
+    std::vector<Vec3> vertices;
+    std::vector<FaceCorners> faces;
+    std::srand(3);
+    auto jitter = [] { return static_cast<float>(std::rand() % 1000 - 500) / 500.0f * 0.3f / side; };
+    for (int i = 0; i <= side; ++i) {
+        for (int j = 0; j <= side; ++j) {
+            float u = -0.9f + 1.8f * i / side;
+            float v = -0.9f + 1.8f * j / side;
+            vertices.push_back({u + jitter(), v + jitter(), 0.3f * std::sin(7.0f * u) * std::cos(5.0f * v)});
+        }
+    }
+    for (int i = 0; i < side; ++i) {
+        for (int j = 0; j < side; ++j) {
+            int a = i * (side + 1) + j, b = a + side + 1, c = b + 1, d = a + 1;
+            if ((i + j) % 2 != 0) {
+                faces.push_back({a, b, c, d});
+            } else {
+                faces.push_back({a, b, c, -1});
+                faces.push_back({c, d, a, -1});
+            }
+        }
+    }
+    setMesh(vertices, faces);
+    for (auto& row : loadedImage) {
+        for (auto& pixel : row) {
+            for (auto& byte : pixel) byte = static_cast<uint8_t>(std::rand());
+        }
+    }
+    glBindTexture(GL_TEXTURE_2D, textureNames[1]);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, loadedImage);
+    display.textureSlot = 1;
+    display.showEdges = true;
+    options.textureSize = 512;
+    options.commonBase = 2;
+    frame();  // the first picture of a fresh context may differ in the last bit
+
+    struct Setting {
+        int viewCommand;
+        float angleY;
+        int transparency;
+    };
+    for (Setting setting : {Setting{211, 0, 1}, Setting{211, 40, 1}, Setting{211, 170, 2}, Setting{213, 0, 1}}) {
+        command(setting.viewCommand);
+        view.angleY = setting.angleY;
+        view.angleX = 30.0f;
+        options.transparency = setting.transparency;
+        drawingPath = DrawingPath::Immediate;
+        frame();
+        std::vector<unsigned char> polygons = wholePicture();
+        drawingPath = DrawingPath::VertexArrays;
+        frame();
+        std::vector<unsigned char> arrays = wholePicture();
+        size_t differing = 0;
+        for (size_t i = 0; i < polygons.size(); ++i) differing += polygons[i] != arrays[i];
+        EXPECT_EQ(differing, 0u) << "view " << setting.viewCommand << " angle " << setting.angleY;
+        size_t drawn = 0;
+        for (size_t i = 0; i < arrays.size(); i += 4) drawn += arrays[i] != 102 || arrays[i + 1] != 102;
+        EXPECT_GT(drawn, arrays.size() / 4 / 10) << "the sheet shows in the picture";
+    }
+}
+
+}  // namespace
