@@ -1,0 +1,130 @@
+// Time of one frame's mesh drawing (faces, edges, or both) on a large model,
+// with one glBegin/glEnd per face and with vertex arrays, on the offscreen
+// GL context of the scripted platform (Mesa's software renderer).
+//
+//   bench_draw_frame [--benchmark_filter=...]
+//
+// Real time includes the rasteriser's worker threads (glFinish ends every
+// iteration); CPU time is that of the calling thread alone.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/core/options.h"
+#include "mesh/mesh.h"
+#include "platform/platform.h"
+#include "render/faces.h"
+#include "render/gl_context.h"
+#include "render/overlays.h"
+#include "render/view.h"
+
+namespace {
+
+// A wavy sheet of side x side cells in view coordinates, every other cell a
+// quad and the others split into two triangles: 1.5 x side^2 faces.
+void buildSheet(int side) {
+    freeModel();
+    mesh = Mesh{};
+    int vertices = (side + 1) * (side + 1);
+    int faces = side * side + side * side / 2 + 1;
+    if (!resizeVertexArrays(vertices) || !resizeFaceArrays(faces)) {
+        std::fprintf(stderr, "out of memory\n");
+        std::exit(1);
+    }
+    for (int i = 0; i <= side; ++i) {
+        for (int j = 0; j <= side; ++j) {
+            int v = i * (side + 1) + j;
+            float u = -0.9f + 1.8f * static_cast<float>(i) / side;
+            float w = -0.9f + 1.8f * static_cast<float>(j) / side;
+            mesh.vertexX[v] = u;
+            mesh.vertexY[v] = w;
+            mesh.vertexZ[v] = 0.2f * std::sin(9.0f * u) * std::cos(7.0f * w);
+        }
+    }
+    int f = 0;
+    auto addFace = [&](int a, int b, int c, int d) {
+        mesh.faceA[f] = a;
+        mesh.faceB[f] = b;
+        mesh.faceC[f] = c;
+        mesh.faceD[f] = d;
+        ++f;
+    };
+    for (int i = 0; i < side; ++i) {
+        for (int j = 0; j < side; ++j) {
+            int a = i * (side + 1) + j;
+            int b = a + side + 1;
+            if ((i + j) % 2 != 0) {
+                addFace(a, b, b + 1, a + 1);
+            } else {
+                addFace(a, b, b + 1, -1);
+                addFace(b + 1, a + 1, a, -1);
+            }
+        }
+    }
+    mesh.vertexCount = vertices;
+    mesh.faceCount = f;
+    mesh.commonBaseLength = 1.0f;
+}
+
+bool contextReady = false;
+
+void prepareContext() {
+    if (contextReady) return;
+    setDefaultOptions();
+    view.clientWidth = surfaceWidth();
+    view.clientHeight = surfaceHeight();
+    if (!createSurfaceContext()) {
+        std::fprintf(stderr, "no offscreen GL context\n");
+        std::exit(1);
+    }
+    setupScene();
+    contextReady = true;
+}
+
+// The perspective camera of a frame, turned so that every face is seen.
+void cameraForFrame() {
+    glBindTexture(GL_TEXTURE_2D, textureNames[1]);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0, 0, view.cameraDistance, 0, 0, 0, 0, 1, 0);
+    glRotatef(25.0f, 0, 1, 0);
+    glRotatef(-35.0f, 1, 0, 0);
+}
+
+enum What { Faces = 0, Edges = 1, FacesAndEdges = 2 };
+
+// Arguments: cells per side, drawing path (0 immediate, 1 vertex arrays), what.
+void drawFrame(benchmark::State& state) {
+    prepareContext();
+    buildSheet(static_cast<int>(state.range(0)));
+    drawingPath = state.range(1) == 0 ? DrawingPath::Immediate : DrawingPath::VertexArrays;
+    auto what = static_cast<What>(state.range(2));
+    for (auto _ : state) {
+        cameraForFrame();
+        if (what != Edges) drawFaces();
+        if (what != Faces) drawEdges();
+        glFinish();
+    }
+    state.counters["faces"] = mesh.faceCount;
+    if (glGetError() != GL_NO_ERROR) state.SkipWithError("GL error");
+}
+
+void frameArguments(benchmark::internal::Benchmark* bench) {
+    bench->ArgNames({"side", "arrays", "what"});
+    for (int side : {116, 365}) {  // about 20 000 and 200 000 faces
+        for (int what : {Faces, Edges, FacesAndEdges}) {
+            for (int arrays : {0, 1}) bench->Args({side, arrays, what});
+        }
+    }
+}
+
+}  // namespace
+
+BENCHMARK(drawFrame)->Apply(frameArguments)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+BENCHMARK_MAIN();
