@@ -88,6 +88,7 @@ void createFacesStep() {
         forgetDeletionUndo();
         input.deletePending = false;
     }
+    dropSelectionsPastCounts();
 }
 
 void deleteFacesStep() {
@@ -95,7 +96,7 @@ void deleteFacesStep() {
         hoverFace();
         if (faceUnderCursor != edit.selectedFace) edit.selectedFace = -1;
     }
-    if (edit.selectedFace >= mesh.faceCount) edit.selectedFace = -1;
+    dropSelectionsPastCounts();
     if (input.clickPending) {
         if (edit.selectedFace >= 0) {
             deleteFace(edit.selectedFace);
@@ -107,4 +108,5 @@ void deleteFacesStep() {
         restoreLastDeletion();
         input.deletePending = false;
     }
+    dropSelectionsPastCounts();
 }

@@ -21,6 +21,11 @@ void invalidateUndo() {
     edit.selectedFace = -1;
 }
 
+void dropSelectionsPastCounts() {
+    if (edit.selectedVertex >= mesh.vertexCount) edit.selectedVertex = -1;
+    if (edit.selectedFace >= mesh.faceCount) edit.selectedFace = -1;
+}
+
 void appendVertex(Vec3 position) {
     const int32_t count = mesh.vertexCount + 1;
     if (!resizeVertexArrays(count)) fatalError("mémoire insuffisante");

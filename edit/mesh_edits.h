@@ -18,6 +18,10 @@ void forgetDeletionUndo();
 // of which referred to the mesh as it was.
 void invalidateUndo();
 
+// Clears the vertex and face selections when they name an entry at or past
+// the counts; called after every step that lowers a count.
+void dropSelectionsPastCounts();
+
 // Appends a vertex (the arrays grow to exactly the new count). Memory
 // exhaustion is fatal.
 void appendVertex(Vec3 position);

@@ -4,6 +4,7 @@
 #include "app/core/options.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
+#include "edit/mesh_edits.h"
 #include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "render/overlays.h"
@@ -39,7 +40,7 @@ Vec3 faceShift() {
 
 void modifyFacesStep() {
     if (input.leftArmed) hoverFace();
-    if (edit.selectedFace >= mesh.faceCount) edit.selectedFace = -1;
+    dropSelectionsPastCounts();
     const int f = edit.selectedFace;
     if (!input.leftArmed && f >= 0) {
         computeAimPoint();

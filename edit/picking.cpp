@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "edit/aim.h"
+#include "edit/mesh_edits.h"
 #include "mesh/mesh.h"
 #include "render/overlays.h"
 
@@ -71,7 +72,7 @@ int pickFace() {
 void hoverFace() {
     computeAimPoint();
     pickFace();
-    if (edit.selectedFace >= mesh.faceCount) edit.selectedFace = -1;
+    dropSelectionsPastCounts();
     const int f = faceUnderCursor;
     if (f >= 0) {
         if (input.validatePending) {

@@ -43,6 +43,7 @@ void createVerticesStep() {
         forgetDeletionUndo();
         input.deletePending = false;
     }
+    dropSelectionsPastCounts();
 }
 
 void deleteVerticesStep() {
@@ -54,21 +55,19 @@ void deleteVerticesStep() {
         }
     }
     if (input.clickPending) {
-        if (edit.selectedVertex >= 0) {
-            deleteVertex(edit.selectedVertex);
-            edit.selectedVertex = -1;  // it may now name the vertex past the count
-        }
+        if (edit.selectedVertex >= 0) deleteVertex(edit.selectedVertex);
         input.clickPending = false;
     }
     if (input.deletePending) {
         restoreLastDeletion();
         input.deletePending = false;
     }
+    dropSelectionsPastCounts();
 }
 
 void moveVerticesStep() {
     computeAimPoint();
-    if (edit.selectedVertex >= mesh.vertexCount) edit.selectedVertex = -1;
+    dropSelectionsPastCounts();
     if (input.leftArmed) {
         for (int v = 0; v < mesh.vertexCount; ++v) {
             if (v != edit.selectedVertex && vertexUnderCursor(v)) {

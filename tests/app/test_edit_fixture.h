@@ -1,0 +1,123 @@
+// The running program in an editing mode: meshes put in place directly, the
+// cursor placed over model points through the matrices of the current view,
+// and presses made across real frames.
+#pragma once
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/core/options.h"
+#include "edit/aim.h"
+#include "edit/edit_steps.h"
+#include "edit/mesh_edits.h"
+#include "edit/picking.h"
+#include "mesh/mesh.h"
+#include "render/camera.h"
+#include "render/view.h"
+#include "support/program_fixture.h"
+
+struct Corners {
+    int a, b, c, d;
+};
+
+class EditTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        startProgram();
+        forgetDeletionUndo();
+        faceUnderCursor = -1;
+        options.vertexCreation = 2;
+        options.faceModification = 2;
+    }
+
+    // Replaces the model by these vertices and faces, arrays sized exactly.
+    void setMesh(const std::vector<Vec3>& vertices, const std::vector<Corners>& faces) {
+        freeModel();
+        ASSERT_TRUE(resizeVertexArrays(static_cast<int>(vertices.size())));
+        ASSERT_TRUE(resizeFaceArrays(static_cast<int>(faces.size())));
+        mesh.vertexCount = static_cast<int>(vertices.size());
+        mesh.faceCount = static_cast<int>(faces.size());
+        for (size_t v = 0; v < vertices.size(); ++v) {
+            mesh.vertexX[v] = vertices[v].x;
+            mesh.vertexY[v] = vertices[v].y;
+            mesh.vertexZ[v] = vertices[v].z;
+        }
+        for (size_t f = 0; f < faces.size(); ++f) {
+            mesh.faceA[f] = faces[f].a;
+            mesh.faceB[f] = faces[f].b;
+            mesh.faceC[f] = faces[f].c;
+            mesh.faceD[f] = faces[f].d;
+        }
+        invalidateUndo();
+    }
+
+    // Window coordinates (origin bottom-left, in pixels) of model point p in
+    // the current view.
+    Vec3 windowOf(Vec3 p) {
+        applyCamera();
+        GLint viewport[4];
+        GLdouble modelview[16];
+        GLdouble projection[16];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        GLdouble x = 0, y = 0, z = 0;
+        gluProject(p.x, p.y, p.z, modelview, projection, viewport, &x, &y, &z);
+        return Vec3{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+    }
+
+    // Pixel of the drawing area (origin top-left) showing model point p.
+    // Both set the camera of the current view, which clears the buffers.
+    ScreenPoint pixelOf(Vec3 p) {
+        Vec3 window = windowOf(p);
+        return ScreenPoint{static_cast<int>(std::lround(window.x)),
+                           static_cast<int>(std::lround(scripted::drawingHeight - window.y))};
+    }
+
+    void cursorOver(Vec3 p) {
+        ScreenPoint pixel = pixelOf(p);
+        scripted::setCursorClient(pixel.x, pixel.y);
+    }
+
+    // Left button pressed over p in one frame and released in the next.
+    void clickAt(Vec3 p) {
+        cursorOver(p);
+        tap(Key::LeftButton);
+    }
+
+    Vec3 position(int v) const { return vertexPosition(v); }
+    Corners face(int f) const { return Corners{mesh.faceA[f], mesh.faceB[f], mesh.faceC[f], mesh.faceD[f]}; }
+};
+
+inline bool operator==(Corners p, Corners q) {
+    return p.a == q.a && p.b == q.b && p.c == q.c && p.d == q.d;
+}
+
+inline std::ostream& operator<<(std::ostream& out, Corners c) {
+    return out << "(" << c.a << ", " << c.b << ", " << c.c << ", " << c.d << ")";
+}
+
+inline std::ostream& operator<<(std::ostream& out, Vec3 v) {
+    return out << "(" << v.x << ", " << v.y << ", " << v.z << ")";
+}
+
+// Command ids of the menu.
+enum : int {
+    NewModel = 201,
+    ViewPerspective = 211,
+    ViewXOyCommand = 212,
+    ViewXOzCommand = 213,
+    ViewYOzCommand = 214,
+    CreateVerticesCommand = 231,
+    CreateFacesCommand = 232,
+    CreateStop = 233,
+    MoveVerticesCommand = 241,
+    ModifyFacesCommand = 242,
+    DeleteVerticesCommand = 251,
+    DeleteFacesCommand = 252,
+};

@@ -1,0 +1,144 @@
+// Thousands of frames of random commands, modes, cursor moves, clicks, drags
+// and key presses on random meshes: the mesh must stay whole and no
+// selection may name an entry past the arrays.
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "app/frame.h"
+#include "test_edit_fixture.h"
+
+namespace {
+
+// Every menu command but Exit; dialogs that would open are cancelled.
+const int commandIds[] = {201, 202, 203, 211, 212, 213, 214, 221, 222, 223, 224, 225, 226, 227,
+                          231, 232, 233, 241, 242, 243, 244, 251, 252, 253, 261, 262, 263,
+                          271, 272, 273, 274, 275, 276, 277, 281, 282, 283};
+const int modeCommands[] = {231, 232, 241, 242, 251, 252};
+
+int frameCount() {
+    const char* text = std::getenv("KESTRUNE_RANDOM_FRAMES");
+    return text != nullptr ? std::atoi(text) : 1000;
+}
+
+class RandomEditing : public EditTest {
+protected:
+    std::mt19937 random{20261207};
+
+    int below(int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); }
+    float coordinate() { return std::uniform_real_distribution<float>(-0.6f, 0.6f)(random); }
+
+    // Vertices in the view cube, faces of three or four corners chosen among
+    // them, some with repeated corners; sometimes coincident vertices.
+    void randomMesh() {
+        std::vector<Vec3> vertices;
+        const int vertexCount = 1 + below(40);
+        for (int v = 0; v < vertexCount; ++v) {
+            if (v > 0 && below(8) == 0) {
+                vertices.push_back(vertices[below(v)]);
+            } else {
+                vertices.push_back(Vec3{coordinate(), coordinate(), coordinate()});
+            }
+        }
+        std::vector<Corners> faces;
+        const int faceCount = below(50);
+        for (int f = 0; f < faceCount; ++f) {
+            faces.push_back(Corners{below(vertexCount), below(vertexCount), below(vertexCount),
+                                    below(3) == 0 ? -1 : below(vertexCount)});
+        }
+        setMesh(vertices, faces);
+    }
+
+    void moveCursor() {
+        if (mesh.vertexCount > 0 && below(3) != 0) {
+            // Onto a vertex, or near one.
+            ScreenPoint pixel = pixelOf(position(below(mesh.vertexCount)));
+            scripted::setCursorClient(pixel.x + below(5) - 2, pixel.y + below(5) - 2);
+        } else {
+            // Anywhere, now and then outside the drawing area.
+            scripted::setCursorClient(below(700) - 30, below(640) - 30);
+        }
+    }
+
+    void randomAction() {
+        const int roll = below(100);
+        if (roll < 2) {
+            command(commandIds[below(static_cast<int>(std::size(commandIds)))]);
+        } else if (roll < 5) {
+            command(CreateStop);
+            command(modeCommands[below(6)]);
+        } else if (roll < 7) {
+            randomMesh();
+        } else if (roll < 30) {
+            moveCursor();
+        } else if (roll < 60) {
+            scripted::setKey(Key::LeftButton, !isKeyDown(Key::LeftButton));
+        } else if (roll < 72) {
+            scripted::setKey(Key::Delete, !isKeyDown(Key::Delete));
+        } else if (roll < 78) {
+            scripted::setKey(Key::Return, !isKeyDown(Key::Return));
+        } else if (roll < 80) {
+            scripted::setKey(below(2) == 0 ? Key::RightButton : Key::End, below(4) == 0);
+        } else if (roll < 83) {
+            options.vertexCreation = 1 + below(2);
+        } else if (roll < 86) {
+            options.faceModification = 1 + below(2);
+        } else if (roll < 88) {
+            view.viewSign = -view.viewSign;
+        }
+    }
+
+    std::string problem() {
+        if (!meshIsConsistent(mesh)) return "inconsistent mesh";
+        for (int v = 0; v < mesh.vertexCount; ++v) {
+            if (!std::isfinite(mesh.vertexX[v]) || !std::isfinite(mesh.vertexY[v]) ||
+                !std::isfinite(mesh.vertexZ[v])) {
+                return "vertex " + std::to_string(v) + " is not finite";
+            }
+        }
+        if (edit.selectedVertex < -1 || edit.selectedVertex >= mesh.vertexCount) return "selectedVertex";
+        if (edit.selectedFace < -1 || edit.selectedFace >= mesh.faceCount) return "selectedFace";
+        if (edit.faceClickCount < 0 || edit.faceClickCount > 3) return "faceClickCount";
+        if (edit.editMode == CreateFaces) {
+            for (int j = 0; j < edit.faceClickCount; ++j) {
+                if (clickedVertices[j] < 0 || clickedVertices[j] >= mesh.vertexCount) return "clickedVertices";
+            }
+        }
+        if (mesh.vertexCount + undoVertexCount > mesh.vertexCapacity) return "vertex undo past the arrays";
+        if (mesh.faceCount + undoFaceCount > mesh.faceCapacity) return "face undo past the arrays";
+        return "";
+    }
+};
+
+}  // namespace
+
+TEST_F(RandomEditing, MeshAndSelectionsStaySoundFrameAfterFrame) {
+    randomMesh();
+    const int frames = frameCount();
+    int boxes = 0;
+    int framesInMode[7] = {};
+    int grown = 0;
+    int shrunk = 0;
+    for (int i = 0; i < frames; ++i) {
+        const int actions = 1 + below(4);
+        for (int a = 0; a < actions; ++a) randomAction();
+        const int before = mesh.vertexCount + mesh.faceCount;
+        const EditMode mode = edit.editMode;
+        frame();
+        framesInMode[mode] += 1;
+        const int after = mesh.vertexCount + mesh.faceCount;
+        grown += after > before ? 1 : 0;
+        shrunk += after < before ? 1 : 0;
+        std::string found = problem();
+        ASSERT_EQ(found, "") << "after frame " << i << " in mode " << edit.editMode;
+        // Message boxes (mode refusals, about) are fine; GL errors are not.
+        for (; boxes < static_cast<int>(scripted::shownBoxes().size()); ++boxes) {
+            ASSERT_EQ(scripted::shownBoxes()[boxes].text.find("OpenGL"), std::string::npos);
+        }
+    }
+    // The run did edit: every mode had its frames, and frames both added to
+    // and took from the mesh.
+    for (int mode = 1; mode <= 6; ++mode) EXPECT_GT(framesInMode[mode], frames / 40) << "mode " << mode;
+    EXPECT_GT(grown, frames / 100);
+    EXPECT_GT(shrunk, frames / 100);
+}
