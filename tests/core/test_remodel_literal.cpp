@@ -92,6 +92,19 @@ MeshSnapshot fansMeetingAtAVertex(Rng& rng) {
     return s;
 }
 
+// A closed double cone whose two apexes have valence 60 to 90, past the
+// precomputed weights.
+MeshSnapshot wideDoubleCone(Rng& rng) {
+    MeshSnapshot s;
+    int32_t rim = 60 + randomBelow(rng, 31);
+    addRandomVertices(s, rng, rim + 2);
+    for (int32_t k = 0; k < rim; ++k) {
+        s.addTriangle(rim, k, (k + 1) % rim);
+        s.addTriangle(rim + 1, (k + 1) % rim, k);
+    }
+    return s;
+}
+
 // Adds faces on existing edges (a third face on an edge), faces with a corner
 // repeated, and unused vertices, then renumbers the vertices at random.
 void roughen(MeshSnapshot& s, Rng& rng) {
@@ -152,6 +165,7 @@ std::vector<Shape> shapes() {
         {"open patch", [](Rng& rng) { return patchWithHoles(rng, 2 + randomBelow(rng, 6)); }},
         {"face soup", [](Rng& rng) { return faceSoup(rng, 4 + randomBelow(rng, 10), 1 + randomBelow(rng, 25)); }},
         {"two fans", [](Rng& rng) { return fansMeetingAtAVertex(rng); }},
+        {"wide double cone", [](Rng& rng) { return wideDoubleCone(rng); }},
         {"rough torus", [](Rng& rng) { MeshSnapshot s = torus(rng, 3, 4); roughen(s, rng); return s; }},
         {"rough patch", [](Rng& rng) { MeshSnapshot s = patchWithHoles(rng, 4); roughen(s, rng); return s; }},
     };
@@ -181,6 +195,13 @@ TEST(RemodelAgainstLiteral, ThreeLoopStepsInARow) {
         if (start.faceCount() > 40) continue;  // keep the reference's scans short
         expectSameAsLiteral(start, {loop, loop, loop});
     }
+}
+
+TEST(RemodelAgainstLiteral, EmptyModels) {
+    expectSameAsLiteral(MeshSnapshot{}, {loop, triangles, bases});
+    MeshSnapshot verticesOnly;
+    verticesOnly.addVertex(0.1f, 0.2f, 0.3f), verticesOnly.addVertex(-0.1f, 0, 0);
+    expectSameAsLiteral(verticesOnly, {loop, loop});
 }
 
 TEST(RemodelAgainstLiteral, StartingModel) {
