@@ -144,15 +144,6 @@ TEST_F(Textures, EmptyNameLoadsACopyOfTheUniformImage) {
     EXPECT_EQ(value, GL_LINEAR);
 }
 
-TEST_F(Textures, ColourImageDecodesTopRowFirstInRgbOrder) {
-    writeJpeg("quad.jpg", 256, 256, JCS_RGB, quadrants);
-    ASSERT_EQ(decodeJpegTexture("quad.jpg", decoded), TextureLoad::Loaded);
-    expectNear(decoded[0][0], {255, 0, 0});
-    expectNear(decoded[0][255], {0, 255, 0});
-    expectNear(decoded[255][0], {0, 0, 255});
-    expectNear(decoded[255][255], {255, 255, 255});
-}
-
 TEST_F(Textures, UnsuitableFilesAreNamedInTheCheckOrder) {
     writeJpeg("narrow.jpg", 255, 256, JCS_RGB, plain);
     writeJpeg("tall.jpg", 256, 512, JCS_RGB, plain);
@@ -196,12 +187,16 @@ TEST_F(Textures, DamagedDataIsRefusedWithoutEndingTheProcess) {
     EXPECT_EQ(decodeJpegTexture("good.jpg", decoded), TextureLoad::Loaded);
 }
 
-TEST_F(Textures, ModelNamingAGoodImageShowsItInTheLoadedTexture) {
+TEST_F(Textures, ModelNamingAGoodImageShowsItTopRowFirst) {
     writeJpeg("quad.jpg", 256, 256, JCS_RGB, quadrants);
     startProgram();
     std::strcpy(mesh.textureFileName, "quad.jpg");
     buildLoadedTexture();
+    // Row 0 is the top of the picture, in red, green, blue order.
     expectNear(loadedImage[0][0], {255, 0, 0});
+    expectNear(loadedImage[0][255], {0, 255, 0});
+    expectNear(loadedImage[255][0], {0, 0, 255});
+    expectNear(loadedImage[255][255], {255, 255, 255});
     EXPECT_TRUE(sameBytes(boundTextureBytes(textureNames[1]), loadedImage));
 }
 
