@@ -111,18 +111,23 @@ struct SavedMesh {
 };
 
 SavedMesh saveGlobalMesh() {
-    auto take = [](auto* p, int32_t n) { return std::vector<std::remove_cv_t<std::remove_pointer_t<decltype(p)>>>(p, p + n); };
-    return SavedMesh{take(mesh.vertexX, mesh.vertexCount), take(mesh.vertexY, mesh.vertexCount),
-                     take(mesh.vertexZ, mesh.vertexCount), take(mesh.faceA, mesh.faceCount),
-                     take(mesh.faceB, mesh.faceCount),     take(mesh.faceC, mesh.faceCount),
-                     take(mesh.faceD, mesh.faceCount)};
+    int32_t nv = mesh.vertexCount, nf = mesh.faceCount;
+    return SavedMesh{{mesh.vertexX, mesh.vertexX + nv}, {mesh.vertexY, mesh.vertexY + nv},
+                     {mesh.vertexZ, mesh.vertexZ + nv}, {mesh.faceA, mesh.faceA + nf},
+                     {mesh.faceB, mesh.faceB + nf},     {mesh.faceC, mesh.faceC + nf},
+                     {mesh.faceD, mesh.faceD + nf}};
+}
+
+template <typename T>
+void copyInto(T* target, const std::vector<T>& source) {
+    std::memcpy(target, source.data(), source.size() * sizeof(T));
 }
 
 void restoreGlobalMesh(const SavedMesh& saved) {
     allocateGlobalMesh(static_cast<int32_t>(saved.x.size()), static_cast<int32_t>(saved.a.size()));
-    auto put = [](auto* target, const auto& source) { std::memcpy(target, source.data(), source.size() * sizeof source[0]); };
-    put(mesh.vertexX, saved.x), put(mesh.vertexY, saved.y), put(mesh.vertexZ, saved.z);
-    put(mesh.faceA, saved.a), put(mesh.faceB, saved.b), put(mesh.faceC, saved.c), put(mesh.faceD, saved.d);
+    copyInto(mesh.vertexX, saved.x), copyInto(mesh.vertexY, saved.y), copyInto(mesh.vertexZ, saved.z);
+    copyInto(mesh.faceA, saved.a), copyInto(mesh.faceB, saved.b);
+    copyInto(mesh.faceC, saved.c), copyInto(mesh.faceD, saved.d);
 }
 
 // Times `command` on fresh copies of the global mesh built by `build`.

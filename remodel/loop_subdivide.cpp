@@ -43,36 +43,46 @@ int32_t gatherRing(const MeshArrays& triangles, const LoopTables& tables, int32_
     return count;
 }
 
-// The even rule for every old vertex, written into `result`.
-void moveOldVertices(const MeshArrays& triangles, const LoopTables& tables, MeshArrays& result) {
-    CoordinateAxes old = axesOf(triangles);
-    float* moved[3] = {result.vertexX, result.vertexY, result.vertexZ};
-    std::vector<int32_t> occurrences(static_cast<size_t>(triangles.vertexCount), 0);
+// Scratch lists of the even rule, reused from vertex to vertex.
+struct RingWork {
     std::vector<int32_t> ring;
-    for (int32_t v = 0; v < triangles.vertexCount; ++v) {
-        int32_t count = gatherRing(triangles, tables, v, ring);
-        if (count == 0) {
-            for (int axis = 0; axis < 3; ++axis) moved[axis][v] = old.axis[axis][v];
-            continue;
-        }
-        for (int32_t i = 0; i < count; ++i) ++occurrences[ring[i]];
-        int32_t singletons = moveSingletonsFirst(ring.data(), count, occurrences.data());
-        for (int32_t i = 0; i < count; ++i) occurrences[ring[i]] = 0;
-        if (singletons == 2) {
-            for (int axis = 0; axis < 3; ++axis) {
-                const float* p = old.axis[axis];
-                moved[axis][v] = boundaryEvenCoordinate(p[ring[0]], p[v], p[ring[1]]);
-            }
-            continue;
-        }
-        EvenWeights weights = interiorWeights(count / 2);
+    std::vector<int32_t> occurrences;  // by vertex, zero between rings
+};
+
+// The even rule for vertex v, from the old positions into `moved`.
+void moveVertex(const MeshArrays& triangles, const LoopTables& tables, int32_t v, RingWork& work,
+                float* const moved[3]) {
+    CoordinateAxes old = axesOf(triangles);
+    int32_t count = gatherRing(triangles, tables, v, work.ring);
+    const int32_t* ring = work.ring.data();
+    if (count == 0) {  // used by no face
+        for (int axis = 0; axis < 3; ++axis) moved[axis][v] = old.axis[axis][v];
+        return;
+    }
+    for (int32_t i = 0; i < count; ++i) ++work.occurrences[ring[i]];
+    int32_t singletons = moveSingletonsFirst(work.ring.data(), count, work.occurrences.data());
+    for (int32_t i = 0; i < count; ++i) work.occurrences[ring[i]] = 0;
+    if (singletons == 2) {  // on a boundary: its two boundary neighbours only
         for (int axis = 0; axis < 3; ++axis) {
             const float* p = old.axis[axis];
-            float sum = 0.0f;
-            for (int32_t i = 0; i < count; ++i) sum += p[ring[i]];
-            moved[axis][v] = interiorEvenCoordinate(weights, sum, p[v]);
+            moved[axis][v] = boundaryEvenCoordinate(p[ring[0]], p[v], p[ring[1]]);
         }
+        return;
     }
+    EvenWeights weights = interiorWeights(count / 2);
+    for (int axis = 0; axis < 3; ++axis) {
+        const float* p = old.axis[axis];
+        float sum = 0.0f;
+        for (int32_t i = 0; i < count; ++i) sum += p[ring[i]];
+        moved[axis][v] = interiorEvenCoordinate(weights, sum, p[v]);
+    }
+}
+
+void moveOldVertices(const MeshArrays& triangles, const LoopTables& tables, MeshArrays& result) {
+    float* const moved[3] = {result.vertexX, result.vertexY, result.vertexZ};
+    RingWork work;
+    work.occurrences.assign(static_cast<size_t>(triangles.vertexCount), 0);
+    for (int32_t v = 0; v < triangles.vertexCount; ++v) moveVertex(triangles, tables, v, work, moved);
 }
 
 struct EdgeVertexMaker {
