@@ -93,13 +93,11 @@ struct EdgeVertexMaker {
     int32_t nextVertex;
 };
 
-// The new vertex on the edge of `slot`, made by the odd rule on first use.
-int32_t makeEdgeVertex(EdgeVertexMaker& maker, int32_t slot) {
+// The new vertex on the edge of `slot`, which runs from `from` to `to`, made
+// by the odd rule on first use. The rule is symmetric in the two ends.
+int32_t makeEdgeVertex(EdgeVertexMaker& maker, int32_t slot, int32_t from, int32_t to) {
     int32_t edge = maker.tables.edgeOfSlot[slot];
     if (maker.edgeVertex[edge] >= 0) return maker.edgeVertex[edge];
-    int32_t f = slot / 3;
-    int32_t from = cornerOf(maker.triangles, slot);
-    int32_t to = cornerOf(maker.triangles, 3 * f + (slot - 3 * f + 1) % 3);
     int32_t first = maker.tables.firstOpposite[edge];
     int32_t second = maker.tables.secondOpposite[edge];
     int32_t made = maker.nextVertex++;
@@ -127,13 +125,14 @@ void splitFaces(EdgeVertexMaker& maker) {
     const MeshArrays& triangles = maker.triangles;
     int32_t faceCount = triangles.faceCount;
     for (int32_t f = 0; f < faceCount; ++f) {
-        int32_t bc = makeEdgeVertex(maker, 3 * f + 1);
-        int32_t ca = makeEdgeVertex(maker, 3 * f + 2);
-        int32_t ab = makeEdgeVertex(maker, 3 * f);
+        int32_t a = triangles.faceA[f], b = triangles.faceB[f], c = triangles.faceC[f];
+        int32_t bc = makeEdgeVertex(maker, 3 * f + 1, b, c);
+        int32_t ca = makeEdgeVertex(maker, 3 * f + 2, c, a);
+        int32_t ab = makeEdgeVertex(maker, 3 * f, a, b);
         int32_t corner = faceCount + 3 * f;
-        setTriangle(maker.result, corner, triangles.faceA[f], ab, ca);
-        setTriangle(maker.result, corner + 1, triangles.faceB[f], bc, ab);
-        setTriangle(maker.result, corner + 2, triangles.faceC[f], ca, bc);
+        setTriangle(maker.result, corner, a, ab, ca);
+        setTriangle(maker.result, corner + 1, b, bc, ab);
+        setTriangle(maker.result, corner + 2, c, ca, bc);
         setTriangle(maker.result, f, bc, ca, ab);
     }
 }

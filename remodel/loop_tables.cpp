@@ -4,6 +4,22 @@
 
 namespace {
 
+int32_t cornerOf(const MeshArrays& triangles, int32_t slot) {
+    int32_t f = slot / 3;
+    switch (slot - 3 * f) {
+        case 0: return triangles.faceA[f];
+        case 1: return triangles.faceB[f];
+        default: return triangles.faceC[f];
+    }
+}
+
+// An array of `count` entries, left unset; large ones on 2 MB pages.
+IndexArray newIndexArray(size_t count) {
+    IndexArray array = std::make_unique_for_overwrite<int32_t[]>(count);
+    adviseHugePages(array.get(), count * sizeof(int32_t));
+    return array;
+}
+
 void buildCornersByVertex(const MeshArrays& triangles, LoopTables& tables) {
     int32_t vertexCount = triangles.vertexCount;
     int32_t slotCount = 3 * triangles.faceCount;
@@ -13,8 +29,8 @@ void buildCornersByVertex(const MeshArrays& triangles, LoopTables& tables) {
     // corners stay in slot order.
     for (int32_t slot = 0; slot < slotCount; ++slot) ++start[cornerOf(triangles, slot) + 1];
     for (int32_t v = 0; v < vertexCount; ++v) start[v + 1] += start[v];
-    tables.cornersByVertex = std::make_unique_for_overwrite<int32_t[]>(static_cast<size_t>(slotCount));
-    IndexArray next = std::make_unique_for_overwrite<int32_t[]>(static_cast<size_t>(vertexCount) + 1);
+    tables.cornersByVertex = newIndexArray(static_cast<size_t>(slotCount));
+    IndexArray next = newIndexArray(static_cast<size_t>(vertexCount) + 1);
     std::copy(start, start + vertexCount + 1, next.get());
     for (int32_t slot = 0; slot < slotCount; ++slot) {
         tables.cornersByVertex[next[cornerOf(triangles, slot)]++] = slot;
@@ -26,9 +42,9 @@ void buildCornersByVertex(const MeshArrays& triangles, LoopTables& tables) {
 // edge from v to hi while v is walked (entries below firstEdgeOfV are stale).
 void buildEdges(const MeshArrays& triangles, LoopTables& tables) {
     size_t slotCount = 3 * static_cast<size_t>(triangles.faceCount);
-    tables.edgeOfSlot = std::make_unique_for_overwrite<int32_t[]>(slotCount);
-    tables.firstOpposite = std::make_unique_for_overwrite<int32_t[]>(slotCount);
-    tables.secondOpposite = std::make_unique_for_overwrite<int32_t[]>(slotCount);
+    tables.edgeOfSlot = newIndexArray(slotCount);
+    tables.firstOpposite = newIndexArray(slotCount);
+    tables.secondOpposite = newIndexArray(slotCount);
     IndexArray edgeTo = std::make_unique<int32_t[]>(static_cast<size_t>(triangles.vertexCount));
     std::fill(edgeTo.get(), edgeTo.get() + triangles.vertexCount, -1);
     int32_t edgeCount = 0;

@@ -31,12 +31,3 @@ struct LoopTables {
 // Builds the tables of a mesh of triangles. Throws std::bad_alloc when memory
 // runs out.
 void buildLoopTables(const MeshArrays& triangles, LoopTables& tables);
-
-inline int32_t cornerOf(const MeshArrays& triangles, int32_t slot) {
-    int32_t f = slot / 3;
-    switch (slot - 3 * f) {
-        case 0: return triangles.faceA[f];
-        case 1: return triangles.faceB[f];
-        default: return triangles.faceC[f];
-    }
-}
