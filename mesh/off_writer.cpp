@@ -19,6 +19,13 @@ int formatByLibrary(double value, char* out) {
     return length;
 }
 
+size_t decimalLength(int32_t value) {
+    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    size_t length = value < 0 ? 2 : 1;
+    for (; magnitude >= 10; magnitude /= 10) ++length;
+    return length;
+}
+
 char* appendInt(char* out, int32_t value) {
     return std::to_chars(out, out + 11, value).ptr;
 }
@@ -29,25 +36,74 @@ float fileCoordinate(float view, float scale, float center) {
     return static_cast<float>(factor * static_cast<double>(view) + static_cast<double>(center));
 }
 
+// Eight significant digits of `value` and the decimal exponent of the first,
+// exactly as printf's "%.7e" rounds them (ties to even), through std::to_chars.
+void exactEightDigits(double value, char* digits, int& exponent) {
+    char scientific[32];
+    char* end = std::to_chars(scientific, scientific + sizeof scientific, value,
+                              std::chars_format::scientific, 7).ptr;
+    const char* p = scientific[0] == '-' ? scientific + 1 : scientific;
+    // "d.ddddddde" then the exponent's sign and digits.
+    digits[0] = p[0];
+    std::memcpy(digits + 1, p + 2, 7);
+    std::from_chars(p + 11, end, exponent);
+    if (p[10] == '-') exponent = -exponent;
+}
+
+// Powers of ten that doubles hold exactly.
+constexpr double exactPowersOfTen[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// `magnitude` scaled by 10^(7 - exponent) with a single rounding, or false
+// when that power of ten is not exact in double.
+bool scaleToEightDigits(double magnitude, int exponent, double& scaled) {
+    int shift = 7 - exponent;
+    if (shift > 22 || shift < -22) return false;
+    scaled = shift >= 0 ? magnitude * exactPowersOfTen[shift] : magnitude / exactPowersOfTen[-shift];
+    return true;
+}
+
+// Fast path of the rounding to eight digits: the scaled value carries at most
+// one rounding (an error below 1.2e-8 at 1e8), so its rounding to an integer
+// is the exact one unless it lies within 1e-7 of a half; those cases, zero
+// and magnitudes outside 1e-15 .. 1e29 are left to the exact path.
+bool roundToEightDigits(double magnitude, char* digits, int& exponent) {
+    if (magnitude == 0.0) return false;
+    int binaryExponent = 0;
+    std::frexp(magnitude, &binaryExponent);
+    exponent = static_cast<int>(std::floor((binaryExponent - 1) * 0.30102999566398120));
+    double scaled = 0.0;
+    if (!scaleToEightDigits(magnitude, exponent, scaled)) return false;
+    if (scaled >= 1e8) {
+        ++exponent;
+        if (!scaleToEightDigits(magnitude, exponent, scaled)) return false;
+    } else if (scaled < 1e7) {
+        --exponent;
+        if (!scaleToEightDigits(magnitude, exponent, scaled)) return false;
+    }
+    double whole = std::floor(scaled);
+    double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < 1e-7) return false;
+    uint32_t n = static_cast<uint32_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    if (n >= 100000000) {
+        n /= 10;
+        ++exponent;
+    }
+    for (int k = 7; k >= 0; --k, n /= 10) digits[k] = static_cast<char>('0' + n % 10);
+    return true;
+}
+
 }  // namespace
 
 int formatCoordinateField(double value, char* out) {
     if (!std::isfinite(value)) return formatByLibrary(value, out);
-    // Eight significant digits, rounded as printf rounds; "%g" then picks the
-    // fixed or the exponent form from the exponent of the rounded value.
-    char scientific[32];
-    char* end = std::to_chars(scientific, scientific + sizeof scientific, value,
-                              std::chars_format::scientific, 7).ptr;
-    const char* p = scientific;
-    bool negative = *p == '-';
-    if (negative) ++p;
+    bool negative = std::signbit(value);
     char digits[8];
-    digits[0] = p[0];
-    std::memcpy(digits + 1, p + 2, 7);
-    // "d.ddddddde" then the exponent's sign and digits.
     int exponent = 0;
-    std::from_chars(p + 11, end, exponent);
-    if (p[10] == '-') exponent = -exponent;
+    if (!roundToEightDigits(std::fabs(value), digits, exponent)) {
+        exactEightDigits(value, digits, exponent);
+    }
 
     int significant = 8;
     while (significant > 1 && digits[significant - 1] == '0') --significant;
@@ -88,11 +144,17 @@ std::string formatOffText(const Mesh& m) {
     size_t nameLength = strnlen(m.textureFileName, sizeof m.textureFileName);
     int32_t vertexCount = m.vertexCount > 0 ? m.vertexCount : 0;
     int32_t faceCount = m.faceCount > 0 ? m.faceCount : 0;
-    // Upper bound: every coordinate field is 15 bytes (16 for a NaN), every
-    // int at most 11 characters.
-    size_t bound = 6 + nameLength + 26 + static_cast<size_t>(vertexCount) * 52 +
-                   static_cast<size_t>(faceCount) * 51;
-    std::string text(bound, '\0');
+    // The exact size, so that the text is written in place in one block:
+    // every coordinate field is 15 bytes (the longest "%15.8g" of a double is
+    // 15 characters), the integers take their decimal length.
+    size_t size = 5 + nameLength + 1 + 1 + decimalLength(m.vertexCount) + 2 + decimalLength(m.faceCount) + 1 +
+                  static_cast<size_t>(vertexCount) * (3 * 16 + 1);
+    for (int32_t f = 0; f < faceCount; ++f) {
+        bool triangle = m.faceD[f] == -1;
+        size += 2 + 1 + decimalLength(m.faceA[f]) + 1 + decimalLength(m.faceB[f]) + 1 + decimalLength(m.faceC[f]) +
+                (triangle ? 0 : 1 + decimalLength(m.faceD[f])) + 1;
+    }
+    std::string text(size, '\0');
     char* out = text.data();
 
     std::memcpy(out, "OFF  ", 5);

@@ -71,6 +71,15 @@ TEST(OffWriterField, MatchesTheLibraryOnEveryKindOfFloat) {
         if (n % 2) value = static_cast<float>(static_cast<int32_t>(bits) % 100000) / 1024.0f;
         ASSERT_EQ(ourField(value), libraryField(value)) << "bits " << bits;
     }
+    // Dyadic fractions have short exact expansions: many sit exactly half
+    // way between two eight-digit values and must round to even.
+    for (int shift = 0; shift < 48; ++shift) {
+        for (int n = 0; n < 5000; ++n) {
+            double value = std::ldexp(static_cast<double>(random() % (1u << 24)), -shift);
+            ASSERT_EQ(ourField(value), libraryField(value)) << value;
+            ASSERT_EQ(ourField(-value), libraryField(-value)) << -value;
+        }
+    }
 }
 
 TEST(OffWriter, NewModelIsWrittenAsOneVertexAndOneFourCornerFace) {
