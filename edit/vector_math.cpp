@@ -12,15 +12,6 @@ void transposedTimes(const float m[16], const float v[4], float out[4]) {
     }
 }
 
-float det2(float a, float b, float c, float d) {
-    return a * d - b * c;
-}
-
-float det3(Vec3 r1, Vec3 r2, Vec3 r3) {
-    return r1.x * det2(r2.y, r2.z, r3.y, r3.z) - r2.x * det2(r1.y, r1.z, r3.y, r3.z) +
-           r3.x * det2(r1.y, r1.z, r2.y, r2.z);
-}
-
 Vec3 unitNormal(Vec3 p1, Vec3 p2, Vec3 p3) {
     Vec3 u = p2 - p1;
     Vec3 w = p3 - p2;
@@ -30,18 +21,3 @@ Vec3 unitNormal(Vec3 p1, Vec3 p2, Vec3 p3) {
     return Vec3{n.x / length, n.y / length, n.z / length};
 }
 
-float dot3(Vec3 a, Vec3 b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-Vec3 operator-(Vec3 a, Vec3 b) {
-    return Vec3{a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
-Vec3 operator+(Vec3 a, Vec3 b) {
-    return Vec3{a.x + b.x, a.y + b.y, a.z + b.z};
-}
-
-Vec3 operator*(float k, Vec3 v) {
-    return Vec3{k * v.x, k * v.y, k * v.z};
-}

@@ -41,20 +41,36 @@ TEST_F(EditTest, AimedPointAndStatusLineInTheOrthographicViews) {
     frame();
     EXPECT_EQ(aim.aimed.z, 0.0f);
 
-    // xOz and yOz: the sight line runs along y and x.
+    // xOz and yOz: the sight line runs along y and x, and the depth taken
+    // over a face is its y or its x.
+    setMesh({{-0.5f, 0.25f, -0.5f}, {0.5f, 0.25f, -0.5f}, {0.5f, 0.25f, 0.5f}, {-0.5f, 0.25f, 0.5f},
+             {-0.25f, -0.5f, -0.5f}, {-0.25f, 0.5f, -0.5f}, {-0.25f, 0.5f, 0.5f}, {-0.25f, -0.5f, 0.5f}},
+            {{0, 1, 2, 3}, {4, 5, 6, 7}});
     command(CreateStop);
     command(ViewXOzCommand);
     command(CreateVerticesCommand);
+    cursorOver(Vec3{0.2f, 0.0f, 0.1f});
+    frame();
+    EXPECT_NEAR(aim.aimed.y, 0.25f, 1e-3f);
+    EXPECT_NEAR(aim.aimed.x, 0.2f, 4e-3f);
+    EXPECT_EQ(aim.sightOrigin.y, -10.0f);
+    EXPECT_EQ(aim.sightDirection.y, 1.0f);
+    EXPECT_NE(scripted::lastStatusText().find("dans la vue xOz on est à :  x ="), std::string::npos);
+    options.vertexCreation = 2;
     frame();
     EXPECT_EQ(aim.aimed.y, 0.0f);
-    EXPECT_EQ(aim.sightOrigin.y, -10.0f);
-    EXPECT_NE(scripted::lastStatusText().find("dans la vue xOz on est à :  x ="), std::string::npos);
+    options.vertexCreation = 1;
     command(CreateStop);
     command(ViewYOzCommand);
     command(CreateVerticesCommand);
+    cursorOver(Vec3{0.0f, 0.2f, 0.1f});
+    frame();
+    EXPECT_NEAR(aim.aimed.x, -0.25f, 1e-3f);
+    EXPECT_EQ(aim.sightOrigin.x, 10.0f);
+    EXPECT_EQ(aim.sightDirection.x, -1.0f);
+    scripted::setCursorClient(3, 3);
     frame();
     EXPECT_EQ(aim.aimed.x, 0.0f);
-    EXPECT_EQ(aim.sightDirection.x, -1.0f);
 }
 
 TEST_F(EditTest, AimedPointInThePerspectiveView) {

@@ -1,0 +1,149 @@
+// CPU time of one editing step per frame on a model of about 200 000 faces:
+// each step scans every vertex or every face for what lies under the cursor.
+// Also the two scans alone (no GL): the face pick and the vertex pick.
+//
+//   bench_edit_step [--benchmark_filter=...]
+#include <GL/gl.h>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/core/options.h"
+#include "app/entry.h"
+#include "app/frame.h"
+#include "app/window_proc.h"
+#include "edit/aim.h"
+#include "edit/edit_steps.h"
+#include "edit/picking.h"
+#include "mesh/mesh.h"
+#include "platform/scripted/scripted.h"
+#include "render/view.h"
+
+namespace {
+
+// A wavy sheet of side x side cells, every other cell a quad and the others
+// split into two triangles: about 1.5 x side^2 faces.
+void buildSheet(int side) {
+    freeModel();
+    const int vertices = (side + 1) * (side + 1);
+    const int faces = side * side + side * side / 2 + 1;
+    if (!resizeVertexArrays(vertices) || !resizeFaceArrays(faces)) {
+        std::fprintf(stderr, "out of memory\n");
+        std::exit(1);
+    }
+    for (int i = 0; i <= side; ++i) {
+        for (int j = 0; j <= side; ++j) {
+            const int v = i * (side + 1) + j;
+            const float u = -0.55f + 1.1f * static_cast<float>(i) / side;
+            const float w = -0.55f + 1.1f * static_cast<float>(j) / side;
+            mesh.vertexX[v] = u;
+            mesh.vertexY[v] = w;
+            mesh.vertexZ[v] = 0.2f * std::sin(9.0f * u) * std::cos(7.0f * w);
+        }
+    }
+    int f = 0;
+    auto addFace = [&](int a, int b, int c, int d) {
+        mesh.faceA[f] = a;
+        mesh.faceB[f] = b;
+        mesh.faceC[f] = c;
+        mesh.faceD[f] = d;
+        ++f;
+    };
+    for (int i = 0; i < side; ++i) {
+        for (int j = 0; j < side; ++j) {
+            const int a = i * (side + 1) + j;
+            const int b = a + side + 1;
+            if ((i + j) % 2 != 0) {
+                addFace(a, b, b + 1, a + 1);
+            } else {
+                addFace(a, b, b + 1, -1);
+                addFace(b + 1, a + 1, a, -1);
+            }
+        }
+    }
+    mesh.vertexCount = vertices;
+    mesh.faceCount = f;
+}
+
+constexpr int sheetSide = 365;  // 199 837 faces, 134 000 vertices
+
+bool programReady = false;
+
+void prepareProgram() {
+    if (programReady) return;
+    scripted::reset();
+    if (!startUp(0, nullptr)) {
+        std::fprintf(stderr, "no program\n");
+        std::exit(1);
+    }
+    buildSheet(sheetSide);
+    options.vertexCreation = 1;
+    programReady = true;
+}
+
+struct Mode {
+    int command;
+    void (*step)();
+};
+
+const Mode modes[] = {
+    {231, createVerticesStep}, {251, deleteVerticesStep}, {241, moveVerticesStep},
+    {232, createFacesStep},    {252, deleteFacesStep},    {242, modifyFacesStep},
+};
+
+// Argument: the mode (1 to 6). The cursor rests over the middle of the sheet
+// in the perspective view, so that a face lies under it.
+void editStep(benchmark::State& state) {
+    prepareProgram();
+    const Mode& mode = modes[state.range(0) - 1];
+    stopMode();
+    runCommand(mode.command);
+    scripted::setCursorClient(scripted::drawingWidth / 2 + 7, scripted::drawingHeight / 2 - 5);
+    renderFrame();  // faces in the depth buffer, latches settled
+    for (auto _ : state) {
+        mode.step();
+        glFinish();
+    }
+    state.counters["faces"] = mesh.faceCount;
+    state.counters["picked"] = state.range(0) >= 5 ? edit.selectedFace : edit.selectedVertex;
+    stopMode();
+}
+
+// The face scan alone, sight line straight down through the sheet.
+void faceScan(benchmark::State& state) {
+    prepareProgram();
+    aim.sightOrigin = Vec3{0.013f, -0.021f, 10.0f};
+    aim.sightDirection = Vec3{0.0f, 0.0f, -1.0f};
+    aim.aimed = Vec3{0.013f, -0.021f, 0.0f};
+    for (auto _ : state) benchmark::DoNotOptimize(pickFace());
+    state.counters["faces"] = mesh.faceCount;
+    state.counters["picked"] = faceUnderCursor;
+}
+
+// The vertex scan alone.
+void vertexScan(benchmark::State& state) {
+    prepareProgram();
+    aim.sightOrigin = Vec3{0.013f, -0.021f, 10.0f};
+    aim.sightDirection = Vec3{0.0f, 0.0f, -1.0f};
+    aim.aimed = Vec3{0.013f, -0.021f, 0.0f};
+    for (auto _ : state) {
+        int selected = -1;
+        for (int v = 0; v < mesh.vertexCount; ++v) {
+            if (vertexUnderCursor(v)) selected = v;
+        }
+        benchmark::DoNotOptimize(selected);
+    }
+    state.counters["vertices"] = mesh.vertexCount;
+}
+
+}  // namespace
+
+BENCHMARK(editStep)->ArgName("mode")->DenseRange(1, 6)->Unit(benchmark::kMillisecond)->MinTime(0.3);
+BENCHMARK(faceScan)->Unit(benchmark::kMillisecond)->MinTime(0.3);
+BENCHMARK(vertexScan)->Unit(benchmark::kMillisecond)->MinTime(0.3);
+
+BENCHMARK_MAIN();
