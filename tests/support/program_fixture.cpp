@@ -8,6 +8,9 @@
 #include "app/entry.h"
 #include "app/frame.h"
 #include "app/window_proc.h"
+#include "edit/aim.h"
+#include "edit/mesh_edits.h"
+#include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "render/gl_context.h"
 #include "render/view.h"
@@ -21,6 +24,9 @@ void resetProgramState() {
     edit = EditState{};
     display = DisplayState{};
     view = ViewState{};
+    aim = AimPoint{};
+    faceUnderCursor = -1;
+    forgetDeletionUndo();
     scripted::reset();
 }
 
