@@ -1,4 +1,5 @@
 #include <QCloseEvent>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenuBar>
@@ -123,6 +124,7 @@ double drawingPixelRatio() {
 bool createMainWindow(int argc, char** argv) {
     static int argumentCount = argc;
     shell.application = new QApplication(argumentCount, argv);
+    QApplication::setWindowIcon(QIcon(":/kestrune.png"));
     loadFrenchTranslations(*shell.application);
     installKeyTracking();
     shell.mainWindow = new MainWindow;
