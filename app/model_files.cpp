@@ -74,11 +74,15 @@ void openModel() {
 void saveModel() {
     std::optional<std::string> chosen = chooseFileToSave({{"Fichier off(* off)", "*.off"}}, "off");
     if (!chosen) return;
+    std::string name = fileNameOf(*chosen);
     std::string text;
     try {
         text = formatOffText(mesh);
     } catch (const std::bad_alloc&) {
-        fatalError("mémoire insuffisante");
+        // The model is still whole: say so and let the user go on (and save
+        // it again once memory is freed) rather than end the program.
+        reportError("mémoire insuffisante : le fichier " + name + " n'est pas écrit");
+        return;
     }
-    if (!replaceFileContents(*chosen, text)) reportError("Impossible d'écrire le fichier " + fileNameOf(*chosen));
+    if (!replaceFileContents(*chosen, text)) reportError("Impossible d'écrire le fichier " + name);
 }

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "app/app_state.h"
 #include "app/model_files.h"
@@ -112,3 +114,35 @@ TEST_F(ModelFiles, FailedSaveIsReportedAndLeavesFilesAsTheyWere) {
     EXPECT_EQ(readText(scratch / "pris.off" / "dedans.txt"), "gardé");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch), {}), 1);
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Memory running out while the text is built: the model stays and the user is
+// told; nothing is written. Run in a child process under an address-space limit.
+TEST_F(ModelFiles, SaveWithoutMemoryKeepsTheModelAndWritesNothing) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto saveUnderLimit = [this] {
+        newModel();
+        const int vertexCount = 2000000;  // 24 MB of coordinates, a text of about 98 MB
+        if (!resizeVertexArrays(vertexCount)) std::_Exit(4);
+        std::memset(mesh.vertexX, 0, sizeof(float) * vertexCount);
+        std::memset(mesh.vertexY, 0, sizeof(float) * vertexCount);
+        std::memset(mesh.vertexZ, 0, sizeof(float) * vertexCount);
+        mesh.vertexCount = vertexCount;
+        std::ifstream statm("/proc/self/statm");
+        size_t pages = 0;
+        statm >> pages;
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = pages * static_cast<size_t>(sysconf(_SC_PAGESIZE)) + (48u << 20);
+        setrlimit(RLIMIT_AS, &limit);
+        scripted::queueSaveAnswer((scratch / "grand.off").string());
+        saveModel();
+        bool told = scripted::shownBoxes().size() == 1 &&
+                    scripted::shownBoxes()[0].text ==
+                        "ERREUR  !!!\n\nmémoire insuffisante : le fichier grand.off n'est pas écrit";
+        bool kept = mesh.vertexCount == vertexCount && mesh.vertexX != nullptr;
+        bool nothingWritten = std::distance(std::filesystem::directory_iterator(scratch), {}) == 0;
+        std::_Exit(told && kept && nothingWritten ? 0 : 3);
+    };
+    EXPECT_EXIT(saveUnderLimit(), ::testing::ExitedWithCode(0), "");
+}
+#endif
