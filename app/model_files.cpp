@@ -1,9 +1,14 @@
 #include "app/model_files.h"
 
-#include <cstdio>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
 #include <new>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/app_state.h"
 #include "app/core/safe_file.h"
@@ -20,33 +25,58 @@ std::string fileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The whole content of a regular file; false when it cannot be opened or read.
-bool readWholeFile(const std::string& path, std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    struct stat status;
-    bool read = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
-    try {
-        if (read) text.resize(static_cast<size_t>(status.st_size));
-        if (read) read = std::fread(text.data(), 1, text.size(), file) == text.size();
-        // A file that grew since fstat: take the rest too.
-        char more[4096];
-        for (size_t got; read && (got = std::fread(more, 1, sizeof more, file)) > 0;) text.append(more, got);
-        read = read && !std::ferror(file);
-    } catch (const std::bad_alloc&) {
-        read = false;
-    }
-    std::fclose(file);
-    return read;
-}
-
 void startingModel() {
     newModel();
     setWindowTitle(programTitle);
     display.textureSlot = 0;
 }
 
+// A block of `bytes`; large ones ask for 2 MB pages, which spares the kernel
+// most page faults while a big model file is read in.
+char* blockFor(size_t bytes) {
+    char* block = static_cast<char*>(std::malloc(bytes > 0 ? bytes : 1));
+    const uintptr_t hugePage = uintptr_t{1} << 21;
+    if (block != nullptr && bytes >= 2 * hugePage) {
+        uintptr_t begin = (reinterpret_cast<uintptr_t>(block) + hugePage - 1) & ~(hugePage - 1);
+        uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(hugePage - 1);
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    }
+    return block;
+}
+
 }  // namespace
+
+bool readWholeFile(const std::string& path, FileBytes& bytes) {
+    bytes = FileBytes{};
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat status;
+    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    size_t size = ok ? static_cast<size_t>(status.st_size) : 0;
+    char* block = ok ? blockFor(size) : nullptr;
+    ok = block != nullptr;
+    size_t got = 0;
+    while (ok && got < size) {
+        ssize_t part = ::read(fd, block + got, size - got);
+        if (part < 0 && errno == EINTR) continue;
+        if (part < 0) ok = false;
+        if (part <= 0) break;  // at 0 the file shrank: take what it holds
+        got += static_cast<size_t>(part);
+    }
+    ::close(fd);
+    if (!ok) {
+        std::free(block);
+        return false;
+    }
+    bytes.data = block;
+    bytes.size = got;
+    return true;
+}
+
+void releaseFileBytes(FileBytes& bytes) {
+    std::free(bytes.data);
+    bytes = FileBytes{};
+}
 
 void openModel() {
     std::optional<std::string> chosen =
@@ -58,14 +88,16 @@ void openModel() {
     }
     std::string name = fileNameOf(*chosen);
     setWindowTitle(std::string(programTitle) + " - votre modèle : " + name);
-    std::string text;
+    FileBytes text;
     if (!readWholeFile(*chosen, text)) {
         reportError("Impossible de lire le fichier " + name);
         startingModel();
         return;
     }
     bool memoryExhausted = false;
-    if (!readOffText(text.data(), text.size(), mesh, &memoryExhausted)) {
+    bool read = readOffText(text.data, text.size, mesh, &memoryExhausted);
+    releaseFileBytes(text);
+    if (!read) {
         fatalError(memoryExhausted ? "mémoire insuffisante" : "fichier modèle erroné");
     }
     display.textureSlot = 1;

@@ -10,6 +10,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/model_files.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "mesh/off_writer.h"
@@ -92,16 +93,12 @@ void ourRead(benchmark::State& state) {
 void ourReadFromFile(benchmark::State& state) {
     const std::string& path = fixture().path;
     for (auto _ : state) {
-        // As the program reads a model: the whole file in one block.
-        std::FILE* file = std::fopen(path.c_str(), "rb");
-        std::fseek(file, 0, SEEK_END);
-        std::string text(static_cast<size_t>(std::ftell(file)), '\0');
-        std::rewind(file);
-        size_t got = std::fread(text.data(), 1, text.size(), file);
-        std::fclose(file);
-        if (got != text.size()) state.SkipWithError("short read");
+        // As the program opens a model: the whole file in one block, then parsed.
+        FileBytes text;
+        if (!readWholeFile(path, text)) state.SkipWithError("file not read");
         Mesh m;
-        if (!readOffText(text.data(), text.size(), m)) state.SkipWithError("not read");
+        if (!readOffText(text.data, text.size, m)) state.SkipWithError("not read");
+        releaseFileBytes(text);
         release(m);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fixture().text.size()));

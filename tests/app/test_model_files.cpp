@@ -73,6 +73,22 @@ TEST_F(ModelFiles, UnreadableFileIsReportedAndGivesTheStartingModel) {
     }
 }
 
+TEST_F(ModelFiles, WholeFileIsReadIntoOneBlock) {
+    std::string big(5u << 20, 'a');
+    for (size_t k = 0; k < big.size(); k += 4099) big[k] = static_cast<char>('0' + k % 10);
+    writeText(scratch / "grand.off", big);
+    FileBytes bytes;
+    ASSERT_TRUE(readWholeFile((scratch / "grand.off").string(), bytes));
+    EXPECT_EQ(std::string(bytes.data, bytes.size), big);
+    releaseFileBytes(bytes);
+    writeText(scratch / "vide.off", "");
+    ASSERT_TRUE(readWholeFile((scratch / "vide.off").string(), bytes));
+    EXPECT_EQ(bytes.size, 0u);
+    releaseFileBytes(bytes);
+    EXPECT_FALSE(readWholeFile(scratch.string(), bytes));
+    EXPECT_EQ(bytes.data, nullptr);
+}
+
 TEST_F(ModelFiles, MalformedFileEndsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     writeText(scratch / "faux.off", "OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 5\n");
