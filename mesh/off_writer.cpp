@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <locale.h>
+#include <sys/mman.h>
 
 namespace {
 
@@ -17,6 +18,16 @@ int formatByLibrary(double value, char* out) {
     uselocale(previous);
     std::memcpy(out, text, static_cast<size_t>(length));
     return length;
+}
+
+// A large text is written once from end to end: 2 MB pages spare the kernel
+// most of its page faults (a hint only).
+void adviseHugePages(char* block, size_t bytes) {
+    const uintptr_t hugePage = uintptr_t{1} << 21;
+    if (bytes < 2 * hugePage) return;
+    uintptr_t begin = (reinterpret_cast<uintptr_t>(block) + hugePage - 1) & ~(hugePage - 1);
+    uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(hugePage - 1);
+    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 size_t decimalLength(int32_t value) {
@@ -154,7 +165,10 @@ std::string formatOffText(const Mesh& m) {
         size += 2 + 1 + decimalLength(m.faceA[f]) + 1 + decimalLength(m.faceB[f]) + 1 + decimalLength(m.faceC[f]) +
                 (triangle ? 0 : 1 + decimalLength(m.faceD[f])) + 1;
     }
-    std::string text(size, '\0');
+    std::string text;
+    text.reserve(size);
+    adviseHugePages(text.data(), size);
+    text.resize(size);
     char* out = text.data();
 
     std::memcpy(out, "OFF  ", 5);
