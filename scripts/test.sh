@@ -11,3 +11,5 @@ ctest --test-dir build/test --output-on-failure -j"$(nproc)"
 if [ -f scripts/fuzz.sh ]; then
   bash scripts/fuzz.sh
 fi
+
+bash scripts/sanitize.sh

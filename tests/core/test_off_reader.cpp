@@ -216,7 +216,7 @@ TEST_F(OffRead, CountsRules) {
     // Counts the text cannot hold are refused before any allocation.
     // The shortest lines that can hold the declared data are enough.
     EXPECT_TRUE(read("OFF\n1 1\n0 0 0\n3 0 0 0", model));
-    EXPECT_TRUE(read("OFF\n2 1\n1-2-3\n4 5 6\n3-0-1-1", model));
+    EXPECT_TRUE(read("OFF\n2 1\n1-2-3\n4 5 6\n3 0 1 1", model));
     Mesh untouched;
     EXPECT_FALSE(read("OFF\n2000000000 2000000000\n" + tail, untouched));
     EXPECT_FALSE(read("OFF\n4 1\n" + tail, untouched));
