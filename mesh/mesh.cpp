@@ -26,17 +26,9 @@ T* zeroedArray(int32_t count) {
 }  // namespace
 
 void newModel() {
-    mesh.vertexX = zeroedArray<float>(1);
-    mesh.vertexY = zeroedArray<float>(1);
-    mesh.vertexZ = zeroedArray<float>(1);
-    mesh.faceA = zeroedArray<int32_t>(1);
-    mesh.faceB = zeroedArray<int32_t>(1);
-    mesh.faceC = zeroedArray<int32_t>(1);
-    mesh.faceD = zeroedArray<int32_t>(1);
+    allocateZeroedArrays(mesh, 1, 1);
     mesh.vertexCount = 1;
     mesh.faceCount = 1;
-    mesh.vertexCapacity = 1;
-    mesh.faceCapacity = 1;
     mesh.modelScale = 1.0f;
     mesh.modelCenter[0] = mesh.modelCenter[1] = mesh.modelCenter[2] = 0.0f;
     mesh.textureFileName[0] = '\0';
@@ -44,18 +36,39 @@ void newModel() {
 }
 
 void freeModel() {
-    float** vertexArrays[] = {&mesh.vertexX, &mesh.vertexY, &mesh.vertexZ};
+    releaseArrays(mesh);
+}
+
+bool allocateZeroedArrays(Mesh& m, int32_t vertexCount, int32_t faceCount) {
+    m.vertexX = zeroedArray<float>(vertexCount);
+    m.vertexY = zeroedArray<float>(vertexCount);
+    m.vertexZ = zeroedArray<float>(vertexCount);
+    m.faceA = zeroedArray<int32_t>(faceCount);
+    m.faceB = zeroedArray<int32_t>(faceCount);
+    m.faceC = zeroedArray<int32_t>(faceCount);
+    m.faceD = zeroedArray<int32_t>(faceCount);
+    if (!(m.vertexX && m.vertexY && m.vertexZ && m.faceA && m.faceB && m.faceC && m.faceD)) {
+        releaseArrays(m);
+        return false;
+    }
+    m.vertexCapacity = vertexCount;
+    m.faceCapacity = faceCount;
+    return true;
+}
+
+void releaseArrays(Mesh& m) {
+    float** vertexArrays[] = {&m.vertexX, &m.vertexY, &m.vertexZ};
     for (float** array : vertexArrays) {
         std::free(*array);
         *array = nullptr;
     }
-    int32_t** faceArrays[] = {&mesh.faceA, &mesh.faceB, &mesh.faceC, &mesh.faceD};
+    int32_t** faceArrays[] = {&m.faceA, &m.faceB, &m.faceC, &m.faceD};
     for (int32_t** array : faceArrays) {
         std::free(*array);
         *array = nullptr;
     }
-    mesh.vertexCapacity = 0;
-    mesh.faceCapacity = 0;
+    m.vertexCapacity = 0;
+    m.faceCapacity = 0;
 }
 
 void swapInts(int32_t* p, int32_t* q) {
@@ -75,13 +88,17 @@ void flipFace(int f) {
     if (mesh.faceD[f] >= 0) swapInts(&mesh.faceC[f], &mesh.faceD[f]);
 }
 
-float vertexDistance(int i, int j) {
-    float dx = mesh.vertexX[i] - mesh.vertexX[j];
-    float dy = mesh.vertexY[i] - mesh.vertexY[j];
-    float dz = mesh.vertexZ[i] - mesh.vertexZ[j];
+float distanceBetween(const Mesh& m, int i, int j) {
+    float dx = m.vertexX[i] - m.vertexX[j];
+    float dy = m.vertexY[i] - m.vertexY[j];
+    float dz = m.vertexZ[i] - m.vertexZ[j];
     double sum = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy +
                  static_cast<double>(dz) * dz;
     return static_cast<float>(std::sqrt(sum));
+}
+
+float vertexDistance(int i, int j) {
+    return distanceBetween(mesh, i, j);
 }
 
 bool resizeVertexArrays(int32_t count) {

@@ -39,6 +39,14 @@ void swapFloats(float* p, float* q);
 // squares, float square root.
 float vertexDistance(int i, int j);
 
+// Allocates the seven arrays of m with exactly these counts, zero-filled, and
+// sets its capacities. All or nothing: on failure m holds no arrays.
+bool allocateZeroedArrays(Mesh& m, int32_t vertexCount, int32_t faceCount);
+// Releases the seven arrays of m and leaves them null.
+void releaseArrays(Mesh& m);
+// vertexDistance's arithmetic on any mesh.
+float distanceBetween(const Mesh& m, int i, int j);
+
 // Reallocates the vertex arrays (or the face arrays) to exactly `count`
 // entries. Returns false and leaves the mesh untouched when memory runs out.
 bool resizeVertexArrays(int32_t count);

@@ -115,32 +115,6 @@ std::string_view scanWord(const char*& p, const char* end) {
     return {start, static_cast<size_t>(q - start)};
 }
 
-template <typename T>
-T* zeroedArray(int32_t count) {
-    return static_cast<T*>(std::calloc(static_cast<size_t>(count), sizeof(T)));
-}
-
-void releaseArrays(Mesh& m) {
-    std::free(m.vertexX);
-    std::free(m.vertexY);
-    std::free(m.vertexZ);
-    std::free(m.faceA);
-    std::free(m.faceB);
-    std::free(m.faceC);
-    std::free(m.faceD);
-}
-
-bool allocateArrays(Mesh& m, int32_t vertexCount, int32_t faceCount) {
-    m.vertexX = zeroedArray<float>(vertexCount);
-    m.vertexY = zeroedArray<float>(vertexCount);
-    m.vertexZ = zeroedArray<float>(vertexCount);
-    m.faceA = zeroedArray<int32_t>(faceCount);
-    m.faceB = zeroedArray<int32_t>(faceCount);
-    m.faceC = zeroedArray<int32_t>(faceCount);
-    m.faceD = zeroedArray<int32_t>(faceCount);
-    return m.vertexX && m.vertexY && m.vertexZ && m.faceA && m.faceB && m.faceC && m.faceD;
-}
-
 // Header "%s%s": "OFF" and an optional texture name, which must fit the
 // name field whole. The header line may be longer than the common limit; the
 // blank and comment lines before it may not.
@@ -249,16 +223,6 @@ bool normalize(Mesh& m) {
     return true;
 }
 
-// Same arithmetic as vertexDistance, on a mesh that is not yet the global one.
-float distanceBetween(const Mesh& m, int32_t i, int32_t j) {
-    float dx = m.vertexX[i] - m.vertexX[j];
-    float dy = m.vertexY[i] - m.vertexY[j];
-    float dz = m.vertexZ[i] - m.vertexZ[j];
-    double sum = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy +
-                 static_cast<double>(dz) * dz;
-    return static_cast<float>(std::sqrt(sum));
-}
-
 float longestBaseEdge(const Mesh& m) {
     float longest = 0.0f;
     for (int32_t f = 0; f < m.faceCount; ++f) {
@@ -339,9 +303,8 @@ bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhauste
     if (!readHeader(rest, built) || !readCounts(rest, vertexCount, faceCount)) return false;
     built.vertexCount = built.vertexCapacity = vertexCount;
     built.faceCount = built.faceCapacity = faceCount;
-    if (!allocateArrays(built, vertexCount, faceCount)) {
+    if (!allocateZeroedArrays(built, vertexCount, faceCount)) {
         if (memoryExhausted != nullptr) *memoryExhausted = true;
-        releaseArrays(built);
         return false;
     }
     if (!readVertices(rest, built) || !readFaces(rest, built) || !normalize(built)) {
