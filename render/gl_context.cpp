@@ -21,6 +21,16 @@ void setMaterialAndLight() {
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 128.0f);
     glEnable(GL_COLOR_MATERIAL);
+    // From here on ambient and diffuse follow the current colour. Mesa copies
+    // the colour into the material only when a changed colour reaches a draw,
+    // so pass black then white through two empty draws: the material is white
+    // from the first frame instead of after the first coloured overlay.
+    glColor4f(0.0f, 0.0f, 0.0f, 0.0f);
+    glBegin(GL_POINTS);
+    glEnd();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBegin(GL_POINTS);
+    glEnd();
     // Given while the model-view matrix is the identity: the light stays at
     // (10, 10, 10) in eye coordinates whatever the camera does.
     glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
