@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "app/core/options.h"
+#include "bench/sheet_mesh.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
 #include "render/faces.h"
@@ -23,52 +24,6 @@
 #include "render/view.h"
 
 namespace {
-
-// A wavy sheet of side x side cells in view coordinates, every other cell a
-// quad and the others split into two triangles: 1.5 x side^2 faces.
-void buildSheet(int side) {
-    freeModel();
-    mesh = Mesh{};
-    int vertices = (side + 1) * (side + 1);
-    int faces = side * side + side * side / 2 + 1;
-    if (!resizeVertexArrays(vertices) || !resizeFaceArrays(faces)) {
-        std::fprintf(stderr, "out of memory\n");
-        std::exit(1);
-    }
-    for (int i = 0; i <= side; ++i) {
-        for (int j = 0; j <= side; ++j) {
-            int v = i * (side + 1) + j;
-            float u = -0.9f + 1.8f * static_cast<float>(i) / side;
-            float w = -0.9f + 1.8f * static_cast<float>(j) / side;
-            mesh.vertexX[v] = u;
-            mesh.vertexY[v] = w;
-            mesh.vertexZ[v] = 0.2f * std::sin(9.0f * u) * std::cos(7.0f * w);
-        }
-    }
-    int f = 0;
-    auto addFace = [&](int a, int b, int c, int d) {
-        mesh.faceA[f] = a;
-        mesh.faceB[f] = b;
-        mesh.faceC[f] = c;
-        mesh.faceD[f] = d;
-        ++f;
-    };
-    for (int i = 0; i < side; ++i) {
-        for (int j = 0; j < side; ++j) {
-            int a = i * (side + 1) + j;
-            int b = a + side + 1;
-            if ((i + j) % 2 != 0) {
-                addFace(a, b, b + 1, a + 1);
-            } else {
-                addFace(a, b, b + 1, -1);
-                addFace(b + 1, a + 1, a, -1);
-            }
-        }
-    }
-    mesh.vertexCount = vertices;
-    mesh.faceCount = f;
-    mesh.commonBaseLength = 1.0f;
-}
 
 bool contextReady = false;
 
@@ -101,7 +56,7 @@ enum What { Faces = 0, Edges = 1, FacesAndEdges = 2 };
 // Arguments: cells per side, drawing path (0 immediate, 1 vertex arrays), what.
 void drawFrame(benchmark::State& state) {
     prepareContext();
-    buildSheet(static_cast<int>(state.range(0)));
+    buildSheet(static_cast<int>(state.range(0)), 0.9f);
     drawingPath = state.range(1) == 0 ? DrawingPath::Immediate : DrawingPath::VertexArrays;
     auto what = static_cast<What>(state.range(2));
     for (auto _ : state) {

@@ -19,55 +19,12 @@
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
 #include "edit/picking.h"
+#include "bench/sheet_mesh.h"
 #include "mesh/mesh.h"
 #include "platform/scripted/scripted.h"
 #include "render/view.h"
 
 namespace {
-
-// A wavy sheet of side x side cells, every other cell a quad and the others
-// split into two triangles: about 1.5 x side^2 faces.
-void buildSheet(int side) {
-    freeModel();
-    const int vertices = (side + 1) * (side + 1);
-    const int faces = side * side + side * side / 2 + 1;
-    if (!resizeVertexArrays(vertices) || !resizeFaceArrays(faces)) {
-        std::fprintf(stderr, "out of memory\n");
-        std::exit(1);
-    }
-    for (int i = 0; i <= side; ++i) {
-        for (int j = 0; j <= side; ++j) {
-            const int v = i * (side + 1) + j;
-            const float u = -0.55f + 1.1f * static_cast<float>(i) / side;
-            const float w = -0.55f + 1.1f * static_cast<float>(j) / side;
-            mesh.vertexX[v] = u;
-            mesh.vertexY[v] = w;
-            mesh.vertexZ[v] = 0.2f * std::sin(9.0f * u) * std::cos(7.0f * w);
-        }
-    }
-    int f = 0;
-    auto addFace = [&](int a, int b, int c, int d) {
-        mesh.faceA[f] = a;
-        mesh.faceB[f] = b;
-        mesh.faceC[f] = c;
-        mesh.faceD[f] = d;
-        ++f;
-    };
-    for (int i = 0; i < side; ++i) {
-        for (int j = 0; j < side; ++j) {
-            const int a = i * (side + 1) + j;
-            const int b = a + side + 1;
-            if ((i + j) % 2 != 0) {
-                addFace(a, b, b + 1, a + 1);
-            } else {
-                addFace(a, b, b + 1, -1);
-                addFace(b + 1, a + 1, a, -1);
-            }
-        }
-    }
-    mesh.vertexCount = vertices;
-    mesh.faceCount = f;
-}
 
 constexpr int sheetSide = 365;  // 199 837 faces, 134 000 vertices
 
@@ -80,7 +37,7 @@ void prepareProgram() {
         std::fprintf(stderr, "no program\n");
         std::exit(1);
     }
-    buildSheet(sheetSide);
+    buildSheet(sheetSide, 0.55f);
     options.vertexCreation = 1;
     programReady = true;
 }
