@@ -21,6 +21,13 @@ TEST(LoopRules, InteriorWeightsComeOutExactly) {
     EXPECT_EQ(interiorWeights(4).beta, 0.12109375f);
     EXPECT_EQ(interiorWeights(6).beta, 0.0625f);
     EXPECT_EQ(interiorWeights(6).selfWeight, 0.625f);
+    // Single-precision weights, bit for bit: beta and 1 - k beta rounded in
+    // double would give 0x1.587222p-4 for k = 5 and 0x1.7617c2p-1 for k = 13.
+    EXPECT_EQ(interiorWeights(5).beta, 0x1.587224p-4f);
+    EXPECT_EQ(interiorWeights(13).beta, 0x1.5376bep-6f);
+    EXPECT_EQ(interiorWeights(13).selfWeight, 0x1.7617c4p-1f);
+    // beta s / 2 + w old summed in double would give 0x1.066538p-1.
+    EXPECT_EQ(interiorEvenCoordinate(interiorWeights(13), 0.1f, 0.7f), 0x1.06653ap-1f);
     // Valences past the precomputed ones follow the same formula.
     EvenWeights many = interiorWeights(100);
     EXPECT_GT(many.beta, 0.0f);
