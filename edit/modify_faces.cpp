@@ -25,6 +25,15 @@ void placeFaceCorners(int f, const Vec3 corners[4], Vec3 shift) {
     if (mesh.faceD[f] >= 0) placeVertex(mesh.faceD[f], corners[3] + shift);
 }
 
+// Puts the corners of face f back exactly where the record holds them (no
+// arithmetic: adding a zero shift would turn a -0 coordinate into +0).
+void restoreFaceCorners(int f, const Vec3 corners[4]) {
+    placeVertex(mesh.faceA[f], corners[0]);
+    placeVertex(mesh.faceB[f], corners[1]);
+    placeVertex(mesh.faceC[f], corners[2]);
+    if (mesh.faceD[f] >= 0) placeVertex(mesh.faceD[f], corners[3]);
+}
+
 // Travel of the aimed point since the grab, or only its part along the
 // grabbed face's normal.
 Vec3 faceShift() {
@@ -48,7 +57,7 @@ void modifyFacesStep() {
         highlightFace(f);
     }
     if (input.deletePending && f >= 0) {
-        placeFaceCorners(f, undoCorners, Vec3{});
+        restoreFaceCorners(f, undoCorners);
         edit.selectedFace = -1;
         input.deletePending = false;
     }

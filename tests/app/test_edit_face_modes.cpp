@@ -295,6 +295,33 @@ TEST_F(EditTest, DraggedFaceDeformsItsNeighboursAndDeleteRestoresTheFirstPlace) 
     }
 }
 
+TEST_F(EditTest, DeleteRestoresTheCornersBitForBit) {
+    // Corners on the axes with negative zeros, as a dragged or created vertex
+    // may hold them: the restore gives back exactly the recorded values.
+    const std::vector<Vec3> vertices{{-0.0f, -0.0f, -0.0f}, {0.4f, -0.0f, 0.0f}, {-0.0f, 0.4f, -0.0f}};
+    setMesh(vertices, {{0, 1, 2, -1}});
+    command(ViewXOyCommand);
+    command(ModifyFacesCommand);
+    cursorOver(Vec3{0.1f, 0.1f, 0.0f});
+    frame();
+    ASSERT_EQ(edit.selectedFace, 0);
+    scripted::setKey(Key::LeftButton, true);
+    frame();
+    cursorOver(Vec3{0.2f, 0.15f, 0.0f});
+    frame();
+    ASSERT_NE(position(0).x, 0.0f);
+    scripted::setKey(Key::LeftButton, false);
+    tap(Key::Delete);
+    for (int v = 0; v < 3; ++v) {
+        const Vec3 p = position(v);
+        EXPECT_EQ(p.x, vertices[v].x) << "vertex " << v;
+        EXPECT_EQ(p.y, vertices[v].y) << "vertex " << v;
+        EXPECT_EQ(std::signbit(p.x), std::signbit(vertices[v].x)) << "vertex " << v;
+        EXPECT_EQ(std::signbit(p.y), std::signbit(vertices[v].y)) << "vertex " << v;
+        EXPECT_EQ(std::signbit(p.z), std::signbit(vertices[v].z)) << "vertex " << v;
+    }
+}
+
 TEST_F(EditTest, DeleteWithNoFaceSelectedWaitsForTheNextSelection) {
     std::vector<Vec3> vertices;
     std::vector<Corners> faces;
