@@ -1,5 +1,7 @@
 // Message boxes, file, colour and option dialogs, the busy cursor and the
 // browser.
+#include <algorithm>
+
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
@@ -19,10 +21,13 @@
 
 namespace {
 
+// "*.*" names every file, as on the desktop it comes from; here it would
+// leave out the names without a dot.
 QString filterList(const std::vector<FileFilter>& filters) {
     QStringList entries;
     for (const FileFilter& filter : filters) {
-        entries << QString::fromStdString(filter.label + " (" + filter.pattern + ")");
+        std::string pattern = filter.pattern == "*.*" ? "*" : filter.pattern;
+        entries << QString::fromStdString(filter.label + " (" + pattern + ")");
     }
     return entries.join(";;");
 }
@@ -40,6 +45,14 @@ QRect pixelsOf(const DialogBox& box, const QFontMetrics& metrics) {
     double unitY = metrics.height() / 8.0;
     return QRect(static_cast<int>(box.x * unitX), static_cast<int>(box.y * unitY),
                  static_cast<int>(box.width * unitX), static_cast<int>(box.height * unitY));
+}
+
+// The layout was drawn for a narrower font: a text may run past the right
+// end of its box rather than be cut.
+void placeText(QWidget* widget, const DialogBox& box, const QFontMetrics& metrics) {
+    QRect pixels = pixelsOf(box, metrics);
+    pixels.setWidth(std::max(pixels.width(), widget->sizeHint().width()));
+    widget->setGeometry(pixels);
 }
 
 QColor colorOf(uint32_t value) {
@@ -114,7 +127,7 @@ OptionDialogAnswer runOptionDialog(const OptionDialog& layout, int currentValue)
     QLineEdit* field = nullptr;
     if (layout.hasTextField) {
         auto* prompt = new QLabel(QString::fromUtf8(layout.prompt), &dialog);
-        prompt->setGeometry(pixelsOf(layout.promptBox, metrics));
+        placeText(prompt, layout.promptBox, metrics);
         field = new QLineEdit(QString::number(static_cast<unsigned int>(currentValue)), &dialog);
         field->setGeometry(pixelsOf(layout.fieldBox, metrics));
         field->setAlignment(Qt::AlignCenter);
@@ -122,12 +135,12 @@ OptionDialogAnswer runOptionDialog(const OptionDialog& layout, int currentValue)
     } else {
         for (int line = 0; line < 7; ++line) {
             auto* text = new QLabel(QString::fromUtf8(layout.questionLines[line]), &dialog);
-            text->setGeometry(pixelsOf(DialogBox{8, 10 + 10 * line, 80, 10}, metrics));
+            placeText(text, DialogBox{8, 10 + 10 * line, 80, 10}, metrics);
         }
         for (int i = 0; i < layout.buttonCount; ++i) {
             const DialogRadioButton& button = layout.buttons[i];
             auto* radio = new QRadioButton(QString::fromUtf8(button.label), &dialog);
-            radio->setGeometry(pixelsOf(button.box, metrics));
+            placeText(radio, button.box, metrics);
             radio->setChecked(button.value == currentValue);
             radios.emplace_back(button.id, radio);
         }

@@ -1,6 +1,8 @@
 // Button and key state as of the events already handled.
+#include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QMenuBar>
 
 #include "app/window_proc.h"
 #include "platform/platform.h"
@@ -27,6 +29,14 @@ bool isOurWindow(QObject* target) {
            (shell.mainWindow != nullptr && target == shell.mainWindow->windowHandle());
 }
 
+// While the menu bar is in keyboard navigation (after Alt, or after Escape
+// closed one of its popups) it holds the focus and an item, and its keys
+// belong to the menu, not to the window. It may keep the focus afterwards.
+bool menuBarHasKeyboard() {
+    auto* bar = qobject_cast<QMenuBar*>(QApplication::focusWidget());
+    return bar != nullptr && bar->activeAction() != nullptr;
+}
+
 class KeyTracker : public QObject {
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
@@ -45,7 +55,7 @@ private:
         if (key->isAutoRepeat()) return;
         int index = trackedKey(key->key());
         if (index >= 0) keyHeld[index] = pressed;
-        if (pressed && key->key() == Qt::Key_Escape && isOurWindow(target)) {
+        if (pressed && key->key() == Qt::Key_Escape && isOurWindow(target) && !menuBarHasKeyboard()) {
             mainWindowProc(WindowMessage::KeyDown, 1, 0);
         }
     }

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The real Qt program on a virtual screen: Escape that leaves the menu bar
+# belongs to the menu and must not end the program; the open dialog's
+# "Tout fichier" entry lists names without a dot; Escape in the window ends it.
+set -euo pipefail
+program="$(readlink -f "$1")"
+options_file="$(dirname "$program")/optionsKestrune.txt"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+rm -f "$options_file"
+mkdir models
+printf 'OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n' > models/triangle
+
+cat > session.sh <<'SESSION'
+#!/usr/bin/env bash
+set -euo pipefail
+program="$1"
+"$program" > program.log 2>&1 &
+pid=$!
+fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
+running() { kill -0 "$pid" 2>/dev/null; }
+
+# "Tout fichier (*.*)" (second entry of the type list), then the start of
+# the name: the completion offers the model without a dot.
+dialog=$(timeout 20 xdotool search --sync --name "Choisissez le fichier du mod" | head -1) || fail "no open dialog"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$dialog")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1
+sleep 1
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 1)) click 1
+sleep 0.5
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 54)) click 1
+sleep 0.3
+xdotool type --delay 10 "$PWD/models/tri"
+sleep 1
+xdotool key Down
+sleep 0.3
+xdotool key Return
+timeout 10 xdotool search --sync --name "Kestrune v 0.22 - votre modèle : triangle" > /dev/null ||
+  fail "the file without a dot was not offered under Tout fichier"
+window=$(xdotool search --name "^Kestrune v 0.22" | head -1)
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+
+# Open "Fichier" with a click, close its popup with Escape (the menu bar keeps
+# the keyboard), leave the menu bar with a second Escape.
+xdotool mousemove $((X + 30)) $((Y + 8)) click 1
+sleep 1
+xdotool key Escape
+sleep 0.5
+xdotool key Escape
+sleep 1
+running || fail "Escape that left the menu bar ended the program"
+
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+xdotool key Escape
+for _ in $(seq 1 100); do running || break; sleep 0.1; done
+running && fail "program still running after Escape"
+wait "$pid" || fail "exit code $?"
+echo "program ended with 0"
+SESSION
+xvfb-run -a -s "-screen 0 1024x768x24" bash session.sh "$program"
+[ -f "$options_file" ] || { echo "FAIL: no options file at $options_file"; exit 1; }
+rm -f "$options_file"
+echo "PASS"
