@@ -53,9 +53,11 @@ void postQuit(int exitCode);
 void closeMainWindow();
 
 // --- Common dialogs -------------------------------------------------------------
-// Open dialog; the chosen file's folder becomes the current directory.
+// Open dialog, its file field starting with `initialName`; the chosen file's
+// folder becomes the current directory.
 std::optional<std::string> chooseFileToOpen(const std::string& title,
-                                            const std::vector<FileFilter>& filters);
+                                            const std::vector<FileFilter>& filters,
+                                            const std::string& initialName = {});
 // Save dialog with overwrite prompt; a name typed without extension gets
 // `defaultExtension`; the chosen file's folder becomes the current directory.
 std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filters,

@@ -83,9 +83,12 @@ void setBusyCursor(bool busy) {
     }
 }
 
-std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters) {
-    // The labels name their patterns themselves: show them as they are.
-    QString chosen = QFileDialog::getOpenFileName(shell.mainWindow, QString::fromStdString(title), QString(),
+std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
+                                            const std::string& initialName) {
+    // The labels name their patterns themselves: show them as they are. A
+    // bare initial name is taken in the current directory.
+    QString chosen = QFileDialog::getOpenFileName(shell.mainWindow, QString::fromStdString(title),
+                                                  QString::fromStdString(initialName),
                                                   filterList(filters), nullptr,
                                                   QFileDialog::HideNameFilterDetails);
     if (chosen.isEmpty()) return std::nullopt;

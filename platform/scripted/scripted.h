@@ -51,6 +51,8 @@ const std::vector<std::string>& openedPages();
 // The dialog titles and option dialogs that were run, in order.
 const std::vector<std::string>& dialogLog();
 int colorDialogInitial();
+// The name the last open dialog started with in its file field.
+std::string openDialogInitialName();
 bool quitPosted();
 int quitCode();
 bool closeRequested();

@@ -21,6 +21,7 @@ struct Desktop {
     std::vector<std::string> pages;
     std::vector<std::string> dialogs;
     int colorInitial = -1;
+    std::string openInitial;
     bool quitPosted = false;
     int quitCode = 0;
     bool closeRequested = false;
@@ -65,6 +66,7 @@ const std::vector<int>& sleeps() { return desktop.sleeps; }
 const std::vector<std::string>& openedPages() { return desktop.pages; }
 const std::vector<std::string>& dialogLog() { return desktop.dialogs; }
 int colorDialogInitial() { return desktop.colorInitial; }
+std::string openDialogInitialName() { return desktop.openInitial; }
 bool quitPosted() { return desktop.quitPosted; }
 int quitCode() { return desktop.quitCode; }
 bool closeRequested() { return desktop.closeRequested; }
@@ -98,8 +100,10 @@ void postQuit(int exitCode) {
 }
 void closeMainWindow() { desktop.closeRequested = true; }
 
-std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>&) {
+std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>&,
+                                            const std::string& initialName) {
     desktop.dialogs.push_back("open: " + title);
+    desktop.openInitial = initialName;
     std::optional<std::string> answer = takeAnswer(desktop.openAnswers);
     if (answer) enterFolderOf(*answer);
     return answer;

@@ -250,6 +250,8 @@ TEST_F(TextureChange, ChosenImageIsLoadedAndItsBareNameKept) {
     writeJpeg((scratch / "sub" / "second.jpg").string(), 256, 256, JCS_RGB, plain);
     scripted::queueOpenAnswer((scratch / "sub" / "second.jpg").string());
     command(243);
+    // The dialog opens on the name of the texture being replaced.
+    EXPECT_EQ(scripted::openDialogInitialName(), "first.jpg");
     EXPECT_STREQ(mesh.textureFileName, "second.jpg");
     expectNear(loadedImage[0][0], plain(0, 0));
     EXPECT_TRUE(scripted::shownBoxes().empty());
