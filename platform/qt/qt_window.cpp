@@ -142,7 +142,10 @@ void showMainWindow() {
 void attachMenu() {
     QMenuBar* bar = shell.mainWindow->menuBar();
     for (int position = 0; position < menuPopupCount; ++position) addPopup(bar, position);
+    // The mouse merely passing over the bar is not menu selection: only
+    // while a popup is open or the bar holds the keyboard.
     QObject::connect(bar, &QMenuBar::hovered, [bar](QAction* action) {
+        if (QApplication::activePopupWidget() == nullptr && !bar->hasFocus()) return;
         int position = bar->actions().indexOf(action);
         if (position >= 0) mainWindowProc(WindowMessage::MenuSelect, position, 1);
     });
