@@ -96,6 +96,7 @@ MainWindow::MainWindow() {
     // replaced instead of vanishing like temporary messages.
     shell.statusLabel = new QLabel;
     shell.statusLabel->setTextFormat(Qt::PlainText);
+    shell.statusLabel->setFixedHeight(shell.statusLabel->sizeHint().height());
     statusBar()->addWidget(shell.statusLabel, 1);
     statusBar()->setSizeGripEnabled(false);
     shell.drawingWindow = new DrawingWindow;
@@ -184,8 +185,22 @@ void setWindowTitle(const std::string& title) {
     shell.mainWindow->setWindowTitle(QString::fromStdString(title));
 }
 
+// The longest help texts are wider than the status line in the desktop's
+// font: such a text is shown in a smaller size rather than cut. The line
+// keeps its height, so the drawing area never changes size.
 void setStatusBarText(const std::string& text) {
-    if (shell.statusLabel != nullptr) shell.statusLabel->setText(QString::fromStdString(text));
+    QLabel* label = shell.statusLabel;
+    if (label == nullptr) return;
+    QString shown = QString::fromStdString(text);
+    QFont font = QApplication::font(label);
+    int room = label->contentsRect().width();
+    if (room > 0 && font.pointSizeF() > 0) {
+        while (QFontMetrics(font).horizontalAdvance(shown) > room && font.pointSizeF() > 6.0) {
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+        }
+    }
+    if (label->font() != font) label->setFont(font);
+    label->setText(shown);
 }
 
 void sleepMilliseconds(int milliseconds) {
