@@ -12,12 +12,18 @@ ViewState view;
 
 namespace {
 
-void clampBelow(float& value, float lowest) {
-    if (value < lowest) value = lowest;
+// The steps and bounds are double constants: each sum or comparison is made in
+// double and the result stored as a float, as `float += double` does.
+void addStored(float& value, double step) {
+    value = static_cast<float>(value + step);
 }
 
-void clampAbove(float& value, float highest) {
-    if (value > highest) value = highest;
+void clampBelow(float& value, double lowest) {
+    if (value < lowest) value = static_cast<float>(lowest);
+}
+
+void clampAbove(float& value, double highest) {
+    if (value > highest) value = static_cast<float>(highest);
 }
 
 void applyPerspectiveCamera() {
@@ -25,9 +31,9 @@ void applyPerspectiveCamera() {
     glLoadIdentity();
     gluLookAt(0.0, 0.0, view.cameraDistance, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
     if (options.animation == 2) {
-        view.angleY += 0.13f;
-        view.angleX += 0.21f;
-        view.angleZ += 0.3f;
+        addStored(view.angleY, 0.13);
+        addStored(view.angleX, 0.21);
+        addStored(view.angleZ, 0.3);
     }
     glRotatef(view.angleY, 0.0f, 1.0f, 0.0f);
     glRotatef(view.angleX, 1.0f, 0.0f, 0.0f);
@@ -84,14 +90,14 @@ void navigate() {
     }
     if (isKeyDown(Key::Space)) view.angleZ += dx;
     if (isKeyDown(Key::RightButton)) {
-        view.cameraDistance += (view.previousCursorX - view.cursorX) * 0.08f;
-        clampBelow(view.cameraDistance, 1.7f);
-        clampAbove(view.cameraDistance, 15.0f);
+        addStored(view.cameraDistance, (view.previousCursorX - view.cursorX) * 0.08);
+        clampBelow(view.cameraDistance, 1.7);
+        clampAbove(view.cameraDistance, 15.0);
     }
     if (isKeyDown(Key::RightButton)) {
-        view.orthoZoom += (view.previousCursorX - view.cursorX) * 0.02f;
-        clampAbove(view.orthoZoom, 6.0f);
-        clampBelow(view.orthoZoom, 0.6f);
+        addStored(view.orthoZoom, (view.previousCursorX - view.cursorX) * 0.02);
+        clampAbove(view.orthoZoom, 6.0);
+        clampBelow(view.orthoZoom, 0.6);
     }
     if (isKeyDown(Key::End)) {
         options.animation = 1;

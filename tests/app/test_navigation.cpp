@@ -106,3 +106,14 @@ TEST_F(Navigation, OrthographicMatricesFollowSignAspectAndZoom) {
     EXPECT_EQ(projection[4], 1.0f);
     EXPECT_EQ(projection[9], aspect);
 }
+
+TEST_F(Navigation, DragStepsAreSummedInDoubleAndStoredAsFloat) {
+    scripted::setKey(Key::RightButton, true);
+    drag(-8, 0);
+    EXPECT_EQ(view.cameraDistance, static_cast<float>(2.5f + 8.0f * 0.08));
+    drag(-8, 0);
+    EXPECT_EQ(view.orthoZoom, static_cast<float>(static_cast<float>(1.0f + 8.0f * 0.02) + 8.0f * 0.02));
+    view.orthoZoom = 1.0f;
+    drag(-16, 0);
+    EXPECT_EQ(view.orthoZoom, static_cast<float>(1.0f + 16.0f * 0.02));
+}
