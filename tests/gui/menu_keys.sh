@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The real Qt program on a virtual screen: Escape that leaves the menu bar
-# belongs to the menu and must not end the program; the open dialog's
-# "Tout fichier" entry lists names without a dot; Escape in the window ends it.
+# The real Qt program on a virtual screen: the open dialog's "Tout fichier"
+# entry offers names without a dot; the longest menu help text fits the
+# status line; Escape that leaves the menu bar belongs to the menu and must
+# not end the program; Escape in the window ends it.
 set -euo pipefail
 program="$(readlink -f "$1")"
 options_file="$(dirname "$program")/optionsKestrune.txt"
@@ -42,6 +43,22 @@ timeout 10 xdotool search --sync --name "Kestrune v 0.22 - votre modèle : trian
 window=$(xdotool search --name "^Kestrune v 0.22" | head -1)
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
+
+# The longest help text (Effacer / Sommets, shown while the menu is open)
+# fits the status line: nothing is drawn in its last pixels.
+xdotool mousemove $((X + 298)) $((Y + 8)) click 1
+sleep 1
+xdotool mousemove $((X + 320)) $((Y + 29))
+sleep 0.8
+import -window root status.png
+dark=$(convert status.png -crop "12x14+$((X + WIDTH - 14))+$((Y + HEIGHT - 17))" +repage \
+  -colorspace Gray -threshold 50% -negate -format "%[fx:mean]" info:)
+echo "dark share at the end of the status line: $dark"
+[ "$dark" = "0" ] || fail "the help text is cut at the end of the status line"
+xdotool key Escape
+sleep 0.5
+xdotool key Escape
+sleep 0.5
 
 # Open "Fichier" with a click, close its popup with Escape (the menu bar keeps
 # the keyboard), leave the menu bar with a second Escape.
