@@ -41,7 +41,10 @@ class KeyTracker : public QObject {
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
         QEvent::Type type = event->type();
-        if (type == QEvent::ApplicationDeactivate) {
+        if (type == QEvent::ApplicationDeactivate || (type == QEvent::WindowUnblocked && isOurWindow(target))) {
+            // Leaving the application, or a dialog closing: the releases of
+            // the keys used there may reach a window that no longer exists
+            // (a Return that confirmed the dialog would stay held forever).
             for (bool& held : keyHeld) held = false;
         } else if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && target->isWindowType()) {
             // Every key event reaches a window first: count it there, once.

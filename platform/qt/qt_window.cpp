@@ -64,7 +64,10 @@ void addPopup(QMenuBar* bar, int position) {
         }
         QAction* action = menu->addAction(QString::fromUtf8(item.label));
         int id = item.id;
-        QObject::connect(action, &QAction::triggered, [id] { mainWindowProc(WindowMessage::Command, id, 0); });
+        // The command runs once the menu has closed, after the end-of-menu text.
+        QObject::connect(action, &QAction::triggered, [id] {
+            QTimer::singleShot(0, [id] { mainWindowProc(WindowMessage::Command, id, 0); });
+        });
         QObject::connect(action, &QAction::hovered, [id] { mainWindowProc(WindowMessage::MenuSelect, id, 0); });
     }
     QObject::connect(menu, &QMenu::aboutToShow,
