@@ -25,9 +25,7 @@ const char* const aboutText =
 void newModelCommand() {
     freeModel();
     releaseGlContext();
-    newModel();
-    setWindowTitle(programTitle);
-    display.textureSlot = 0;
+    startingModel();
     forgetStaleReferences();
     createGlContext();
 }

@@ -25,12 +25,6 @@ std::string fileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void startingModel() {
-    newModel();
-    setWindowTitle(programTitle);
-    display.textureSlot = 0;
-}
-
 // A block of `bytes`; large ones ask for 2 MB pages, which spares the kernel
 // most page faults while a big model file is read in.
 char* blockFor(size_t bytes) {
@@ -76,6 +70,12 @@ bool readWholeFile(const std::string& path, FileBytes& bytes) {
 void releaseFileBytes(FileBytes& bytes) {
     std::free(bytes.data);
     bytes = FileBytes{};
+}
+
+void startingModel() {
+    if (!newModel()) fatalError("mémoire insuffisante");
+    setWindowTitle(programTitle);
+    display.textureSlot = 0;
 }
 
 void openModel() {

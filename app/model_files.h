@@ -18,6 +18,9 @@ void releaseFileBytes(FileBytes& bytes);
 // starting model. Unreadable file: an error box, then the starting model.
 // Malformed file: fatal error. The caller has released the previous model.
 void openModel();
+// The starting model, its plain title and the uniform texture. Memory running
+// out even for it is fatal. The caller has released the previous model.
+void startingModel();
 // Lets the user choose a file and writes the mesh to it in one piece; the
 // model in memory is left exactly as it was. Cancelled: nothing happens.
 void saveModel();

@@ -25,14 +25,15 @@ T* zeroedArray(int32_t count) {
 
 }  // namespace
 
-void newModel() {
-    allocateZeroedArrays(mesh, 1, 1);
-    mesh.vertexCount = 1;
-    mesh.faceCount = 1;
+bool newModel() {
+    bool allocated = allocateZeroedArrays(mesh, 1, 1);
+    mesh.vertexCount = allocated ? 1 : 0;
+    mesh.faceCount = allocated ? 1 : 0;
     mesh.modelScale = 1.0f;
     mesh.modelCenter[0] = mesh.modelCenter[1] = mesh.modelCenter[2] = 0.0f;
     mesh.textureFileName[0] = '\0';
     mesh.commonBaseLength = 1.0f;
+    return allocated;
 }
 
 void freeModel() {

@@ -27,8 +27,9 @@ struct Mesh {
 extern Mesh mesh;
 
 // Starting model: one vertex at the origin and the four-corner face (0, 0, 0, 0).
-// Does not release the previous arrays; call freeModel first.
-void newModel();
+// Does not release the previous arrays; call freeModel first. Returns false,
+// with an empty model, when even those seven entries cannot be allocated.
+bool newModel();
 // Releases the seven arrays; counts and other fields stay as they are.
 void freeModel();
 // Reverses the winding of face f, keeping its base edge on the same two vertices.

@@ -78,7 +78,7 @@ running && fail "program still running after Escape"
 wait "$pid" || fail "exit code $?"
 echo "program ended with 0"
 SESSION
-xvfb-run -a -s "-screen 0 1024x768x24" bash session.sh "$program"
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" bash session.sh "$program"
 [ -f "$options_file" ] || { echo "FAIL: no options file at $options_file"; exit 1; }
 rm -f "$options_file"
 echo "PASS"

@@ -55,6 +55,6 @@ kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
 wait "$pid" || fail "exit code $?"
 echo "program ended with 0"
 SESSION
-xvfb-run -a -s "-screen 0 1024x768x24" bash session.sh "$program" "$cube"
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" bash session.sh "$program" "$cube"
 rm -f "$(dirname "$program")/optionsKestrune.txt"
 echo "PASS"

@@ -43,7 +43,7 @@ kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
 wait "$pid" || fail "exit code $?"
 echo "program ended with 0"
 SESSION
-xvfb-run -a -s "-screen 0 1024x768x24" bash session.sh "$program"
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" bash session.sh "$program"
 [ -f "$options_file" ] || { echo "FAIL: no options file at $options_file"; exit 1; }
 grep -q "^option 0 = 2 " "$options_file" || { echo "FAIL: options file content"; cat -A "$options_file"; exit 1; }
 rm -f "$options_file"
