@@ -19,10 +19,9 @@
 #include "render/camera.h"
 #include "render/view.h"
 #include "support/program_fixture.h"
+#include "support/test_meshes.h"
 
-struct Corners {
-    int a, b, c, d;
-};
+using Corners = FaceCorners;
 
 class EditTest : public ProgramTest {
 protected:
@@ -37,22 +36,7 @@ protected:
 
     // Replaces the model by these vertices and faces, arrays sized exactly.
     void setMesh(const std::vector<Vec3>& vertices, const std::vector<Corners>& faces) {
-        freeModel();
-        ASSERT_TRUE(resizeVertexArrays(static_cast<int>(vertices.size())));
-        ASSERT_TRUE(resizeFaceArrays(static_cast<int>(faces.size())));
-        mesh.vertexCount = static_cast<int>(vertices.size());
-        mesh.faceCount = static_cast<int>(faces.size());
-        for (size_t v = 0; v < vertices.size(); ++v) {
-            mesh.vertexX[v] = vertices[v].x;
-            mesh.vertexY[v] = vertices[v].y;
-            mesh.vertexZ[v] = vertices[v].z;
-        }
-        for (size_t f = 0; f < faces.size(); ++f) {
-            mesh.faceA[f] = faces[f].a;
-            mesh.faceB[f] = faces[f].b;
-            mesh.faceC[f] = faces[f].c;
-            mesh.faceD[f] = faces[f].d;
-        }
+        ::setMesh(vertices, faces);
         invalidateUndo();
     }
 

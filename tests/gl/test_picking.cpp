@@ -11,32 +11,9 @@
 #include "edit/mesh_edits.h"
 #include "edit/picking.h"
 #include "mesh/mesh.h"
+#include "support/test_meshes.h"
 
 namespace {
-
-struct FaceCorners {
-    int a, b, c, d;
-};
-
-// Replaces the mesh by the given vertices and faces, arrays sized exactly.
-void buildMesh(const std::vector<Vec3>& vertices, const std::vector<FaceCorners>& faces) {
-    freeModel();
-    ASSERT_TRUE(resizeVertexArrays(static_cast<int>(vertices.size())));
-    ASSERT_TRUE(resizeFaceArrays(static_cast<int>(faces.size())));
-    mesh.vertexCount = static_cast<int>(vertices.size());
-    mesh.faceCount = static_cast<int>(faces.size());
-    for (size_t i = 0; i < vertices.size(); ++i) {
-        mesh.vertexX[i] = vertices[i].x;
-        mesh.vertexY[i] = vertices[i].y;
-        mesh.vertexZ[i] = vertices[i].z;
-    }
-    for (size_t f = 0; f < faces.size(); ++f) {
-        mesh.faceA[f] = faces[f].a;
-        mesh.faceB[f] = faces[f].b;
-        mesh.faceC[f] = faces[f].c;
-        mesh.faceD[f] = faces[f].d;
-    }
-}
 
 // Sight line of the xOy view through (x, y): from z = 10 straight down.
 void sightDownZ(float x, float y) {
@@ -101,7 +78,7 @@ TEST_F(Picking, NearestFaceWinsAndTiesGoToTheLowerIndex) {
         vertices.push_back({0.5f, 0.5f, z});
         vertices.push_back({-0.5f, 0.5f, z});
     }
-    buildMesh(vertices, {{0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9, 10, 11}});
+    setMesh(vertices, {{0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9, 10, 11}});
     sightDownZ(0.1f, 0.2f);  // in the ACD halves
     EXPECT_EQ(pickFace(), 1);
     EXPECT_EQ(faceUnderCursor, 1);
@@ -118,7 +95,7 @@ TEST_F(Picking, NearestFaceWinsAndTiesGoToTheLowerIndex) {
 }
 
 TEST_F(Picking, PointOnTheSharedDiagonalOrOnAnEdgeIsNoHit) {
-    buildMesh({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, -1}});
+    setMesh({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2, -1}});
     sightDownZ(0.5f, 0.5f);  // on the edge C-A of the triangle
     EXPECT_EQ(pickFace(), -1);
     sightDownZ(0.75f, 0.25f);
@@ -131,7 +108,7 @@ TEST_F(Picking, DegenerateFacesAreNeverPicked) {
     // Face 0: the starting model's face, all corners on vertex 0.
     // Face 1: corners on one line. Face 2: a square standing parallel to the
     // sight line. Face 3: a quad listing a vertex twice.
-    buildMesh({{0, 0, 0},
+    setMesh({{0, 0, 0},
                {-0.5f, -0.5f, 0.2f},
                {0.5f, 0.5f, 0.2f},
                {0.0f, 0.0f, 0.2f},
@@ -197,7 +174,7 @@ void buildRandomMesh(std::mt19937& random, int vertexCount, int faceCount) {
         bool triangle = random() % 3 == 0;
         faces.push_back({vertex(random), vertex(random), vertex(random), triangle ? -1 : vertex(random)});
     }
-    buildMesh(vertices, faces);
+    setMesh(vertices, faces);
 }
 
 }  // namespace
@@ -254,7 +231,7 @@ TEST_F(Picking, VertexRemovalMatchesThePlainThreePassRenumbering) {
 
 TEST_F(Picking, UndoNeverRaisesACountPastTheArraysOrOntoMissingVertices) {
     std::vector<Vec3> vertices(6, Vec3{0.0f, 0.0f, 0.0f});
-    buildMesh(vertices, {{0, 1, 2, -1}, {3, 4, 5, -1}, {0, 2, 4, -1}});
+    setMesh(vertices, {{0, 1, 2, -1}, {3, 4, 5, -1}, {0, 2, 4, -1}});
     deleteVertex(5);
     ASSERT_EQ(mesh.faceCount, 2);
     // Something cuts the arrays back to the counts behind the record's back.
@@ -265,7 +242,7 @@ TEST_F(Picking, UndoNeverRaisesACountPastTheArraysOrOntoMissingVertices) {
     EXPECT_TRUE(meshIsConsistent(mesh));
 
     // A face record whose vertex is no longer there is not brought back.
-    buildMesh(vertices, {{0, 1, 2, -1}, {3, 4, 5, -1}});
+    setMesh(vertices, {{0, 1, 2, -1}, {3, 4, 5, -1}});
     deleteVertex(5);
     undoVertexCount = 0;
     restoreLastDeletion();
@@ -274,7 +251,7 @@ TEST_F(Picking, UndoNeverRaisesACountPastTheArraysOrOntoMissingVertices) {
     EXPECT_EQ(undoFaceCount, 0);
 
     // A face deletion brings back its face only.
-    buildMesh(vertices, {{0, 1, 2, -1}, {3, 4, 5, -1}});
+    setMesh(vertices, {{0, 1, 2, -1}, {3, 4, 5, -1}});
     deleteVertex(0);
     deleteFace(0);
     EXPECT_EQ(undoVertexCount, 0);
