@@ -19,17 +19,27 @@ program="$1"
 "$program" > program.log 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
+# xdotool gives up when a window closes while it searches: retry until found.
+find_window() {
+  local id
+  for _ in $(seq 1 200); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
 running() { kill -0 "$pid" 2>/dev/null; }
 
 # A model whose name has no dot, typed in the open dialog.
-dialog=$(timeout 20 xdotool search --sync --name "Choisissez le fichier du mod" | head -1) || fail "no open dialog"
+dialog=$(find_window "Choisissez le fichier du mod") || fail "no open dialog"
 sleep 1
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool type --delay 10 "$PWD/models/triangle"
 xdotool key Return
-timeout 20 xdotool search --sync --name "Kestrune v 0.22 - votre modèle : triangle" > /dev/null ||
+find_window "Kestrune v 0.22 - votre modèle : triangle" > /dev/null ||
   fail "the model without a dot was not opened"
-window=$(xdotool search --name "^Kestrune v 0.22" | head -1)
+window=$(find_window "^Kestrune v 0.22")
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 

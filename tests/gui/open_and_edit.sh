@@ -17,15 +17,25 @@ cube="$2"
 "$program" > program.log 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
+# xdotool gives up when a window closes while it searches: retry until found.
+find_window() {
+  local id
+  for _ in $(seq 1 200); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
 pixel() { import -window root shot.png; convert shot.png -format "%[pixel:p{$1,$2}]" info:; }
 # Presses are polled once per frame: hold each one across a few frames.
 press() { xdotool "$1"down "$2"; sleep 0.2; xdotool "$1"up "$2"; sleep 0.6; }
 
-dialog=$(timeout 20 xdotool search --sync --name "Choisissez le fichier du mod" | head -1) || fail "no open dialog"
+dialog=$(find_window "Choisissez le fichier du mod") || fail "no open dialog"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool type --delay 10 "$cube"
 xdotool key Return
-window=$(timeout 20 xdotool search --sync --name "Kestrune v 0.22 - votre modèle : cube.off" | head -1) ||
+window=$(find_window "Kestrune v 0.22 - votre modèle : cube.off") ||
   fail "the title does not name the model"
 sleep 1.5
 eval "$(xdotool getwindowgeometry --shell "$window")"

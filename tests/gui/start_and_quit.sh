@@ -17,12 +17,22 @@ program="$1"
 "$program" > program.log 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
+# xdotool gives up when a window closes while it searches: retry until found.
+find_window() {
+  local id
+  for _ in $(seq 1 200); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
 
 # The open dialog comes first; Escape cancels it and the starting model is built.
-dialog=$(timeout 20 xdotool search --sync --name "Choisissez le fichier du mod" | head -1) || fail "no open dialog"
+dialog=$(find_window "Choisissez le fichier du mod") || fail "no open dialog"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool key Escape
-window=$(timeout 20 xdotool search --sync --name "^Kestrune v 0.22$" | head -1) || fail "no main window"
+window=$(find_window "^Kestrune v 0.22$") || fail "no main window"
 sleep 2
 eval "$(xdotool getwindowgeometry --shell "$window")"
 import -window root screen.png
