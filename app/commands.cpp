@@ -2,18 +2,20 @@
 
 #include <GL/gl.h>
 
-#include "app/app_state.h"
 #include "app/core/option_dialogs.h"
 #include "app/core/options.h"
-#include "app/messages.h"
 #include "app/model_files.h"
+#include "app/state/messages.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
 #include "app/window_proc.h"
+#include "edit/mesh_edits.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
+#include "remodel/remodel.h"
 #include "render/gl_context.h"
 #include "render/textures.h"
-#include "render/view.h"
-#include "remodel/remodel.h"
+#include "resources/menu.h"
 
 namespace {
 
@@ -94,27 +96,27 @@ bool modeChangeAllowed() {
 void enterModeCommand(int id) {
     if (!modeChangeAllowed()) return;
     switch (id) {
-        case 231:
+        case CreateVerticesCommand:
             enterMode(CreateVertices);
             edit.modeStartVertexCount = mesh.vertexCount;
             break;
-        case 232:
+        case CreateFacesCommand:
             enterMode(CreateFaces);
             edit.modeStartFaceCount = mesh.faceCount;
             edit.faceClickCount = 0;
             break;
-        case 241:
+        case MoveVerticesCommand:
             enterMode(MoveVertices);
             edit.selectedVertex = -1;
             break;
-        case 242:
+        case ModifyFacesCommand:
             edit.selectedFace = -1;
             enterMode(ModifyFaces);
             break;
-        case 251:
+        case DeleteVerticesCommand:
             enterMode(DeleteVertices);
             break;
-        case 252:
+        case DeleteFacesCommand:
             edit.selectedFace = -1;
             enterMode(DeleteFaces);
             break;
@@ -139,32 +141,44 @@ void uniformColorCommand() {
 
 void runCommand(int id) {
     switch (id) {
-        case 201: newModelCommand(); break;
-        case 202: openModelCommand(); break;
-        case 203: saveModel(); break;
-        case 204: closeMainWindow(); break;
-        case 211: perspectiveCommand(); break;
-        case 212: orthographicCommand(ViewXOy, "Vue xOy."); break;
-        case 213: orthographicCommand(ViewXOz, "Vue xOz."); break;
-        case 214: orthographicCommand(ViewYOz, "Vue yOz."); break;
-        case 221: display.showAxes = !display.showAxes; break;
-        case 222: display.showGrid = !display.showGrid; break;
-        case 223: display.showVertices = !display.showVertices; break;
-        case 224: display.showEdges = !display.showEdges; break;
-        case 225: toggleFaces(); break;
-        case 226: display.textureSlot = 1 - display.textureSlot; break;
-        case 227: toggleHiddenParts(); break;
-        case 231: case 232: case 241: case 242: case 251: case 252: enterModeCommand(id); break;
-        case 233: case 244: case 253: stopMode(); break;
-        case 243: changeTexture(); break;
-        case 261: remodelCommand(optimizeBases); break;
-        case 262: remodelCommand(triangulateAll); break;
-        case 263: remodelCommand(loopSubdivide); break;
-        case 271: case 272: case 273: case 274: case 275: case 276: optionDialogCommand(id - 271); break;
-        case 277: uniformColorCommand(); break;
-        case 281: showMessage("L'aide est en html\nPour voir l'aide cliquez sur : Aide en html"); break;
-        case 282: openLocalPage(executableDirectory() + "/aide/index.html"); break;
-        case 283: showMessage(aboutText); break;
+        case NewModelCommand: newModelCommand(); break;
+        case OpenModelCommand: openModelCommand(); break;
+        case SaveModelCommand: saveModel(); break;
+        case ExitCommand: closeMainWindow(); break;
+        case PerspectiveCommand: perspectiveCommand(); break;
+        case ViewXOyCommand: orthographicCommand(ViewXOy, "Vue xOy."); break;
+        case ViewXOzCommand: orthographicCommand(ViewXOz, "Vue xOz."); break;
+        case ViewYOzCommand: orthographicCommand(ViewYOz, "Vue yOz."); break;
+        case ShowAxesCommand: display.showAxes = !display.showAxes; break;
+        case ShowGridCommand: display.showGrid = !display.showGrid; break;
+        case ShowVerticesCommand: display.showVertices = !display.showVertices; break;
+        case ShowEdgesCommand: display.showEdges = !display.showEdges; break;
+        case ShowFacesCommand: toggleFaces(); break;
+        case ShowTextureCommand: display.textureSlot = 1 - display.textureSlot; break;
+        case ShowHiddenPartsCommand: toggleHiddenParts(); break;
+        case CreateVerticesCommand:
+        case CreateFacesCommand:
+        case MoveVerticesCommand:
+        case ModifyFacesCommand:
+        case DeleteVerticesCommand:
+        case DeleteFacesCommand: enterModeCommand(id); break;
+        case CreateStopCommand:
+        case ModifyStopCommand:
+        case DeleteStopCommand: stopMode(); break;
+        case ChangeTextureCommand: changeTexture(); break;
+        case OptimizeBasesCommand: remodelCommand(optimizeBases); break;
+        case TriangulateCommand: remodelCommand(triangulateAll); break;
+        case LoopSubdivisionCommand: remodelCommand(loopSubdivide); break;
+        case VertexCreationOptionCommand:
+        case TextureSizeOptionCommand:
+        case CommonBaseOptionCommand:
+        case FaceModificationOptionCommand:
+        case AnimationOptionCommand:
+        case TransparencyOptionCommand: optionDialogCommand(id - VertexCreationOptionCommand); break;
+        case UniformColorCommand: uniformColorCommand(); break;
+        case HelpHowCommand: showMessage("L'aide est en html\nPour voir l'aide cliquez sur : Aide en html"); break;
+        case HelpPageCommand: openLocalPage(executableDirectory() + "/aide/index.html"); break;
+        case AboutCommand: showMessage(aboutText); break;
         default: break;
     }
 }

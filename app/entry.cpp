@@ -1,11 +1,40 @@
 #include "app/entry.h"
 
+#include "app/core/options.h"
+#include "app/state/program_state.h"
+#include "edit/aim.h"
+#include "edit/mesh_edits.h"
+#include "mesh/mesh.h"
+#include "render/faces.h"
+#include "render/textures.h"
+#include "render/unproject.h"
+
 #include "app/model_files.h"
+#include "app/state/messages.h"
+#include "app/state/view_state.h"
+#include "app/window_proc.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
-#include "render/view.h"
+
+void resetProgramState() {
+    releaseGlContext();
+    freeModel();
+    mesh = Mesh{};
+    options = Options{};
+    input = InputState{};
+    edit = EditState{};
+    display = DisplayState{};
+    view = ViewState{};
+    aim = AimPoint{};
+    unprojection = CursorUnprojection{};
+    editRecords = EditRecords{};
+    drawing = DrawingCaches{};
+    textures = TextureState{};
+}
 
 bool startUp(int argc, char** argv) {
+    registerProgramEvents();
+    registerFatalCleanup(releaseGlContext);
     view.clientWidth = 640;
     view.clientHeight = 640;
     if (!createMainWindow(argc, argv)) return false;

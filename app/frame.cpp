@@ -4,14 +4,15 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
 #include "app/core/options.h"
-#include "app/messages.h"
+#include "app/state/messages.h"
+#include "app/state/program_state.h"
 #include "app/window_proc.h"
 #include "edit/edit_steps.h"
 #include "platform/platform.h"
 #include "render/camera.h"
 #include "render/faces.h"
+#include "render/gl_context.h"
 #include "render/overlays.h"
 
 namespace {
@@ -119,4 +120,9 @@ void renderFrame() {
     runModeStep();
     drawToggledOverlays();
     checkGlError();
+}
+
+void drawFrame() {
+    renderFrame();
+    presentFrame();
 }

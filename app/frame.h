@@ -2,4 +2,6 @@
 #pragma once
 
 void renderFrame();
+// renderFrame, then the frame shown on the screen.
+void drawFrame();
 void pollInput();

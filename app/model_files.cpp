@@ -10,9 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/app_state.h"
 #include "app/core/safe_file.h"
-#include "app/messages.h"
+#include "app/state/messages.h"
+#include "app/state/program_state.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "mesh/off_writer.h"

@@ -1,25 +1,13 @@
 #include "app/window_proc.h"
 
-#include "app/app_state.h"
 #include "app/commands.h"
 #include "app/core/options.h"
-#include "app/messages.h"
+#include "app/frame.h"
+#include "app/state/messages.h"
+#include "app/state/program_state.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
 #include "resources/menu.h"
-
-namespace {
-
-void showMenuHelp(long item, bool isMenuBar) {
-    if (isMenuBar) {
-        if (item >= 0 && item < menuPopupCount) setStatusText(menuBar[item].helpText);
-        return;
-    }
-    const char* help = commandHelpText(static_cast<int>(item));
-    if (help != nullptr) setStatusText(help);
-}
-
-}  // namespace
 
 std::string executableDirectory() {
     std::string path = executablePath();
@@ -43,36 +31,52 @@ void refuseModeChange() {
     showMessage("Pour entrer dans ce mode il faut revenir dans le mode de base");
 }
 
-void mainWindowProc(WindowMessage message, long wParam, long lParam) {
-    switch (message) {
-        case WindowMessage::Create:
-            setStatusText("Ici votre guidage ...");
-            readOptions();
-            break;
-        case WindowMessage::Size:
-            resizeView(static_cast<int>(wParam), static_cast<int>(lParam));
-            break;
-        case WindowMessage::Command:
-            runCommand(static_cast<int>(wParam));
-            break;
-        case WindowMessage::MenuSelect:
-            showMenuHelp(wParam, lParam != 0);
-            break;
-        case WindowMessage::ExitMenuLoop:
-            setStatusText("Ici votre guidage ...");
-            break;
-        case WindowMessage::KeyDown:
-            if (wParam == 1) {
-                writeOptions();
-                postQuit(0);
-            }
-            break;
-        case WindowMessage::Close:
-            writeOptions();
-            mainWindowProc(WindowMessage::Destroy, 0, 0);
-            break;
-        case WindowMessage::Destroy:
-            postQuit(0);
-            break;
-    }
+void onCreate() {
+    setStatusText("Ici votre guidage ...");
+    readOptions();
+}
+
+void onResize(int width, int height) {
+    resizeView(width, height);
+}
+
+void onCommand(int id) {
+    runCommand(id);
+}
+
+void onMenuItemHighlight(int id) {
+    const char* help = commandHelpText(id);
+    if (help != nullptr) setStatusText(help);
+}
+
+void onMenuTitleHighlight(int position) {
+    if (position >= 0 && position < menuPopupCount) setStatusText(menuBar[position].helpText);
+}
+
+void onMenuExit() {
+    setStatusText("Ici votre guidage ...");
+}
+
+void onEscape() {
+    writeOptions();
+    postQuit(0);
+}
+
+void onClose() {
+    writeOptions();
+    postQuit(0);
+}
+
+void registerProgramEvents() {
+    WindowEvents events{};
+    events.created = onCreate;
+    events.resized = onResize;
+    events.command = onCommand;
+    events.menuItemHighlighted = onMenuItemHighlight;
+    events.menuTitleHighlighted = onMenuTitleHighlight;
+    events.menuClosed = onMenuExit;
+    events.escapePressed = onEscape;
+    events.closeRequested = onClose;
+    events.frameDue = drawFrame;
+    registerWindowEvents(events);
 }

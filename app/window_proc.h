@@ -1,15 +1,25 @@
-// The main window's message handling: creation, size, menu commands, menu
-// help texts, keys and closing.
+// The main window's events as the program handles them: creation, size,
+// menu commands, menu help texts, Escape and closing.
 #pragma once
 
 #include <string>
 
-enum class WindowMessage { Create, Size, Command, MenuSelect, ExitMenuLoop, KeyDown, Close, Destroy };
-
-// Size: wParam width, lParam height. Command: wParam the command id.
-// MenuSelect: wParam the item (popup position when lParam is 1, meaning the
-// menu bar itself; command id otherwise). KeyDown: wParam 1 for Escape.
-void mainWindowProc(WindowMessage message, long wParam, long lParam);
+void onCreate();
+// Drawing area size in device pixels.
+void onResize(int width, int height);
+// Runs a menu command (see CommandId).
+void onCommand(int id);
+// Help text of the highlighted item of an open popup (nothing for a separator).
+void onMenuItemHighlight(int id);
+// Help text of the highlighted popup title of the menu bar.
+void onMenuTitleHighlight(int position);
+void onMenuExit();
+// Escape in the drawing window: keeps the options and quits.
+void onEscape();
+// The close box: keeps the options and quits.
+void onClose();
+// Hands the handlers above and the frame to the window-system layer.
+void registerProgramEvents();
 
 void enterMode(int mode);
 void stopMode();

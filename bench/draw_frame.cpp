@@ -15,13 +15,14 @@
 #include <cstdlib>
 
 #include "app/core/options.h"
+#include "app/state/view_state.h"
 #include "bench/sheet_mesh.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
 #include "render/faces.h"
 #include "render/gl_context.h"
 #include "render/overlays.h"
-#include "render/view.h"
+#include "render/textures.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ void prepareContext() {
 
 // The perspective camera of a frame, turned so that every face is seen.
 void cameraForFrame() {
-    glBindTexture(GL_TEXTURE_2D, textureNames[1]);
+    glBindTexture(GL_TEXTURE_2D, textures.names[1]);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -57,7 +58,7 @@ enum What { Faces = 0, Edges = 1, FacesAndEdges = 2 };
 void drawFrame(benchmark::State& state) {
     prepareContext();
     buildSheet(static_cast<int>(state.range(0)), 0.9f);
-    drawingPath = state.range(1) == 0 ? DrawingPath::Immediate : DrawingPath::VertexArrays;
+    drawing.path = state.range(1) == 0 ? DrawingPath::Immediate : DrawingPath::VertexArrays;
     auto what = static_cast<What>(state.range(2));
     for (auto _ : state) {
         cameraForFrame();

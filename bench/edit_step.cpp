@@ -10,19 +10,20 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app_state.h"
 #include "app/commands.h"
 #include "app/core/options.h"
 #include "app/entry.h"
 #include "app/frame.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
 #include "app/window_proc.h"
+#include "bench/sheet_mesh.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
+#include "edit/mesh_edits.h"
 #include "edit/picking.h"
-#include "bench/sheet_mesh.h"
 #include "mesh/mesh.h"
 #include "platform/scripted/scripted.h"
-#include "render/view.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ void faceScan(benchmark::State& state) {
     aim.aimed = Vec3{0.013f, -0.021f, 0.0f};
     for (auto _ : state) benchmark::DoNotOptimize(pickFace());
     state.counters["faces"] = mesh.faceCount;
-    state.counters["picked"] = faceUnderCursor;
+    state.counters["picked"] = editRecords.faceUnderCursor;
 }
 
 // The vertex scan alone.

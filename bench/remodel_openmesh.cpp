@@ -20,8 +20,8 @@
 
 #include "mesh/mesh.h"
 #include "remodel/remodel.h"
-// The reference scans live with the tests; compiled in here for scale.
-#include "../tests/core/literal_remodel.cpp"
+// The reference scans of the tests, for scale.
+#include "core/literal_remodel.h"
 
 namespace {
 

@@ -12,15 +12,6 @@ struct AimPoint {
 };
 
 extern AimPoint aim;
-// Modelview matrix captured by the last unprojectCursor, column-major.
-extern double modelviewMatrix[16];
-// Scene point under the cursor at the depth found there.
-extern double unprojectedPoint[3];
-
-// Reads the viewport, the live cursor, both matrices and the depth under the
-// cursor, and unprojects the cursor into unprojectedPoint. A cursor outside
-// the drawing area reads the background depth 1.0.
-void unprojectCursor();
 
 // Unprojects the cursor, fills `aim` for the current view and shows the
 // aimed point on the status line after edit.modeText.

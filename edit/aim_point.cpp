@@ -3,11 +3,14 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/app_state.h"
 #include "app/core/options.h"
-#include "app/messages.h"
+#include "app/state/messages.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
 #include "edit/aim.h"
-#include "render/view.h"
+#include "render/unproject.h"
+
+AimPoint aim;
 
 namespace {
 
@@ -20,7 +23,7 @@ constexpr double surfaceRadius = 2.5;
 
 void aimInPerspective(const double p[3]) {
     float m[16];
-    toFloatMatrix(modelviewMatrix, m);
+    toFloatMatrix(unprojection.modelview, m);
     const float towardsEye[4] = {0.0f, 0.0f, 1.0f, 1.0f};
     float e[4];
     transposedTimes(m, towardsEye, e);
@@ -109,7 +112,7 @@ std::string aimStatusText(const char* modeText) {
 
 void computeAimPoint() {
     unprojectCursor();
-    aimFromUnprojectedPoint(unprojectedPoint);
+    aimFromUnprojectedPoint(unprojection.point);
     setStatusText(aimStatusText(edit.modeText));
 }
 

@@ -1,7 +1,7 @@
 // Building faces by clicking their corners, and deleting faces.
 #include <GL/gl.h>
 
-#include "app/app_state.h"
+#include "app/state/program_state.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
 #include "edit/mesh_edits.h"
@@ -9,7 +9,6 @@
 #include "mesh/mesh.h"
 #include "render/overlays.h"
 
-int clickedVertices[4] = {0, 0, 0, 0};
 
 namespace {
 
@@ -22,7 +21,7 @@ void dropStaleClicks() {
         return;
     }
     for (int j = 0; j < count; ++j) {
-        if (clickedVertices[j] < 0 || clickedVertices[j] >= mesh.vertexCount) {
+        if (editRecords.clickedVertices[j] < 0 || editRecords.clickedVertices[j] >= mesh.vertexCount) {
             count = 0;
             return;
         }
@@ -32,14 +31,14 @@ void dropStaleClicks() {
 // The clicked corners in red, joined by red segments.
 void drawFaceBeingBuilt() {
     const int count = edit.faceClickCount;
-    for (int j = 0; j < count; ++j) highlightVertex(clickedVertices[j]);
+    for (int j = 0; j < count; ++j) highlightVertex(editRecords.clickedVertices[j]);
     if (count < 2) return;
     glColor3f(1.0f, 0.0f, 0.0f);
     glLineWidth(0.6f);
     glBegin(GL_LINES);
     for (int j = 1; j < count; ++j) {
-        Vec3 from = vertexPosition(clickedVertices[j - 1]);
-        Vec3 to = vertexPosition(clickedVertices[j]);
+        Vec3 from = vertexPosition(editRecords.clickedVertices[j - 1]);
+        Vec3 to = vertexPosition(editRecords.clickedVertices[j]);
         glVertex3f(from.x, from.y, from.z);
         glVertex3f(to.x, to.y, to.z);
     }
@@ -52,16 +51,16 @@ void drawFaceBeingBuilt() {
 void addCorner(int v) {
     int& count = edit.faceClickCount;
     if (count == 0) {
-        clickedVertices[0] = v;
+        editRecords.clickedVertices[0] = v;
         count = 1;
         return;
     }
-    if (count == 1 && v == clickedVertices[0]) return;
-    clickedVertices[count] = v;
+    if (count == 1 && v == editRecords.clickedVertices[0]) return;
+    editRecords.clickedVertices[count] = v;
     count += 1;
     if (count < 4) return;
-    if (clickedVertices[3] == clickedVertices[0]) clickedVertices[3] = -1;
-    appendFace(clickedVertices[0], clickedVertices[1], clickedVertices[2], clickedVertices[3]);
+    if (editRecords.clickedVertices[3] == editRecords.clickedVertices[0]) editRecords.clickedVertices[3] = -1;
+    appendFace(editRecords.clickedVertices[0], editRecords.clickedVertices[1], editRecords.clickedVertices[2], editRecords.clickedVertices[3]);
     forgetDeletionUndo();
     count = 0;
 }
@@ -94,7 +93,7 @@ void createFacesStep() {
 void deleteFacesStep() {
     if (input.leftArmed) {
         hoverFace();
-        if (faceUnderCursor != edit.selectedFace) edit.selectedFace = -1;
+        if (editRecords.faceUnderCursor != edit.selectedFace) edit.selectedFace = -1;
     }
     dropSelectionsPastCounts();
     if (input.clickPending) {

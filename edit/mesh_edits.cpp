@@ -1,15 +1,14 @@
 #include "edit/mesh_edits.h"
 
-#include "app/app_state.h"
-#include "app/messages.h"
+#include "app/state/messages.h"
+#include "app/state/program_state.h"
 #include "mesh/mesh.h"
 
-int undoVertexCount = 0;
-int undoFaceCount = 0;
+EditRecords editRecords;
 
 void forgetDeletionUndo() {
-    undoVertexCount = 0;
-    undoFaceCount = 0;
+    editRecords.undoVertexCount = 0;
+    editRecords.undoFaceCount = 0;
 }
 
 void invalidateUndo() {
@@ -81,20 +80,20 @@ bool refersToVerticesBelow(int f, int32_t count) {
 void deleteVertex(int s) {
     mesh.vertexCount -= 1;
     const int32_t n = mesh.vertexCount;
-    undoVertexCount = 1;
+    editRecords.undoVertexCount = 1;
     swapFloats(&mesh.vertexX[n], &mesh.vertexX[s]);
     swapFloats(&mesh.vertexY[n], &mesh.vertexY[s]);
     swapFloats(&mesh.vertexZ[n], &mesh.vertexZ[s]);
     // One pass does both the renumbering and the removal: the faces from
     // index i on have not been renumbered yet, and a face moved in from the
     // end is examined again at i.
-    undoFaceCount = 0;
+    editRecords.undoFaceCount = 0;
     int i = 0;
     while (i < mesh.faceCount) {
         exchangeReferences(i, s, n);
         if (usesVertex(i, n)) {
             mesh.faceCount -= 1;
-            undoFaceCount += 1;
+            editRecords.undoFaceCount += 1;
             swapFaces(i, mesh.faceCount);
             continue;
         }
@@ -103,15 +102,15 @@ void deleteVertex(int s) {
 }
 
 void deleteFace(int f) {
-    undoVertexCount = 0;
-    undoFaceCount = 1;
+    editRecords.undoVertexCount = 0;
+    editRecords.undoFaceCount = 1;
     mesh.faceCount -= 1;
     swapFaces(f, mesh.faceCount);
 }
 
 void restoreLastDeletion() {
-    const int32_t vertexCount = mesh.vertexCount + undoVertexCount;
-    const int32_t faceCount = mesh.faceCount + undoFaceCount;
+    const int32_t vertexCount = mesh.vertexCount + editRecords.undoVertexCount;
+    const int32_t faceCount = mesh.faceCount + editRecords.undoFaceCount;
     bool fits = vertexCount <= mesh.vertexCapacity && faceCount <= mesh.faceCapacity;
     for (int f = mesh.faceCount; fits && f < faceCount; ++f) {
         fits = refersToVerticesBelow(f, vertexCount);
@@ -121,4 +120,15 @@ void restoreLastDeletion() {
         mesh.faceCount = faceCount;
     }
     forgetDeletionUndo();
+}
+
+void forgetStaleReferences() {
+    edit.selectedVertex = -1;
+    edit.selectedFace = -1;
+    edit.faceClickCount = 0;
+    input.validatePending = false;
+    if (edit.modeStartVertexCount > mesh.vertexCount) edit.modeStartVertexCount = mesh.vertexCount;
+    if (edit.modeStartFaceCount > mesh.faceCount) edit.modeStartFaceCount = mesh.faceCount;
+    // The editing records (deletion undo, creation floors) belong to the old mesh.
+    invalidateUndo();
 }

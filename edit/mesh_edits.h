@@ -4,10 +4,28 @@
 
 #include "edit/vector_math.h"
 
-// What the next Delete press in a deletion mode brings back: the vertex and
-// the faces that the last deletion left just past the counts.
-extern int undoVertexCount;
-extern int undoFaceCount;
+// What the editing steps keep from frame to frame.
+struct EditRecords {
+    // What the next Delete press in a deletion mode brings back: the vertex
+    // and the faces that the last deletion left just past the counts.
+    int undoVertexCount = 0;
+    int undoFaceCount = 0;
+    // Position of the vertex being moved when it became selected.
+    Vec3 undoVertex;
+    // Vertices clicked so far for the face being built (edit.faceClickCount
+    // of them); entry 3 is -1 when the face closes as a triangle.
+    int clickedVertices[4] = {0, 0, 0, 0};
+    // Result of the last pickFace, -1 when none.
+    int faceUnderCursor = -1;
+    // Corners A, B, C, D of the face under the cursor at the last hover frame
+    // (D keeps its old value for a triangle), the aimed point of that frame,
+    // and the corners as they were when that face became selected.
+    Vec3 grabCorners[4];
+    Vec3 grabAim;
+    Vec3 undoCorners[4];
+};
+
+extern EditRecords editRecords;
 
 // Forgets the deletion record, so that no undo can bring back entries that a
 // later change overwrote or made meaningless.
@@ -17,6 +35,10 @@ void forgetDeletionUndo();
 // modes, drops the face being built and the vertex and face selections, all
 // of which referred to the mesh as it was.
 void invalidateUndo();
+
+// Clears or clamps every selection and pending event that could refer past
+// the end of the mesh arrays; called whenever the mesh is replaced whole.
+void forgetStaleReferences();
 
 // Clears the vertex and face selections when they name an entry at or past
 // the counts; called after every step that lowers a count.

@@ -1,7 +1,7 @@
 // Moving a face with the mouse: its corners follow the aimed point, along the
 // face's normal or freely, and the faces sharing them are deformed with it.
-#include "app/app_state.h"
 #include "app/core/options.h"
+#include "app/state/program_state.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
 #include "edit/mesh_edits.h"
@@ -37,9 +37,9 @@ void restoreFaceCorners(int f, const Vec3 corners[4]) {
 // Travel of the aimed point since the grab, or only its part along the
 // grabbed face's normal.
 Vec3 faceShift() {
-    Vec3 shift = aim.aimed - grabAim;
+    Vec3 shift = aim.aimed - editRecords.grabAim;
     if (options.faceModification == 1) {
-        Vec3 normal = unitNormal(grabCorners[0], grabCorners[1], grabCorners[2]);
+        Vec3 normal = unitNormal(editRecords.grabCorners[0], editRecords.grabCorners[1], editRecords.grabCorners[2]);
         shift = dot3(normal, shift) * normal;
     }
     return shift;
@@ -53,11 +53,11 @@ void modifyFacesStep() {
     const int f = edit.selectedFace;
     if (!input.leftArmed && f >= 0) {
         computeAimPoint();
-        placeFaceCorners(f, grabCorners, faceShift());
+        placeFaceCorners(f, editRecords.grabCorners, faceShift());
         highlightFace(f);
     }
     if (input.deletePending && f >= 0) {
-        restoreFaceCorners(f, undoCorners);
+        restoreFaceCorners(f, editRecords.undoCorners);
         edit.selectedFace = -1;
         input.deletePending = false;
     }

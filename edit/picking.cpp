@@ -2,17 +2,12 @@
 
 #include <cmath>
 
-#include "app/app_state.h"
+#include "app/state/program_state.h"
 #include "edit/aim.h"
 #include "edit/mesh_edits.h"
 #include "mesh/mesh.h"
 #include "render/overlays.h"
 
-float pickTolerance = 0.01f;
-int faceUnderCursor = -1;
-Vec3 grabCorners[4];
-Vec3 grabAim;
-Vec3 undoCorners[4];
 
 namespace {
 
@@ -49,43 +44,43 @@ float sightLineHitDistance(Vec3 p1, Vec3 p2, Vec3 p3) {
 }
 
 int pickFace() {
-    faceUnderCursor = -1;
+    editRecords.faceUnderCursor = -1;
     float best = farthestPick;
     for (int f = 0; f < mesh.faceCount; ++f) {
         Vec3 a = vertexPosition(mesh.faceA[f]);
         Vec3 c = vertexPosition(mesh.faceC[f]);
         float distance = sightLineHitDistance(a, vertexPosition(mesh.faceB[f]), c);
         if (distance >= 0.0f && best > distance) {
-            faceUnderCursor = f;
+            editRecords.faceUnderCursor = f;
             best = distance;
         }
         if (mesh.faceD[f] < 0) continue;
         distance = sightLineHitDistance(a, c, vertexPosition(mesh.faceD[f]));
         if (distance >= 0.0f && best > distance) {
-            faceUnderCursor = f;
+            editRecords.faceUnderCursor = f;
             best = distance;
         }
     }
-    return faceUnderCursor;
+    return editRecords.faceUnderCursor;
 }
 
 void hoverFace() {
     computeAimPoint();
     pickFace();
     dropSelectionsPastCounts();
-    const int f = faceUnderCursor;
+    const int f = editRecords.faceUnderCursor;
     if (f >= 0) {
         if (input.validatePending) {
             flipFace(f);
             input.validatePending = false;
         }
-        grabCorners[0] = vertexPosition(mesh.faceA[f]);
-        grabCorners[1] = vertexPosition(mesh.faceB[f]);
-        grabCorners[2] = vertexPosition(mesh.faceC[f]);
-        if (mesh.faceD[f] >= 0) grabCorners[3] = vertexPosition(mesh.faceD[f]);
-        grabAim = aim.aimed;
+        editRecords.grabCorners[0] = vertexPosition(mesh.faceA[f]);
+        editRecords.grabCorners[1] = vertexPosition(mesh.faceB[f]);
+        editRecords.grabCorners[2] = vertexPosition(mesh.faceC[f]);
+        if (mesh.faceD[f] >= 0) editRecords.grabCorners[3] = vertexPosition(mesh.faceD[f]);
+        editRecords.grabAim = aim.aimed;
         if (f != edit.selectedFace) {
-            for (int corner = 0; corner < 4; ++corner) undoCorners[corner] = grabCorners[corner];
+            for (int corner = 0; corner < 4; ++corner) editRecords.undoCorners[corner] = editRecords.grabCorners[corner];
             edit.selectedFace = f;
         }
     }

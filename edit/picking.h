@@ -7,16 +7,7 @@
 
 // Largest distance from the sight line (exclusive) at which a vertex counts
 // as under the cursor.
-extern float pickTolerance;
-// Result of the last pickFace, -1 when none.
-extern int faceUnderCursor;
-
-// Corners A, B, C, D of the face under the cursor at the last hover frame
-// (D keeps its old value for a triangle), the aimed point of that frame, and
-// the corners as they were when that face became selected.
-extern Vec3 grabCorners[4];
-extern Vec3 grabAim;
-extern Vec3 undoCorners[4];
+inline constexpr float pickTolerance = 0.01f;
 
 // True when vertex v lies closer than pickTolerance to the sight line.
 bool vertexUnderCursor(int v);

@@ -1,5 +1,5 @@
 // Creating, deleting and moving vertices with the mouse.
-#include "app/app_state.h"
+#include "app/state/program_state.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
 #include "edit/mesh_edits.h"
@@ -7,7 +7,6 @@
 #include "mesh/mesh.h"
 #include "render/overlays.h"
 
-Vec3 undoVertex;
 
 namespace {
 
@@ -72,18 +71,18 @@ void moveVerticesStep() {
         for (int v = 0; v < mesh.vertexCount; ++v) {
             if (v != edit.selectedVertex && vertexUnderCursor(v)) {
                 edit.selectedVertex = v;
-                undoVertex = vertexPosition(v);
+                editRecords.undoVertex = vertexPosition(v);
             }
         }
         if (edit.selectedVertex >= 0) highlightVertex(edit.selectedVertex);
     }
     const int v = edit.selectedVertex;
     if (!input.leftArmed && v >= 0) {
-        placeVertex(v, closestPointOnSightLine(undoVertex));
+        placeVertex(v, closestPointOnSightLine(editRecords.undoVertex));
         highlightVertex(v);
     }
     if (!input.deleteArmed && v >= 0) {
-        placeVertex(v, undoVertex);
+        placeVertex(v, editRecords.undoVertex);
         highlightVertex(v);
     }
 }

@@ -2,12 +2,19 @@
 // program implements them with Qt (platform/qt); the tests with a scripted
 // twin (platform/scripted) that records what is shown and answers dialogs
 // from a queue, over a real offscreen GL context.
+//
+// Calls go both ways through this header only: the program calls the
+// services below, and the window reaches the program through the
+// WindowEvents the program registers. The layer never includes the
+// program's own headers.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "resources/dialogs.h"
 
 // Caption of every message box; the window title starts with it too.
 inline constexpr const char* programTitle = "Kestrune v 0.22";
@@ -30,6 +37,24 @@ struct FileFilter {
     std::string label;    // "Fichier off (*.off)"
     std::string pattern;  // "*.off"
 };
+
+// --- What the window tells the program -----------------------------------------
+// Every entry is a plain function; an unregistered one does nothing.
+struct WindowEvents {
+    void (*created)();                        // the main window exists, not yet shown
+    void (*resized)(int width, int height);   // drawing area, device pixels
+    void (*command)(int id);                  // a menu command, once its menu has closed
+    void (*menuItemHighlighted)(int id);      // an item of an open popup
+    void (*menuTitleHighlighted)(int position);  // a popup's title in the menu bar
+    void (*menuClosed)();                     // the last open popup has closed
+    void (*escapePressed)();                  // Escape in the drawing window
+    void (*closeRequested)();                 // the close box or closeMainWindow
+    void (*frameDue)();                       // nothing waits: draw and present a frame
+};
+// Installs the program's handlers; call before createMainWindow.
+void registerWindowEvents(const WindowEvents& events);
+// The registered handlers, each non-null.
+const WindowEvents& windowEvents();
 
 // --- Input state, as of the events already handled ---------------------------
 bool isKeyDown(Key key);
@@ -65,13 +90,8 @@ std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filte
 // Colour dialog opened in full, starting on `initial` (0x00BBGGRR). Sixteen
 // custom colours, all black at first, are kept for the whole run.
 std::optional<uint32_t> chooseColor(uint32_t initial);
-// One of the option dialogs; see app/core/option_dialogs.h.
-struct OptionDialog;
-struct OptionDialogAnswer {
-    bool accepted = false;    // OK rather than cancel
-    int markedButtonId = -1;  // choice dialogs: the marked radio button, -1 none
-    std::string editText;     // the text-field dialog: the field's content
-};
+// One of the option dialogs (resources/dialogs.h) opened on the option's
+// current value.
 OptionDialogAnswer runOptionDialog(const OptionDialog& dialog, int currentValue);
 
 // Opens a local HTML page with the desktop's browser; the result is not used.
@@ -92,13 +112,12 @@ int surfaceHeight();
 
 // --- Main window and message loop -----------------------------------------------
 // Creates the application object and the main window (outer size 640 x 640,
-// status bar); the window's creation and size messages reach mainWindowProc.
+// status bar); the window's creation and size reach the registered events.
 // Returns false when the window cannot be created.
 bool createMainWindow(int argc, char** argv);
 void showMainWindow();
 // Builds the menu bar from the menu table and attaches it.
 void attachMenu();
 // Handles waiting messages one at a time; whenever none waits and no menu or
-// dialog is open, draws a frame (renderFrame, presentFrame). Returns once
-// postQuit has been called.
+// dialog is open, sends frameDue. Returns once postQuit has been called.
 void runMessageLoop();

@@ -3,12 +3,12 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/app_state.h"
 #include "app/core/options.h"
+#include "app/state/program_state.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
+#include "render/textures.h"
 
-ViewState view;
 
 namespace {
 
@@ -71,7 +71,7 @@ void updateOrthoMatrices() {
 
 void applyCamera() {
     if (edit.editMode == Base) navigate();
-    glBindTexture(GL_TEXTURE_2D, textureNames[display.textureSlot]);
+    glBindTexture(GL_TEXTURE_2D, textures.names[display.textureSlot]);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (view.viewKind == Perspective) {
         applyPerspectiveCamera();

@@ -8,14 +8,12 @@
 #include <vector>
 
 #include "app/core/options.h"
-#include "edit/aim.h"
+#include "app/state/view_state.h"
 #include "mesh/mesh.h"
 #include "render/face_mapping.h"
-#include "render/view.h"
+#include "render/unproject.h"
 
-DrawingPath drawingPath = DrawingPath::VertexArrays;
-float longestBaseEdge = 0.0f;
-Vec3 viewerDirection{0.0f, 0.0f, 1.0f};
+DrawingCaches drawing;
 
 namespace {
 
@@ -30,7 +28,7 @@ Vec3 currentViewerDirection() {
     }
     unprojectCursor();
     float m[16];
-    toFloatMatrix(modelviewMatrix, m);
+    toFloatMatrix(unprojection.modelview, m);
     const float towardEye[4] = {0.0f, 0.0f, 1.0f, 1.0f};
     float direction[4];
     transposedTimes(m, towardEye, direction);
@@ -46,7 +44,7 @@ Vec3 vertexPosition(int v) {
 Vec3 orientedNormal(int f) {
     Vec3 n = unitNormal(vertexPosition(mesh.faceA[f]), vertexPosition(mesh.faceB[f]),
                         vertexPosition(mesh.faceC[f]));
-    if (dot3(n, viewerDirection) < 0.0f) n = Vec3{-n.x, -n.y, -n.z};
+    if (dot3(n, drawing.viewerDirection) < 0.0f) n = Vec3{-n.x, -n.y, -n.z};
     return n;
 }
 
@@ -76,15 +74,6 @@ void drawFacesImmediate(const MappingSettings& settings) {
     }
 }
 
-// Storage of the vertex-array path, kept between frames only to avoid
-// reallocating it; every frame fills it anew.
-struct FaceArrays {
-    std::vector<float> positions;
-    std::vector<float> normals;
-    std::vector<float> texturePoints;
-    std::vector<GLuint> indices;
-};
-FaceArrays arrays;
 
 template <typename T>
 void ensureSize(std::vector<T>& buffer, size_t size) {
@@ -110,16 +99,16 @@ bool fillFaceArrays(const MappingSettings& settings, size_t& cornerCount, size_t
     size_t maxCorners = 4 * static_cast<size_t>(mesh.faceCount);
     if (maxCorners > UINT32_MAX) return false;
     try {
-        ensureSize(arrays.positions, 3 * maxCorners);
-        ensureSize(arrays.normals, 3 * maxCorners);
-        ensureSize(arrays.texturePoints, 2 * maxCorners);
-        ensureSize(arrays.indices, 6 * static_cast<size_t>(mesh.faceCount));
+        ensureSize(drawing.facePositions, 3 * maxCorners);
+        ensureSize(drawing.faceNormals, 3 * maxCorners);
+        ensureSize(drawing.faceTexturePoints, 2 * maxCorners);
+        ensureSize(drawing.faceIndices, 6 * static_cast<size_t>(mesh.faceCount));
     } catch (const std::bad_alloc&) {
         return false;
     }
-    float* position = arrays.positions.data();
-    float* normal = arrays.normals.data();
-    float* texture = arrays.texturePoints.data();
+    float* position = drawing.facePositions.data();
+    float* normal = drawing.faceNormals.data();
+    float* texture = drawing.faceTexturePoints.data();
     cornerCount = 0;
     indexCount = 0;
     for (int f = 0; f < mesh.faceCount; ++f) {
@@ -140,7 +129,7 @@ bool fillFaceArrays(const MappingSettings& settings, size_t& cornerCount, size_t
             *texture++ = points[k].s;
             *texture++ = points[k].t;
         }
-        indexCount += appendFaceTriangles(cornerCount, count, arrays.indices.data() + indexCount);
+        indexCount += appendFaceTriangles(cornerCount, count, drawing.faceIndices.data() + indexCount);
         cornerCount += static_cast<size_t>(count);
     }
     return true;
@@ -154,11 +143,11 @@ bool drawFacesWithArrays(const MappingSettings& settings) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, arrays.positions.data());
-    glNormalPointer(GL_FLOAT, 0, arrays.normals.data());
-    glTexCoordPointer(2, GL_FLOAT, 0, arrays.texturePoints.data());
+    glVertexPointer(3, GL_FLOAT, 0, drawing.facePositions.data());
+    glNormalPointer(GL_FLOAT, 0, drawing.faceNormals.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, drawing.faceTexturePoints.data());
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT,
-                   arrays.indices.data());
+                   drawing.faceIndices.data());
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -168,7 +157,7 @@ bool drawFacesWithArrays(const MappingSettings& settings) {
 }  // namespace
 
 void drawFaces() {
-    viewerDirection = currentViewerDirection();
+    drawing.viewerDirection = currentViewerDirection();
     glEnable(GL_LIGHTING);
     // The faces toggle works through the alpha test: while it is enabled no
     // face fragment passes.
@@ -181,10 +170,10 @@ void drawFaces() {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     }
-    longestBaseEdge = measureLongestBaseEdge();
-    MappingSettings settings{options.commonBase, mesh.commonBaseLength, longestBaseEdge,
+    drawing.longestBaseEdge = measureLongestBaseEdge();
+    MappingSettings settings{options.commonBase, mesh.commonBaseLength, drawing.longestBaseEdge,
                              textureRepeatScale(options.textureSize)};
-    if (drawingPath != DrawingPath::VertexArrays || !drawFacesWithArrays(settings)) {
+    if (drawing.path != DrawingPath::VertexArrays || !drawFacesWithArrays(settings)) {
         drawFacesImmediate(settings);
     }
     if (transparent) {

@@ -2,11 +2,10 @@
 
 #include <GL/glu.h>
 
+#include "app/state/view_state.h"
 #include "platform/platform.h"
 #include "render/textures.h"
-#include "render/view.h"
 
-GLuint textureNames[2] = {0, 0};
 
 namespace {
 
@@ -60,7 +59,7 @@ void setupScene() {
     glMatrixMode(GL_MODELVIEW);
     setMaterialAndLight();
     glEnable(GL_NORMALIZE);
-    glGenTextures(2, textureNames);
+    glGenTextures(2, textures.names);
     buildUniformTexture();
     buildLoadedTexture();
     glEnable(GL_TEXTURE_2D);

@@ -3,9 +3,6 @@
 
 #include <GL/gl.h>
 
-// Texture names: 0 the uniform internal texture, 1 the loaded image.
-extern GLuint textureNames[2];
-
 // Creates a fresh context on the drawing area and sets up the scene.
 void createGlContext();
 // Releases the context if one exists; safe to call when none does.

@@ -7,13 +7,10 @@
 #include <new>
 #include <vector>
 
+#include "app/state/view_state.h"
 #include "mesh/mesh.h"
 #include "render/faces.h"
-#include "render/view.h"
 
-float axisLength = 0.5f;
-int gridHalfCount = 10;
-float gridStep = 0.1f;
 
 namespace {
 
@@ -127,13 +124,11 @@ bool storedFace(int f) {
 }
 
 // Storage of the vertex-array path of the edges, refilled at every drawing.
-std::vector<float> edgePositions;
-std::vector<GLuint> edgeIndices;
 
 // The same segments in the same order as faceOutline, as index pairs into the
 // packed vertex positions. Returns the number of indices.
 size_t fillEdgeIndices() {
-    GLuint* out = edgeIndices.data();
+    GLuint* out = drawing.edgeIndices.data();
     size_t written = 0;
     auto segmentIndices = [&](int32_t from, int32_t to) {
         out[written++] = static_cast<GLuint>(from);
@@ -162,13 +157,13 @@ size_t fillEdgeIndices() {
 bool drawEdgesWithArrays() {
     size_t stored = static_cast<size_t>(mesh.vertexCapacity);
     try {
-        if (edgePositions.size() < 3 * stored) edgePositions.resize(3 * stored);
+        if (drawing.edgePositions.size() < 3 * stored) drawing.edgePositions.resize(3 * stored);
         size_t maxIndices = 8 * static_cast<size_t>(mesh.faceCount);
-        if (edgeIndices.size() < maxIndices) edgeIndices.resize(maxIndices);
+        if (drawing.edgeIndices.size() < maxIndices) drawing.edgeIndices.resize(maxIndices);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    float* position = edgePositions.data();
+    float* position = drawing.edgePositions.data();
     for (size_t v = 0; v < stored; ++v) {
         *position++ = mesh.vertexX[v];
         *position++ = mesh.vertexY[v];
@@ -177,8 +172,8 @@ bool drawEdgesWithArrays() {
     size_t indexCount = fillEdgeIndices();
     if (indexCount == 0) return true;
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, edgePositions.data());
-    glDrawElements(GL_LINES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, edgeIndices.data());
+    glVertexPointer(3, GL_FLOAT, 0, drawing.edgePositions.data());
+    glDrawElements(GL_LINES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, drawing.edgeIndices.data());
     glDisableClientState(GL_VERTEX_ARRAY);
     return true;
 }
@@ -188,7 +183,7 @@ bool drawEdgesWithArrays() {
 void drawEdges() {
     glColor3f(0.8f, 0.8f, 0.8f);
     glLineWidth(0.6f);
-    if (drawingPath != DrawingPath::VertexArrays || !drawEdgesWithArrays()) {
+    if (drawing.path != DrawingPath::VertexArrays || !drawEdgesWithArrays()) {
         glBegin(GL_LINES);
         for (int f = 0; f < mesh.faceCount; ++f) {
             if (storedFace(f)) faceOutline(f);

@@ -3,9 +3,10 @@
 
 enum GridPlane : int { PlaneXOy = 1, PlaneXOz = 2, PlaneYOz = 3 };
 
-extern float axisLength;
-extern int gridHalfCount;
-extern float gridStep;
+inline constexpr float axisLength = 0.5f;
+// The grid has 2 * gridHalfCount + 1 lines each way, gridStep apart.
+inline constexpr int gridHalfCount = 10;
+inline constexpr float gridStep = 0.1f;
 
 void drawAxes();
 void drawGridForView();

@@ -11,19 +11,14 @@
 #include <jerror.h>
 
 #include "app/core/options.h"
-#include "app/messages.h"
+#include "app/state/messages.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
 
-TextureImage uniformImage;
-TextureImage loadedImage;
+TextureState textures;
 
 namespace {
-
-// Where a new image is decoded first, so that a failure never leaves half a
-// picture in loadedImage.
-TextureImage scratchImage;
 
 constexpr size_t nameFieldSize = sizeof(Mesh::textureFileName);
 
@@ -151,25 +146,25 @@ void buildUniformTexture() {
     uint8_t red = colour & 0xFF;
     uint8_t green = (colour >> 8) & 0xFF;
     uint8_t blue = (colour >> 16) & 0xFF;
-    for (auto& row : uniformImage) {
+    for (auto& row : textures.uniformImage) {
         for (auto& pixel : row) {
             pixel[0] = red;
             pixel[1] = green;
             pixel[2] = blue;
         }
     }
-    uploadImage(textureNames[0], uniformImage);
+    uploadImage(textures.names[0], textures.uniformImage);
 }
 
 void buildLoadedTexture() {
     if (mesh.textureFileName[0] == '\0') {
-        std::memcpy(loadedImage, uniformImage, sizeof(TextureImage));
+        std::memcpy(textures.loadedImage, textures.uniformImage, sizeof(TextureImage));
     } else {
-        TextureLoad result = decodeJpegTexture(mesh.textureFileName, scratchImage);
+        TextureLoad result = decodeJpegTexture(mesh.textureFileName, textures.scratchImage);
         if (result != TextureLoad::Loaded) fatalError(textureLoadMessage(result));
-        std::memcpy(loadedImage, scratchImage, sizeof(TextureImage));
+        std::memcpy(textures.loadedImage, textures.scratchImage, sizeof(TextureImage));
     }
-    uploadImage(textureNames[1], loadedImage);
+    uploadImage(textures.names[1], textures.loadedImage);
 }
 
 void rebuildUniformTexture() {
@@ -194,11 +189,11 @@ void changeTexture() {
         name.reset();
     }
     if (name) {
-        TextureLoad result = decodeJpegTexture(name->c_str(), scratchImage);
+        TextureLoad result = decodeJpegTexture(name->c_str(), textures.scratchImage);
         if (result == TextureLoad::Loaded) {
-            std::memcpy(loadedImage, scratchImage, sizeof(TextureImage));
+            std::memcpy(textures.loadedImage, textures.scratchImage, sizeof(TextureImage));
             storeTextureFileName(*name);
-            uploadImage(textureNames[1], loadedImage);
+            uploadImage(textures.names[1], textures.loadedImage);
         } else {
             reportError(textureLoadMessage(result));
         }

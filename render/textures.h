@@ -9,8 +9,18 @@ inline constexpr int textureImageSide = 256;
 
 using TextureImage = uint8_t[textureImageSide][textureImageSide][3];
 
-extern TextureImage uniformImage;
-extern TextureImage loadedImage;
+// The texture images and their GL names.
+struct TextureState {
+    // GL texture names: 0 the uniform internal texture, 1 the loaded image.
+    unsigned int names[2] = {0, 0};
+    TextureImage uniformImage = {};
+    TextureImage loadedImage = {};
+    // Where a new image is decoded first, so that a failure never leaves half
+    // a picture in loadedImage.
+    TextureImage scratchImage = {};
+};
+
+extern TextureState textures;
 
 // Outcome of decoding a texture file.
 enum class TextureLoad { Loaded, CannotOpen, WrongSize, NotColour, Damaged };
@@ -25,10 +35,10 @@ TextureLoad decodeJpegTexture(const char* name, TextureImage& image);
 // Sets linear filtering and repeat wrapping on the bound 2D texture.
 void setTextureParameters();
 // Fills the uniform image from options.uniformColor and uploads it into
-// textureNames[0].
+// textures.names[0].
 void buildUniformTexture();
-// Decodes mesh.textureFileName into loadedImage (a copy of the uniform image
-// when the name is empty) and uploads it into textureNames[1]. A file that
+// Decodes mesh.textureFileName into the loaded image (a copy of the uniform
+// image when the name is empty) and uploads it into textures.names[1]. A file that
 // cannot be used is a fatal error.
 void buildLoadedTexture();
 // buildUniformTexture with texturing switched off meanwhile.

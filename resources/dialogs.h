@@ -3,6 +3,8 @@
 // eighth of the character height vertically).
 #pragma once
 
+#include <string>
+
 struct DialogBox {
     int x, y, width, height;
 };
@@ -30,6 +32,13 @@ struct OptionDialog {
     DialogBox promptBox;
     int fieldId;
     DialogBox fieldBox;
+};
+
+// How the user closed an option dialog.
+struct OptionDialogAnswer {
+    bool accepted = false;    // OK rather than cancel
+    int markedButtonId = -1;  // choice dialogs: the marked radio button, -1 none
+    std::string editText;     // the text-field dialog: the field's content
 };
 
 inline constexpr int optionDialogCount = 6;

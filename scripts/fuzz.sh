@@ -14,12 +14,10 @@ if ! command -v clang++ >/dev/null; then
   exit 1
 fi
 
-flags=(-std=c++20 -O1 -g -I. -ffp-contract=off
-       -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
-clang++ "${flags[@]}" tests/fuzz/fuzz_off_reader.cpp mesh/off_reader.cpp mesh/off_writer.cpp mesh/mesh.cpp \
-  -o "$out/fuzz_off_reader"
-clang++ "${flags[@]}" tests/fuzz/fuzz_options.cpp app/core/options.cpp app/core/safe_file.cpp \
-  -o "$out/fuzz_options"
+cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DKESTRUNE_FUZZ=ON -DKESTRUNE_GUI=OFF >/dev/null
+cmake --build "$out" --target fuzz_off_reader fuzz_options -j"$(nproc)"
+fuzzers="$out/tests/fuzz"
 
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
@@ -30,7 +28,7 @@ run() {
   mkdir -p "$scratch/$name"
   cp "$corpus"/* "$scratch/$name/"
   echo "== $name: ${seconds} s"
-  "$out/$name" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+  "$fuzzers/$name" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$out/$name-" -print_final_stats=1 "$@" "$scratch/$name" 2>&1 |
     grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb)|ERROR|broken|SUMMARY|artifact" || true
   # The pipeline hides the fuzzer's status: a crash leaves an artifact.

@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "platform/platform.h"
 #include "resources/dialogs.h"
 
 // The text field read as an unsigned decimal: leading blanks skipped, digits

@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 
-#include "app/window_proc.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_shell.h"
 
@@ -59,7 +58,7 @@ private:
         int index = trackedKey(key->key());
         if (index >= 0) keyHeld[index] = pressed;
         if (pressed && key->key() == Qt::Key_Escape && isOurWindow(target) && !menuBarHasKeyboard()) {
-            mainWindowProc(WindowMessage::KeyDown, 1, 0);
+            windowEvents().escapePressed();
         }
     }
 };

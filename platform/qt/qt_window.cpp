@@ -10,11 +10,8 @@
 #include <QVBoxLayout>
 #include <thread>
 
-#include "app/frame.h"
-#include "app/window_proc.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_shell.h"
-#include "render/gl_context.h"
 #include "resources/menu.h"
 
 QtShell shell;
@@ -48,7 +45,7 @@ void loadFrenchTranslations(QApplication& application) {
 void reportMenuExitWhenClosed() {
     QTimer::singleShot(0, [] {
         if (QApplication::activePopupWidget() == nullptr) {
-            mainWindowProc(WindowMessage::ExitMenuLoop, 0, 0);
+            windowEvents().menuClosed();
         }
     });
 }
@@ -58,7 +55,7 @@ void addPopup(QMenuBar* bar, int position) {
     QMenu* menu = bar->addMenu(QString::fromUtf8(popup.label));
     for (int i = 0; i < popup.itemCount; ++i) {
         const MenuItem& item = popup.items[i];
-        if (item.id == 0) {
+        if (item.id == Separator) {
             menu->addSeparator();
             continue;
         }
@@ -66,12 +63,12 @@ void addPopup(QMenuBar* bar, int position) {
         int id = item.id;
         // The command runs once the menu has closed, after the end-of-menu text.
         QObject::connect(action, &QAction::triggered, [id] {
-            QTimer::singleShot(0, [id] { mainWindowProc(WindowMessage::Command, id, 0); });
+            QTimer::singleShot(0, [id] { windowEvents().command(id); });
         });
-        QObject::connect(action, &QAction::hovered, [id] { mainWindowProc(WindowMessage::MenuSelect, id, 0); });
+        QObject::connect(action, &QAction::hovered, [id] { windowEvents().menuItemHighlighted(id); });
     }
     QObject::connect(menu, &QMenu::aboutToShow,
-                     [position] { mainWindowProc(WindowMessage::MenuSelect, position, 1); });
+                     [position] { windowEvents().menuTitleHighlighted(position); });
     QObject::connect(menu, &QMenu::aboutToHide, [] { reportMenuExitWhenClosed(); });
 }
 
@@ -89,8 +86,7 @@ DrawingWindow::DrawingWindow() {
 void DrawingWindow::resizeEvent(QResizeEvent* event) {
     QWindow::resizeEvent(event);
     double ratio = devicePixelRatio();
-    mainWindowProc(WindowMessage::Size, static_cast<long>(width() * ratio + 0.5),
-                   static_cast<long>(height() * ratio + 0.5));
+    windowEvents().resized(static_cast<int>(width() * ratio + 0.5), static_cast<int>(height() * ratio + 0.5));
 }
 
 MainWindow::MainWindow() {
@@ -110,7 +106,7 @@ MainWindow::MainWindow() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    mainWindowProc(WindowMessage::Close, 0, 0);
+    windowEvents().closeRequested();
     event->accept();
 }
 
@@ -133,7 +129,7 @@ bool createMainWindow(int argc, char** argv) {
     installKeyTracking();
     shell.mainWindow = new MainWindow;
     shell.mainWindow->resize(640, 640);
-    mainWindowProc(WindowMessage::Create, 0, 0);
+    windowEvents().created();
     return true;
 }
 
@@ -151,7 +147,7 @@ void attachMenu() {
     QObject::connect(bar, &QMenuBar::hovered, [bar](QAction* action) {
         if (QApplication::activePopupWidget() == nullptr && !bar->hasFocus()) return;
         int position = bar->actions().indexOf(action);
-        if (position >= 0) mainWindowProc(WindowMessage::MenuSelect, position, 1);
+        if (position >= 0) windowEvents().menuTitleHighlighted(position);
     });
 }
 
@@ -167,8 +163,7 @@ void runMessageLoop() {
         }
         frameTimer.setInterval(0);
         if (shell.glContext == nullptr || !shell.glContext->makeCurrent(shell.drawingWindow)) return;
-        renderFrame();
-        presentFrame();
+        windowEvents().frameDue();
     });
     frameTimer.start(0);
     QApplication::exec();

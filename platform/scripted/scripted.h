@@ -29,6 +29,10 @@ struct ShownBox {
 // top-left corner, no queued answer, nothing recorded.
 void reset();
 
+// Where the program believes its executable is (the options file and the
+// help page are looked up beside it); the test binary itself after reset.
+void setExecutablePath(const std::string& path);
+
 void setKey(Key key, bool down);
 void setCursorScreen(int x, int y);
 // Cursor over pixel (x, y) of the drawing area, origin at its top-left.

@@ -1,10 +1,7 @@
 // Main window and message loop of the scripted layer: creating the window
 // delivers its creation and size messages; the loop draws frames until the
 // program posts its quit message or the test's frame budget runs out.
-#include "app/frame.h"
-#include "app/window_proc.h"
 #include "platform/scripted/scripted.h"
-#include "render/gl_context.h"
 
 namespace {
 int frameBudget = 0;
@@ -19,8 +16,8 @@ bool menuIsAttached() { return menuAttached; }
 }  // namespace scripted
 
 bool createMainWindow(int, char**) {
-    mainWindowProc(WindowMessage::Create, 0, 0);
-    mainWindowProc(WindowMessage::Size, scripted::drawingWidth, scripted::drawingHeight);
+    windowEvents().created();
+    windowEvents().resized(scripted::drawingWidth, scripted::drawingHeight);
     return true;
 }
 
@@ -30,10 +27,9 @@ void attachMenu() { menuAttached = true; }
 void runMessageLoop() {
     for (int frame = 0; frame < frameBudget && !scripted::quitPosted(); ++frame) {
         if (scripted::closeRequested()) {
-            mainWindowProc(WindowMessage::Close, 0, 0);
+            windowEvents().closeRequested();
             continue;
         }
-        renderFrame();
-        presentFrame();
+        windowEvents().frameDue();
     }
 }

@@ -26,6 +26,7 @@ struct Desktop {
     int quitCode = 0;
     bool closeRequested = false;
     bool busy = false;
+    std::string executable;  // empty: the test binary itself
 };
 
 Desktop desktop;
@@ -51,6 +52,7 @@ void enterFolderOf(const std::string& path) {
 namespace scripted {
 
 void reset() { desktop = Desktop{}; }
+void setExecutablePath(const std::string& path) { desktop.executable = path; }
 void setKey(Key key, bool down) { desktop.keys[static_cast<int>(key)] = down; }
 void setCursorScreen(int x, int y) { desktop.cursor = ScreenPoint{x, y}; }
 void setCursorClient(int x, int y) { desktop.cursor = ScreenPoint{drawingOrigin.x + x, drawingOrigin.y + y}; }
@@ -135,6 +137,7 @@ OptionDialogAnswer runOptionDialog(const OptionDialog&, int) {
 void openLocalPage(const std::string& path) { desktop.pages.push_back(path); }
 
 std::string executablePath() {
+    if (!desktop.executable.empty()) return desktop.executable;
     std::error_code ignored;
     return std::filesystem::read_symlink("/proc/self/exe", ignored).string();
 }

@@ -65,7 +65,7 @@ TEST_F(EditTest, FourClicksMakeAQuadAndAFourthClickOnTheFirstATriangle) {
     cursorOver(vertices[11]);
     frame();
     EXPECT_EQ(edit.faceClickCount, 1);
-    EXPECT_EQ(clickedVertices[0], 11);
+    EXPECT_EQ(editRecords.clickedVertices[0], 11);
     EXPECT_TRUE(meshIsConsistent(mesh));
 }
 
@@ -121,17 +121,17 @@ TEST_F(EditTest, RepeatedCornersMakeADegenerateFaceThatNothingTripsOver) {
     for (int v : {6, 7, 6, 6}) clickAt(vertices[v]);
     ASSERT_EQ(mesh.faceCount, 2);
     EXPECT_EQ(face(1), (Corners{6, 7, 6, -1}));
-    command(CreateStop);
+    command(CreateStopCommand);
     command(DeleteFacesCommand);
     // Over the degenerate face only the real one can be picked.
     for (int v : {6, 7}) {
         cursorOver(vertices[v]);
         frame();
-        EXPECT_EQ(faceUnderCursor, -1);
+        EXPECT_EQ(editRecords.faceUnderCursor, -1);
     }
     cursorOver(insideOf(vertices, {0, 1, 5, 4}));
     frame();
-    EXPECT_EQ(faceUnderCursor, 0);
+    EXPECT_EQ(editRecords.faceUnderCursor, 0);
 }
 
 TEST_F(EditTest, DeletingAFaceSwapsWithTheLastAndDeleteBringsItBackAtTheEnd) {
@@ -265,7 +265,7 @@ TEST_F(EditTest, DraggedFaceDeformsItsNeighboursAndDeleteRestoresTheFirstPlace) 
         // The face is placed at its grabbed corners plus the aimed point's travel.
         Vec3 grabbed[4];
         for (int v = 4; v < 8; ++v) grabbed[v - 4] = position(v);
-        const Vec3 grabbedAim = grabAim;
+        const Vec3 grabbedAim = editRecords.grabAim;
         scripted::setKey(Key::LeftButton, true);
         frame();
         ScreenPoint from = pixelOf(aim.aimed);
@@ -356,7 +356,7 @@ TEST_F(EditTest, DeleteInTheFaceModeAfterAVertexDeletionBringsBothBack) {
     clickAt(vertices[0]);
     ASSERT_EQ(mesh.vertexCount, 23);
     ASSERT_EQ(mesh.faceCount, 5);
-    command(CreateStop);
+    command(CreateStopCommand);
     command(DeleteFacesCommand);
     scripted::setCursorClient(5, 5);
     tap(Key::Delete);

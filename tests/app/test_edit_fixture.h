@@ -9,15 +9,15 @@
 #include <cmath>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/core/options.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
 #include "edit/mesh_edits.h"
 #include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "render/camera.h"
-#include "render/view.h"
 #include "support/program_fixture.h"
 #include "support/test_meshes.h"
 
@@ -29,7 +29,7 @@ protected:
         ProgramTest::SetUp();
         startProgram();
         forgetDeletionUndo();
-        faceUnderCursor = -1;
+        editRecords.faceUnderCursor = -1;
         options.vertexCreation = 2;
         options.faceModification = 2;
     }
@@ -90,18 +90,3 @@ inline std::ostream& operator<<(std::ostream& out, Vec3 v) {
     return out << "(" << v.x << ", " << v.y << ", " << v.z << ")";
 }
 
-// Command ids of the menu.
-enum : int {
-    NewModel = 201,
-    ViewPerspective = 211,
-    ViewXOyCommand = 212,
-    ViewXOzCommand = 213,
-    ViewYOzCommand = 214,
-    CreateVerticesCommand = 231,
-    CreateFacesCommand = 232,
-    CreateStop = 233,
-    MoveVerticesCommand = 241,
-    ModifyFacesCommand = 242,
-    DeleteVerticesCommand = 251,
-    DeleteFacesCommand = 252,
-};

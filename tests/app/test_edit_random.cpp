@@ -11,10 +11,21 @@
 namespace {
 
 // Every menu command but Exit; dialogs that would open are cancelled.
-const int commandIds[] = {201, 202, 203, 211, 212, 213, 214, 221, 222, 223, 224, 225, 226, 227,
-                          231, 232, 233, 241, 242, 243, 244, 251, 252, 253, 261, 262, 263,
-                          271, 272, 273, 274, 275, 276, 277, 281, 282, 283};
-const int modeCommands[] = {231, 232, 241, 242, 251, 252};
+const int commandIds[] = {
+    NewModelCommand, OpenModelCommand, SaveModelCommand, PerspectiveCommand, ViewXOyCommand,
+    ViewXOzCommand, ViewYOzCommand, ShowAxesCommand, ShowGridCommand, ShowVerticesCommand,
+    ShowEdgesCommand, ShowFacesCommand, ShowTextureCommand, ShowHiddenPartsCommand,
+    CreateVerticesCommand, CreateFacesCommand, CreateStopCommand, MoveVerticesCommand,
+    ModifyFacesCommand, ChangeTextureCommand, ModifyStopCommand, DeleteVerticesCommand,
+    DeleteFacesCommand, DeleteStopCommand, OptimizeBasesCommand, TriangulateCommand,
+    LoopSubdivisionCommand, VertexCreationOptionCommand, TextureSizeOptionCommand,
+    CommonBaseOptionCommand, FaceModificationOptionCommand, AnimationOptionCommand,
+    TransparencyOptionCommand, UniformColorCommand, HelpHowCommand, HelpPageCommand, AboutCommand,
+};
+const int modeCommands[] = {
+    CreateVerticesCommand, CreateFacesCommand, MoveVerticesCommand, ModifyFacesCommand,
+    DeleteVerticesCommand, DeleteFacesCommand,
+};
 
 int frameCount() {
     const char* text = std::getenv("KESTRUNE_RANDOM_FRAMES");
@@ -65,7 +76,7 @@ protected:
         if (roll < 2) {
             command(commandIds[below(static_cast<int>(std::size(commandIds)))]);
         } else if (roll < 5) {
-            command(CreateStop);
+            command(CreateStopCommand);
             command(modeCommands[below(6)]);
         } else if (roll < 7) {
             randomMesh();
@@ -101,11 +112,11 @@ protected:
         if (edit.faceClickCount < 0 || edit.faceClickCount > 3) return "faceClickCount";
         if (edit.editMode == CreateFaces) {
             for (int j = 0; j < edit.faceClickCount; ++j) {
-                if (clickedVertices[j] < 0 || clickedVertices[j] >= mesh.vertexCount) return "clickedVertices";
+                if (editRecords.clickedVertices[j] < 0 || editRecords.clickedVertices[j] >= mesh.vertexCount) return "editRecords.clickedVertices";
             }
         }
-        if (mesh.vertexCount + undoVertexCount > mesh.vertexCapacity) return "vertex undo past the arrays";
-        if (mesh.faceCount + undoFaceCount > mesh.faceCapacity) return "face undo past the arrays";
+        if (mesh.vertexCount + editRecords.undoVertexCount > mesh.vertexCapacity) return "vertex undo past the arrays";
+        if (mesh.faceCount + editRecords.undoFaceCount > mesh.faceCapacity) return "face undo past the arrays";
         return "";
     }
 };

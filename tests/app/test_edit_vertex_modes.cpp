@@ -46,7 +46,7 @@ TEST_F(EditTest, AimedPointAndStatusLineInTheOrthographicViews) {
     setMesh({{-0.5f, 0.25f, -0.5f}, {0.5f, 0.25f, -0.5f}, {0.5f, 0.25f, 0.5f}, {-0.5f, 0.25f, 0.5f},
              {-0.25f, -0.5f, -0.5f}, {-0.25f, 0.5f, -0.5f}, {-0.25f, 0.5f, 0.5f}, {-0.25f, -0.5f, 0.5f}},
             {{0, 1, 2, 3}, {4, 5, 6, 7}});
-    command(CreateStop);
+    command(CreateStopCommand);
     command(ViewXOzCommand);
     command(CreateVerticesCommand);
     cursorOver(Vec3{0.2f, 0.0f, 0.1f});
@@ -60,7 +60,7 @@ TEST_F(EditTest, AimedPointAndStatusLineInTheOrthographicViews) {
     frame();
     EXPECT_EQ(aim.aimed.y, 0.0f);
     options.vertexCreation = 1;
-    command(CreateStop);
+    command(CreateStopCommand);
     command(ViewYOzCommand);
     command(CreateVerticesCommand);
     cursorOver(Vec3{0.0f, 0.2f, 0.1f});
@@ -244,13 +244,13 @@ TEST_F(EditTest, CreatingAfterADeletionForgetsItsUndo) {
     clickAt(position(4));
     ASSERT_EQ(mesh.vertexCount, 9);
     ASSERT_EQ(mesh.faceCount, 1);
-    command(CreateStop);
+    command(CreateStopCommand);
     // A new vertex overwrites the entry the deleted vertex had kept.
     command(CreateVerticesCommand);
     scripted::setCursorClient(20, 20);
     tap(Key::LeftButton);
     ASSERT_EQ(mesh.vertexCount, 10);
-    command(CreateStop);
+    command(CreateStopCommand);
     command(DeleteVerticesCommand);
     scripted::setCursorClient(20, 500);
     tap(Key::Delete);
@@ -265,7 +265,7 @@ TEST_F(EditTest, NewModelForgetsTheDeletionUndo) {
     command(DeleteVerticesCommand);
     clickAt(position(5));
     ASSERT_EQ(mesh.faceCount, 1);
-    command(NewModel);
+    command(NewModelCommand);
     tap(Key::Delete);
     EXPECT_EQ(mesh.vertexCount, 1);
     EXPECT_EQ(mesh.faceCount, 1);

@@ -8,8 +8,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "app/app_state.h"
 #include "app/model_files.h"
+#include "app/state/program_state.h"
 #include "mesh/mesh.h"
 #include "mesh/off_writer.h"
 #include "platform/scripted/scripted.h"

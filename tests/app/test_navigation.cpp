@@ -1,10 +1,10 @@
 // Mouse navigation of the base mode and the orthographic cameras.
 #include <GL/gl.h>
 
-#include "app/app_state.h"
 #include "app/core/options.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
 #include "render/camera.h"
-#include "render/view.h"
 #include "support/program_fixture.h"
 
 class Navigation : public ProgramTest {
@@ -60,7 +60,7 @@ TEST_F(Navigation, ReturnFlipsTheSignOncePerPress) {
 }
 
 TEST_F(Navigation, NoNavigationInEditingModes) {
-    command(241);
+    command(MoveVerticesCommand);
     scripted::setKey(Key::LeftButton, true);
     drag(50, 50);
     EXPECT_EQ(view.angleY, 0.0f);
@@ -72,7 +72,7 @@ TEST_F(Navigation, AnimationTurnsOnlyThePerspectiveView) {
     EXPECT_NEAR(view.angleY, 1.3f, 1e-5);
     EXPECT_NEAR(view.angleX, 2.1f, 1e-5);
     EXPECT_NEAR(view.angleZ, 3.0f, 1e-5);
-    command(213);
+    command(ViewXOzCommand);
     float kept = view.angleY;
     frames(3);
     EXPECT_EQ(view.angleY, kept);
@@ -88,7 +88,7 @@ TEST_F(Navigation, EndStopsAnimationAndTransparency) {
 }
 
 TEST_F(Navigation, OrthographicMatricesFollowSignAspectAndZoom) {
-    command(212);
+    command(ViewXOyCommand);
     view.viewSign = -1.0f;
     view.orthoZoom = 2.0f;
     frame();
@@ -99,7 +99,7 @@ TEST_F(Navigation, OrthographicMatricesFollowSignAspectAndZoom) {
     EXPECT_EQ(projection[5], aspect);
     EXPECT_EQ(projection[10], 1.0f);
     EXPECT_EQ(projection[15], 2.0f);
-    command(214);
+    command(ViewYOzCommand);
     frame();
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     EXPECT_EQ(projection[2], 1.0f);

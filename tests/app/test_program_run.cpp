@@ -6,9 +6,9 @@
 
 #include "app/core/options.h"
 #include "app/entry.h"
+#include "app/state/view_state.h"
 #include "app/window_proc.h"
 #include "render/gl_context.h"
-#include "render/view.h"
 #include "support/program_fixture.h"
 
 using ProgramRun = ProgramTest;
@@ -48,11 +48,11 @@ TEST_F(ProgramRun, OptionsAreReadFromTheWorkingDirectoryAtStart) {
 
 TEST_F(ProgramRun, ZeroHeightDrawingAreaRecoversOnRestore) {
     startProgram();
-    mainWindowProc(WindowMessage::Size, scripted::drawingWidth, 0);
+    onResize(scripted::drawingWidth, 0);
     frames(2);
-    command(212);
+    command(ViewXOyCommand);
     frames(2);
-    mainWindowProc(WindowMessage::Size, scripted::drawingWidth, scripted::drawingHeight);
+    onResize(scripted::drawingWidth, scripted::drawingHeight);
     frame();
     float projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);

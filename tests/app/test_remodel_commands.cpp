@@ -2,7 +2,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/app_state.h"
+#include "app/state/program_state.h"
 #include "mesh/mesh.h"
 #include "support/program_fixture.h"
 
@@ -28,10 +28,10 @@ TEST_F(RemodelCommands, CubeCountsAfterTrianglesAndSubdivision) {
     openCube();
     frame();
     EXPECT_EQ(scripted::lastStatusText(), " Il y a 8 sommets et 6 faces | Vue actuelle : perspective");
-    command(262);
+    command(TriangulateCommand);
     frame();
     EXPECT_EQ(scripted::lastStatusText(), " Il y a 14 sommets et 24 faces | Vue actuelle : perspective");
-    command(263);
+    command(LoopSubdivisionCommand);
     frame();
     EXPECT_EQ(scripted::lastStatusText(), " Il y a 50 sommets et 96 faces | Vue actuelle : perspective");
     EXPECT_TRUE(scripted::busyCursorShown());
@@ -40,9 +40,9 @@ TEST_F(RemodelCommands, CubeCountsAfterTrianglesAndSubdivision) {
 
 TEST_F(RemodelCommands, SelectionsAreDroppedAfterARemodelling) {
     openCube();
-    command(242);
+    command(ModifyFacesCommand);
     edit.selectedFace = 5;
-    command(261);
+    command(OptimizeBasesCommand);
     EXPECT_EQ(edit.selectedFace, -1);
     EXPECT_EQ(edit.editMode, ModifyFaces);
 }

@@ -4,12 +4,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/app_state.h"
 #include "app/core/options.h"
-#include "app/messages.h"
+#include "app/state/messages.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
 #include "app/window_proc.h"
 #include "mesh/mesh.h"
-#include "render/view.h"
 #include "resources/menu.h"
 #include "support/program_fixture.h"
 
@@ -22,10 +22,10 @@ protected:
 };
 
 TEST_F(Commands, ModeCommandsWorkOnlyFromTheBaseMode) {
-    command(232);
+    command(CreateFacesCommand);
     EXPECT_EQ(edit.editMode, CreateFaces);
     edit.faceClickCount = 2;
-    for (int id : {231, 232, 241, 242, 251, 252}) command(id);
+    for (int id : {CreateVerticesCommand, CreateFacesCommand, MoveVerticesCommand, ModifyFacesCommand, DeleteVerticesCommand, DeleteFacesCommand}) command(id);
     EXPECT_EQ(edit.editMode, CreateFaces);
     EXPECT_EQ(edit.faceClickCount, 2);
     ASSERT_EQ(scripted::shownBoxes().size(), 6u);
@@ -34,8 +34,8 @@ TEST_F(Commands, ModeCommandsWorkOnlyFromTheBaseMode) {
 }
 
 TEST_F(Commands, AnyStopEndsAnyMode) {
-    for (int mode : {231, 232, 241, 242, 251, 252}) {
-        for (int stop : {233, 244, 253}) {
+    for (int mode : {CreateVerticesCommand, CreateFacesCommand, MoveVerticesCommand, ModifyFacesCommand, DeleteVerticesCommand, DeleteFacesCommand}) {
+        for (int stop : {CreateStopCommand, ModifyStopCommand, DeleteStopCommand}) {
             command(mode);
             command(stop);
             EXPECT_EQ(edit.editMode, Base) << mode << " " << stop;
@@ -44,28 +44,28 @@ TEST_F(Commands, AnyStopEndsAnyMode) {
 }
 
 TEST_F(Commands, ModeSetUp) {
-    command(232);
+    command(CreateFacesCommand);
     EXPECT_EQ(edit.modeStartFaceCount, 1);
     EXPECT_EQ(edit.faceClickCount, 0);
-    command(233);
-    command(231);
+    command(CreateStopCommand);
+    command(CreateVerticesCommand);
     EXPECT_EQ(edit.modeStartVertexCount, 1);
-    command(233);
+    command(CreateStopCommand);
     edit.selectedVertex = 0;
-    command(241);
+    command(MoveVerticesCommand);
     EXPECT_EQ(edit.selectedVertex, -1);
-    command(244);
+    command(ModifyStopCommand);
     edit.selectedFace = 0;
-    command(252);
+    command(DeleteFacesCommand);
     EXPECT_EQ(edit.selectedFace, -1);
 }
 
 TEST_F(Commands, ViewsSetTheKindAndSayIt) {
-    command(213);
+    command(ViewXOzCommand);
     EXPECT_EQ(view.viewKind, ViewXOz);
     EXPECT_EQ(scripted::lastStatusText(), "Vue xOz.");
     frame();
-    command(211);
+    command(PerspectiveCommand);
     EXPECT_EQ(view.viewKind, Perspective);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
@@ -73,41 +73,41 @@ TEST_F(Commands, ViewsSetTheKindAndSayIt) {
 }
 
 TEST_F(Commands, FacesAndHiddenPartsTogglesDriveGlState) {
-    command(225);
+    command(ShowFacesCommand);
     EXPECT_FALSE(display.showFaces);
     EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-    command(227);
+    command(ShowHiddenPartsCommand);
     EXPECT_EQ(display.showHiddenParts, 1);
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     // A new model brings a fresh scene whatever the toggles hold.
-    command(201);
+    command(NewModelCommand);
     EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(display.showFaces);
-    command(225);
+    command(ShowFacesCommand);
     EXPECT_TRUE(display.showFaces);
     EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
-    command(225);
+    command(ShowFacesCommand);
     EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
 }
 
 TEST_F(Commands, SimpleTogglesFlip) {
-    command(221);
-    command(222);
-    command(223);
-    command(224);
+    command(ShowAxesCommand);
+    command(ShowGridCommand);
+    command(ShowVerticesCommand);
+    command(ShowEdgesCommand);
     EXPECT_TRUE(display.showAxes && display.showGrid && display.showVertices && display.showEdges);
     int slot = display.textureSlot;
-    command(226);
+    command(ShowTextureCommand);
     EXPECT_EQ(display.textureSlot, 1 - slot);
 }
 
 TEST_F(Commands, NewModelKeepsModeAndViewButDropsSelections) {
-    command(212);
-    command(242);
+    command(ViewXOyCommand);
+    command(ModifyFacesCommand);
     edit.selectedFace = 0;
     input.validatePending = true;
-    command(201);
+    command(NewModelCommand);
     EXPECT_EQ(edit.editMode, ModifyFaces);
     EXPECT_EQ(view.viewKind, ViewXOy);
     EXPECT_EQ(edit.selectedFace, -1);
@@ -119,17 +119,17 @@ TEST_F(Commands, NewModelKeepsModeAndViewButDropsSelections) {
 
 TEST_F(Commands, ChoiceDialogStoresTheMarkedButtonOnlyOnOk) {
     scripted::queueOptionDialogAnswer({false, 106, ""});
-    command(273);
+    command(CommonBaseOptionCommand);
     EXPECT_EQ(options.commonBase, 3);
     options.commonBase = 3;
     scripted::queueOptionDialogAnswer({true, 104, ""});
-    command(273);
+    command(CommonBaseOptionCommand);
     EXPECT_EQ(options.commonBase, 1);
     scripted::queueOptionDialogAnswer({true, -1, ""});
-    command(273);
+    command(CommonBaseOptionCommand);
     EXPECT_EQ(options.commonBase, 1);
     scripted::queueOptionDialogAnswer({true, 110, ""});
-    command(275);
+    command(AnimationOptionCommand);
     EXPECT_EQ(options.animation, 2);
 }
 
@@ -141,46 +141,46 @@ TEST_F(Commands, TextureSizeDialogRules) {
                  {"99999999999", 1}, {"  64", 64}};
     for (const Case& c : cases) {
         scripted::queueOptionDialogAnswer({true, -1, c.typed});
-        command(272);
+        command(TextureSizeOptionCommand);
         EXPECT_EQ(options.textureSize, c.expected) << c.typed;
     }
     options.textureSize = 300;
     scripted::queueOptionDialogAnswer({false, -1, "7"});
-    command(272);
+    command(TextureSizeOptionCommand);
     EXPECT_EQ(options.textureSize, 300);
 }
 
 TEST_F(Commands, ColourCommandAlwaysSelectsTheUniformTexture) {
     options.uniformColor = 0x123456;
     display.textureSlot = 1;
-    command(277);  // cancelled
+    command(UniformColorCommand);  // cancelled
     EXPECT_EQ(scripted::colorDialogInitial(), 0x123456);
     EXPECT_EQ(options.uniformColor, 0x123456);
     EXPECT_EQ(display.textureSlot, 0);
     scripted::queueColorAnswer(0x0000FF);
-    command(277);
+    command(UniformColorCommand);
     EXPECT_EQ(options.uniformColor, 0x0000FF);
 }
 
 TEST_F(Commands, HelpAndAbout) {
-    command(281);
+    command(HelpHowCommand);
     ASSERT_EQ(scripted::shownBoxes().size(), 1u);
     EXPECT_EQ(scripted::shownBoxes()[0].text, "L'aide est en html\nPour voir l'aide cliquez sur : Aide en html");
-    command(282);
+    command(HelpPageCommand);
     ASSERT_EQ(scripted::openedPages().size(), 1u);
     EXPECT_EQ(scripted::openedPages()[0], executableDirectory() + "/aide/index.html");
-    command(283);
+    command(AboutCommand);
     EXPECT_EQ(scripted::shownBoxes().size(), 2u);
 }
 
 TEST_F(Commands, MenuHelpTexts) {
-    mainWindowProc(WindowMessage::MenuSelect, 6, 1);
+    onMenuTitleHighlight(6);
     EXPECT_EQ(scripted::lastStatusText(), "Menu remodéliser");
-    mainWindowProc(WindowMessage::MenuSelect, 263, 0);
+    onMenuItemHighlight(LoopSubdivisionCommand);
     EXPECT_EQ(scripted::lastStatusText(), "Pour faire une itération de subdivision suivant Charles Loop.");
-    mainWindowProc(WindowMessage::MenuSelect, 0, 0);  // a separator
+    onMenuItemHighlight(Separator);
     EXPECT_EQ(scripted::lastStatusText(), "Pour faire une itération de subdivision suivant Charles Loop.");
-    mainWindowProc(WindowMessage::ExitMenuLoop, 0, 0);
+    onMenuExit();
     EXPECT_EQ(scripted::lastStatusText(), "Ici votre guidage ...");
 }
 
@@ -211,17 +211,17 @@ std::string fileText(const std::string& path) {
 TEST_F(Commands, EscapeAndCloseWriteTheOptionsBesideTheExecutable) {
     std::string written = executableDirectory() + "/optionsKestrune.txt";
     std::remove(written.c_str());
-    command(231);
+    command(CreateVerticesCommand);
     frame();
-    mainWindowProc(WindowMessage::KeyDown, 1, 0);
+    onEscape();
     EXPECT_TRUE(scripted::quitPosted());
     EXPECT_EQ(fileText(written),
               "option 0 = 2 \r\noption 1 = 256 \r\noption 2 = 3 \r\noption 3 = 1 \r\noption 4 = 1 \r\n"
               "option 5 = 1 \r\ntexture = 0 \r\n");
     std::remove(written.c_str());
-    command(204);
+    command(ExitCommand);
     EXPECT_TRUE(scripted::closeRequested());
-    mainWindowProc(WindowMessage::Close, 0, 0);
+    onClose();
     EXPECT_FALSE(fileText(written).empty());
     std::remove(written.c_str());
 }

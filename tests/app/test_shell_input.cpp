@@ -1,11 +1,11 @@
 // Input polling: presses become one-shot events, the stop keys, pacing.
 #include <GL/gl.h>
 
-#include "app/app_state.h"
 #include "app/core/options.h"
 #include "app/frame.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
 #include "mesh/mesh.h"
-#include "render/view.h"
 #include "support/program_fixture.h"
 
 class InputPolling : public ProgramTest {
@@ -59,7 +59,7 @@ TEST_F(InputPolling, ReturnWithoutSelectedFaceIsUsedUp) {
 
 TEST_F(InputPolling, RightButtonAndEndStopAnyModeButOnlyWhileHeld) {
     for (Key stopKey : {Key::RightButton, Key::End}) {
-        command(251);
+        command(DeleteVerticesCommand);
         ASSERT_EQ(edit.editMode, DeleteVertices);
         scripted::setKey(stopKey, true);
         frame();
@@ -72,7 +72,7 @@ TEST_F(InputPolling, RightButtonAndEndStopAnyModeButOnlyWhileHeld) {
 TEST_F(InputPolling, PendingEventsSurviveModeChanges) {
     scripted::setKey(Key::Delete, true);
     frame();
-    command(231);
+    command(CreateVerticesCommand);
     EXPECT_TRUE(input.deletePending);
 }
 
@@ -85,7 +85,7 @@ TEST_F(InputPolling, FramePacingSleepsTwiceInBaseModeOnceInEditingModes) {
     options.animation = 2;
     frame();
     EXPECT_EQ(scripted::sleeps().back(), 5);
-    command(231);
+    command(CreateVerticesCommand);
     before = scripted::sleeps().size();
     frame();
     EXPECT_EQ(scripted::sleeps().size() - before, 1u);
@@ -97,7 +97,7 @@ TEST_F(InputPolling, FramePacingSleepsTwiceInBaseModeOnceInEditingModes) {
 TEST_F(InputPolling, EditingModesForceAnimationAndTransparencyOff) {
     options.animation = 2;
     options.transparency = 2;
-    command(252);
+    command(DeleteFacesCommand);
     frame();
     EXPECT_EQ(options.animation, 1);
     EXPECT_EQ(options.transparency, 1);
@@ -106,7 +106,7 @@ TEST_F(InputPolling, EditingModesForceAnimationAndTransparencyOff) {
 TEST_F(InputPolling, BaseModeShowsCountsAndView) {
     frame();
     EXPECT_EQ(scripted::lastStatusText(), " Il y a 1 sommet et 1 face | Vue actuelle : perspective");
-    command(212);
+    command(ViewXOyCommand);
     view.viewSign = -1.0f;
     frame();
     EXPECT_EQ(scripted::lastStatusText(), " Il y a 1 sommet et 1 face | Vue actuelle : xOy retournée");

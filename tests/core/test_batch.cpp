@@ -7,7 +7,7 @@
 
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
-#include "remodel/batch.h"
+#include "tools/batch.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/core/options.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
 #include "render/camera.h"
 #include "render/faces.h"
 #include "render/gl_context.h"
 #include "render/textures.h"
-#include "render/view.h"
 #include "support/program_fixture.h"
 #include "test_faces_meshes.h"
 
@@ -50,7 +50,7 @@ protected:
     }
 
     void TearDown() override {
-        drawingPath = DrawingPath::VertexArrays;
+        drawing.path = DrawingPath::VertexArrays;
         ProgramTest::TearDown();
     }
 
@@ -119,9 +119,9 @@ TEST_F(FaceDrawing, TurningTheModelChangesTheLighting) {
     frame();
     EXPECT_LT(centre().r, straight.r);
     // Model-space direction toward the eye: the third row of the rotation.
-    EXPECT_NEAR(viewerDirection.x, std::sin(60.0 * M_PI / 180.0), 1e-5);
-    EXPECT_NEAR(viewerDirection.y, 0.0, 1e-6);
-    EXPECT_NEAR(viewerDirection.z, std::cos(60.0 * M_PI / 180.0), 1e-5);
+    EXPECT_NEAR(drawing.viewerDirection.x, std::sin(60.0 * M_PI / 180.0), 1e-5);
+    EXPECT_NEAR(drawing.viewerDirection.y, 0.0, 1e-6);
+    EXPECT_NEAR(drawing.viewerDirection.z, std::cos(60.0 * M_PI / 180.0), 1e-5);
 }
 
 TEST_F(FaceDrawing, FacesToggleHidesTheFacesWhileEdgesStay) {
@@ -130,19 +130,19 @@ TEST_F(FaceDrawing, FacesToggleHidesTheFacesWhileEdgesStay) {
     std::vector<FaceCorners> faces;
     addSquare(vertices, faces, -0.5f, -0.5f, 1.0f, 0.0f);
     setMesh(vertices, faces);
-    command(212);
-    command(224);  // edges
+    command(ViewXOyCommand);
+    command(ShowEdgesCommand);  // edges
     frame();
     scripted::Pixel edge = pixelAt({0.0f, -0.5f, 0.0f});
     EXPECT_TRUE(isColour(edge, 204, 204, 204));
     EXPECT_GT(centre().r, 30);
     EXPECT_EQ(centre().g, 0);
 
-    command(225);  // faces off
+    command(ShowFacesCommand);  // faces off
     frame();
     EXPECT_TRUE(isColour(centre(), 102, 102, 102));
     EXPECT_TRUE(samePixel(pixelAt({0.0f, -0.5f, 0.0f}), edge));
-    command(225);
+    command(ShowFacesCommand);
     frame();
     EXPECT_EQ(centre().g, 0);
 }
@@ -155,17 +155,17 @@ TEST_F(FaceDrawing, HiddenPartsToggleShowsTheGridThroughFaces) {
     std::vector<FaceCorners> faces;
     addSquare(vertices, faces, -0.55f, -0.55f, 1.1f, 0.2f);
     setMesh(vertices, faces);
-    command(212);
-    command(222);  // grid
+    command(ViewXOyCommand);
+    command(ShowGridCommand);  // grid
     frame();
     Vec3 onGridLine{0.3f, 0.05f, 0.0f};
     Vec3 outside{0.8f, 0.05f, 0.0f};
     EXPECT_TRUE(isColour(pixelAt(outside), 153, 153, 153)) << "grid beside the face";
     EXPECT_EQ(pixelAt(onGridLine).g, 0) << "face hides the grid";
-    command(227);
+    command(ShowHiddenPartsCommand);
     frame();
     EXPECT_TRUE(isColour(pixelAt(onGridLine), 153, 153, 153));
-    command(227);
+    command(ShowHiddenPartsCommand);
     frame();
     EXPECT_EQ(pixelAt(onGridLine).g, 0);
 }
@@ -180,7 +180,7 @@ TEST_F(FaceDrawing, TransparentFacesAddTheirColours) {
     addSquare(vertices, front, -0.6f, -0.6f, 0.8f, 0.1f);
     addSquare(vertices, back, -0.2f, -0.2f, 0.8f, 0.0f);
     both = {front[0], back[0]};
-    command(212);
+    command(ViewXOyCommand);
     Vec3 overlap{0.0f, 0.0f, 0.0f};
     auto pixelWith = [&](const std::vector<FaceCorners>& faces) {
         setMesh(vertices, faces);
@@ -282,13 +282,13 @@ TEST_F(FaceDrawing, VertexArraysDrawTheSamePictureAsPolygons) {
         }
     }
     setMesh(vertices, faces);
-    for (auto& row : loadedImage) {
+    for (auto& row : textures.loadedImage) {
         for (auto& pixel : row) {
             for (auto& byte : pixel) byte = static_cast<uint8_t>(std::rand());
         }
     }
-    glBindTexture(GL_TEXTURE_2D, textureNames[1]);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, loadedImage);
+    glBindTexture(GL_TEXTURE_2D, textures.names[1]);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, textures.loadedImage);
     display.textureSlot = 1;
     display.showEdges = true;
     options.textureSize = 512;
@@ -300,15 +300,16 @@ TEST_F(FaceDrawing, VertexArraysDrawTheSamePictureAsPolygons) {
         float angleY;
         int transparency;
     };
-    for (Setting setting : {Setting{211, 0, 1}, Setting{211, 40, 1}, Setting{211, 170, 2}, Setting{213, 0, 1}}) {
+    for (Setting setting : {Setting{PerspectiveCommand, 0, 1}, Setting{PerspectiveCommand, 40, 1}, Setting{PerspectiveCommand, 170, 2},
+                            Setting{ViewXOzCommand, 0, 1}}) {
         command(setting.viewCommand);
         view.angleY = setting.angleY;
         view.angleX = 30.0f;
         options.transparency = setting.transparency;
-        drawingPath = DrawingPath::Immediate;
+        drawing.path = DrawingPath::Immediate;
         frame();
         std::vector<unsigned char> polygons = wholePicture();
-        drawingPath = DrawingPath::VertexArrays;
+        drawing.path = DrawingPath::VertexArrays;
         frame();
         std::vector<unsigned char> arrays = wholePicture();
         size_t differing = 0;

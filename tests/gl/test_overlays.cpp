@@ -8,10 +8,10 @@
 #include <functional>
 #include <vector>
 
-#include "app/app_state.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
 #include "render/faces.h"
 #include "render/overlays.h"
-#include "render/view.h"
 #include "support/program_fixture.h"
 #include "test_faces_meshes.h"
 
@@ -37,7 +37,7 @@ protected:
     }
 
     void TearDown() override {
-        drawingPath = DrawingPath::VertexArrays;
+        drawing.path = DrawingPath::VertexArrays;
         ProgramTest::TearDown();
     }
 
@@ -186,7 +186,7 @@ protected:
 TEST_F(OverlaysOnMesh, EdgesOutlineEveryFaceInCornerOrder) {
     const int expected[][2] = {{0, 1}, {1, 2}, {2, 0}, {0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 0}, {0, 3}, {3, 4}};
     for (DrawingPath path : {DrawingPath::Immediate, DrawingPath::VertexArrays}) {
-        drawingPath = path;
+        drawing.path = path;
         std::vector<Primitive> lines = feedback(drawEdges);
         ASSERT_EQ(lines.size(), 10u);
         for (int k = 0; k < 10; ++k) {
@@ -252,7 +252,7 @@ TEST_F(OverlaysOnMesh, HighlightsNeverReadOutsideTheArrays) {
 // The axes in the picture, unlit, over the hidden faces' places.
 TEST_F(Overlays, AxesShowTheirColoursInTheOrthographicViews) {
     setMesh({{0, 0, 0}}, {});
-    command(221);
+    command(ShowAxesCommand);
     auto pixelAt = [](Vec3 p) {
         double modelview[16];
         double projection[16];
@@ -264,13 +264,13 @@ TEST_F(Overlays, AxesShowTheirColoursInTheOrthographicViews) {
         gluProject(p.x, p.y, p.z, modelview, projection, viewport, &x, &y, &z);
         return scripted::readPixel(static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)));
     };
-    command(212);
+    command(ViewXOyCommand);
     frame();
     scripted::Pixel red = pixelAt({0.3f, 0, 0});
     scripted::Pixel green = pixelAt({0, 0.3f, 0});
     EXPECT_TRUE(red.r == 255 && red.g == 0 && red.b == 0);
     EXPECT_TRUE(green.r == 0 && green.g == 255 && green.b == 0);
-    command(213);
+    command(ViewXOzCommand);
     frame();
     scripted::Pixel blue = pixelAt({0, 0, 0.3f});
     EXPECT_TRUE(blue.r == 0 && blue.g == 0 && blue.b == 255);

@@ -81,7 +81,7 @@ TEST_F(Picking, NearestFaceWinsAndTiesGoToTheLowerIndex) {
     setMesh(vertices, {{0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9, 10, 11}});
     sightDownZ(0.1f, 0.2f);  // in the ACD halves
     EXPECT_EQ(pickFace(), 1);
-    EXPECT_EQ(faceUnderCursor, 1);
+    EXPECT_EQ(editRecords.faceUnderCursor, 1);
     sightDownZ(0.2f, -0.1f);  // in the ABC halves
     EXPECT_EQ(pickFace(), 1);
     // Seen from below, the lowest square is nearest.
@@ -91,7 +91,7 @@ TEST_F(Picking, NearestFaceWinsAndTiesGoToTheLowerIndex) {
     // Outside every square.
     sightDownZ(0.7f, 0.0f);
     EXPECT_EQ(pickFace(), -1);
-    EXPECT_EQ(faceUnderCursor, -1);
+    EXPECT_EQ(editRecords.faceUnderCursor, -1);
 }
 
 TEST_F(Picking, PointOnTheSharedDiagonalOrOnAnEdgeIsNoHit) {
@@ -214,7 +214,7 @@ TEST_F(Picking, VertexRemovalMatchesThePlainThreePassRenumbering) {
         EXPECT_EQ(mesh.vertexX[s], positions[vertexCount - 1].x);
         EXPECT_EQ(mesh.vertexZ[vertexCount - 1], positions[s].z);
         ASSERT_EQ(mesh.faceCount, expectedFaceCount);
-        EXPECT_EQ(undoFaceCount, faceCount - expectedFaceCount);
+        EXPECT_EQ(editRecords.undoFaceCount, faceCount - expectedFaceCount);
         for (int f = 0; f < faceCount; ++f) {
             FaceCorners got = faceAt(f);
             ASSERT_TRUE(got.a == expected[f].a && got.b == expected[f].b && got.c == expected[f].c &&
@@ -244,17 +244,17 @@ TEST_F(Picking, UndoNeverRaisesACountPastTheArraysOrOntoMissingVertices) {
     // A face record whose vertex is no longer there is not brought back.
     setMesh(vertices, {{0, 1, 2, -1}, {3, 4, 5, -1}});
     deleteVertex(5);
-    undoVertexCount = 0;
+    editRecords.undoVertexCount = 0;
     restoreLastDeletion();
     EXPECT_EQ(mesh.faceCount, 1);
     EXPECT_TRUE(meshIsConsistent(mesh));
-    EXPECT_EQ(undoFaceCount, 0);
+    EXPECT_EQ(editRecords.undoFaceCount, 0);
 
     // A face deletion brings back its face only.
     setMesh(vertices, {{0, 1, 2, -1}, {3, 4, 5, -1}});
     deleteVertex(0);
     deleteFace(0);
-    EXPECT_EQ(undoVertexCount, 0);
+    EXPECT_EQ(editRecords.undoVertexCount, 0);
     restoreLastDeletion();
     EXPECT_EQ(mesh.vertexCount, 5);
     EXPECT_EQ(mesh.faceCount, 1);

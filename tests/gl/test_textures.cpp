@@ -13,8 +13,8 @@
 
 #include <jpeglib.h>
 
-#include "app/app_state.h"
 #include "app/core/options.h"
+#include "app/state/program_state.h"
 #include "mesh/mesh.h"
 #include "render/gl_context.h"
 #include "render/textures.h"
@@ -117,17 +117,17 @@ TEST_F(Textures, UniformColourTakesRedFromTheLowByte) {
     startProgram();
     options.uniformColor = 0x0000FF;
     buildUniformTexture();
-    EXPECT_EQ(uniformImage[0][0][0], 255);
-    EXPECT_EQ(uniformImage[0][0][1], 0);
-    EXPECT_EQ(uniformImage[255][255][2], 0);
+    EXPECT_EQ(textures.uniformImage[0][0][0], 255);
+    EXPECT_EQ(textures.uniformImage[0][0][1], 0);
+    EXPECT_EQ(textures.uniformImage[255][255][2], 0);
     options.uniformColor = 0xFF0000;
     rebuildUniformTexture();
     for (int row : {0, 77, 255}) {
-        EXPECT_EQ(uniformImage[row][row][0], 0);
-        EXPECT_EQ(uniformImage[row][row][1], 0);
-        EXPECT_EQ(uniformImage[row][row][2], 255);
+        EXPECT_EQ(textures.uniformImage[row][row][0], 0);
+        EXPECT_EQ(textures.uniformImage[row][row][1], 0);
+        EXPECT_EQ(textures.uniformImage[row][row][2], 255);
     }
-    EXPECT_TRUE(sameBytes(boundTextureBytes(textureNames[0]), uniformImage));
+    EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[0]), textures.uniformImage));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 }
 
@@ -135,8 +135,8 @@ TEST_F(Textures, EmptyNameLoadsACopyOfTheUniformImage) {
     options.uniformColor = 0x336699;
     startProgram();
     ASSERT_EQ(mesh.textureFileName[0], '\0');
-    EXPECT_EQ(std::memcmp(loadedImage, uniformImage, sizeof(TextureImage)), 0);
-    EXPECT_TRUE(sameBytes(boundTextureBytes(textureNames[1]), uniformImage));
+    EXPECT_EQ(std::memcmp(textures.loadedImage, textures.uniformImage, sizeof(TextureImage)), 0);
+    EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[1]), textures.uniformImage));
     GLint value = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
     EXPECT_EQ(value, GL_REPEAT);
@@ -193,11 +193,11 @@ TEST_F(Textures, ModelNamingAGoodImageShowsItTopRowFirst) {
     std::strcpy(mesh.textureFileName, "quad.jpg");
     buildLoadedTexture();
     // Row 0 is the top of the picture, in red, green, blue order.
-    expectNear(loadedImage[0][0], {255, 0, 0});
-    expectNear(loadedImage[0][255], {0, 255, 0});
-    expectNear(loadedImage[255][0], {0, 0, 255});
-    expectNear(loadedImage[255][255], {255, 255, 255});
-    EXPECT_TRUE(sameBytes(boundTextureBytes(textureNames[1]), loadedImage));
+    expectNear(textures.loadedImage[0][0], {255, 0, 0});
+    expectNear(textures.loadedImage[0][255], {0, 255, 0});
+    expectNear(textures.loadedImage[255][0], {0, 0, 255});
+    expectNear(textures.loadedImage[255][255], {255, 255, 255});
+    EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[1]), textures.loadedImage));
 }
 
 TEST_F(Textures, ModelNamingAWrongSizedImageIsFatal) {
@@ -220,17 +220,17 @@ protected:
         writeJpeg("first.jpg", 256, 256, JCS_RGB, quadrants);
         startProgram();
         scripted::queueOpenAnswer((scratch / "first.jpg").string());
-        command(243);
+        command(ChangeTextureCommand);
         ASSERT_STREQ(mesh.textureFileName, "first.jpg");
         ASSERT_TRUE(scripted::shownBoxes().empty());
-        std::memcpy(before, loadedImage, sizeof(TextureImage));
+        std::memcpy(before, textures.loadedImage, sizeof(TextureImage));
     }
 
     // Nothing of the previous texture is lost.
     void expectPreviousTextureKept() {
         EXPECT_STREQ(mesh.textureFileName, "first.jpg");
-        EXPECT_EQ(std::memcmp(loadedImage, before, sizeof(TextureImage)), 0);
-        EXPECT_TRUE(sameBytes(boundTextureBytes(textureNames[1]), before));
+        EXPECT_EQ(std::memcmp(textures.loadedImage, before, sizeof(TextureImage)), 0);
+        EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[1]), before));
         EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
         EXPECT_EQ(display.textureSlot, 0);
     }
@@ -241,19 +241,19 @@ protected:
 TEST_F(TextureChange, ChosenImageIsLoadedAndItsBareNameKept) {
     EXPECT_EQ(scripted::dialogLog().back(),
               "open: Choisissez le fichier de nouvelle texture à appliquer.");
-    expectNear(loadedImage[255][0], {0, 0, 255});
-    EXPECT_TRUE(sameBytes(boundTextureBytes(textureNames[1]), loadedImage));
+    expectNear(textures.loadedImage[255][0], {0, 0, 255});
+    EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[1]), textures.loadedImage));
     // The uniform texture stays on the faces until the texture toggle.
     EXPECT_EQ(display.textureSlot, 0);
 
     std::filesystem::create_directory(scratch / "sub");
     writeJpeg((scratch / "sub" / "second.jpg").string(), 256, 256, JCS_RGB, plain);
     scripted::queueOpenAnswer((scratch / "sub" / "second.jpg").string());
-    command(243);
+    command(ChangeTextureCommand);
     // The dialog opens on the name of the texture being replaced.
     EXPECT_EQ(scripted::openDialogInitialName(), "first.jpg");
     EXPECT_STREQ(mesh.textureFileName, "second.jpg");
-    expectNear(loadedImage[0][0], plain(0, 0));
+    expectNear(textures.loadedImage[0][0], plain(0, 0));
     EXPECT_TRUE(scripted::shownBoxes().empty());
 }
 
@@ -275,7 +275,7 @@ TEST_F(TextureChange, UnusableChoiceIsReportedAndChangesNothing) {
                       Case{"cut.jpg", "endommagée"}}) {
         size_t boxes = scripted::shownBoxes().size();
         scripted::queueOpenAnswer((scratch / item.file).string());
-        command(243);
+        command(ChangeTextureCommand);
         ASSERT_EQ(scripted::shownBoxes().size(), boxes + 1) << item.file;
         EXPECT_NE(lastBoxText().find("ERREUR"), std::string::npos);
         EXPECT_NE(lastBoxText().find(item.message), std::string::npos) << lastBoxText();
@@ -285,7 +285,7 @@ TEST_F(TextureChange, UnusableChoiceIsReportedAndChangesNothing) {
 
 TEST_F(TextureChange, CancelledChoiceChangesNothing) {
     std::filesystem::remove("first.jpg");  // decoding it again would fail
-    command(243);
+    command(ChangeTextureCommand);
     EXPECT_TRUE(scripted::shownBoxes().empty());
     expectPreviousTextureKept();
 }
@@ -295,7 +295,7 @@ TEST_F(TextureChange, NameTooLongForTheModelIsRefused) {
     longName += ".jpg";
     writeJpeg(longName, 256, 256, JCS_RGB, plain);
     scripted::queueOpenAnswer((scratch / longName).string());
-    command(243);
+    command(ChangeTextureCommand);
     ASSERT_EQ(scripted::shownBoxes().size(), 1u);
     EXPECT_NE(lastBoxText().find("trop long"), std::string::npos);
     expectPreviousTextureKept();

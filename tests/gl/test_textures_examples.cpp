@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
+#include "app/state/program_state.h"
 #include "mesh/mesh.h"
 #include "render/textures.h"
 #include "support/program_fixture.h"
@@ -24,13 +24,13 @@ TEST_F(ExampleModels, OpenWithTheirTexturesAndShow) {
     for (Example example : {Example{"cube.off", "briques.jpg", 8, 6}, Example{"tetraedre.off", "", 4, 4},
                             Example{"tore.off", "damier.jpg", 384, 384}}) {
         scripted::queueOpenAnswer(std::string(KESTRUNE_EXAMPLES) + "/" + example.file);
-        command(202);
+        command(OpenModelCommand);
         ASSERT_TRUE(surfaceContextExists()) << example.file;
         EXPECT_EQ(mesh.vertexCount, example.vertices);
         EXPECT_EQ(mesh.faceCount, example.faces);
         EXPECT_STREQ(mesh.textureFileName, example.texture);
         bool textured = example.texture[0] != '\0';
-        EXPECT_EQ(std::memcmp(loadedImage, uniformImage, sizeof(TextureImage)) != 0, textured) << example.file;
+        EXPECT_EQ(std::memcmp(textures.loadedImage, textures.uniformImage, sizeof(TextureImage)) != 0, textured) << example.file;
         frame();
         scripted::Pixel centre = scripted::readPixel(scripted::drawingWidth / 2, scripted::drawingHeight / 2);
         scripted::Pixel side = scripted::readPixel(scripted::drawingWidth / 2 + 100, scripted::drawingHeight / 2);

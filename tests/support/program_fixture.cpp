@@ -2,48 +2,44 @@
 
 #include <unistd.h>
 
-#include "app/app_state.h"
 #include "app/commands.h"
 #include "app/core/options.h"
 #include "app/entry.h"
 #include "app/frame.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
 #include "app/window_proc.h"
 #include "edit/aim.h"
 #include "edit/mesh_edits.h"
 #include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "render/gl_context.h"
-#include "render/view.h"
 
-void resetProgramState() {
-    releaseGlContext();
-    freeModel();
-    mesh = Mesh{};
-    options = Options{};
-    input = InputState{};
-    edit = EditState{};
-    display = DisplayState{};
-    view = ViewState{};
-    aim = AimPoint{};
-    faceUnderCursor = -1;
-    forgetDeletionUndo();
+void resetProgramAndDesktop() {
+    resetProgramState();
     scripted::reset();
 }
 
 void ProgramTest::SetUp() {
-    resetProgramState();
+    resetProgramAndDesktop();
     previousDirectory = std::filesystem::current_path();
     char pattern[] = "/tmp/kestrune-test-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     scratch = pattern;
     std::filesystem::current_path(scratch);
+    // The options file is written beside the executable: each test has its own.
+    char binPattern[] = "/tmp/kestrune-bin-XXXXXX";
+    ASSERT_NE(mkdtemp(binPattern), nullptr);
+    programFolder = binPattern;
+    scripted::setExecutablePath((programFolder / "kestrune").string());
 }
 
 void ProgramTest::TearDown() {
-    resetProgramState();
+    resetProgramAndDesktop();
     std::filesystem::current_path(previousDirectory);
     std::error_code ignored;
     std::filesystem::remove_all(scratch, ignored);
+    std::filesystem::remove_all(programFolder, ignored);
 }
 
 void ProgramTest::startProgram() {
@@ -61,7 +57,7 @@ void ProgramTest::frames(int count) {
 }
 
 void ProgramTest::command(int id) {
-    mainWindowProc(WindowMessage::Command, id, 0);
+    onCommand(id);
 }
 
 void ProgramTest::tap(Key key) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/scripted/scripted.h"
+#include "resources/menu.h"
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -27,7 +28,10 @@ protected:
 
     std::filesystem::path scratch;
     std::filesystem::path previousDirectory;
+    // Where the program believes its executable is.
+    std::filesystem::path programFolder;
 };
 
-// Puts every global state record back as at process start.
-void resetProgramState();
+// Puts every record of the program and of the scripted desktop back as at
+// process start.
+void resetProgramAndDesktop();

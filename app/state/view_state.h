@@ -2,7 +2,7 @@
 // zoom and sign, the drawing area size and the cursor samples.
 #pragma once
 
-enum ViewKind : int { Perspective = 0, ViewXOy = 1, ViewXOz = 2, ViewYOz = 3 };
+#include "app/core/view_kind.h"
 
 struct ViewState {
     ViewKind viewKind = Perspective;

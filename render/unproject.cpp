@@ -1,13 +1,11 @@
-#include "edit/aim.h"
+#include "render/unproject.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 #include "platform/platform.h"
 
-AimPoint aim;
-double modelviewMatrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-double unprojectedPoint[3] = {0, 0, 0};
+CursorUnprojection unprojection;
 
 namespace {
 
@@ -27,11 +25,11 @@ void unprojectCursor() {
     glGetIntegerv(GL_VIEWPORT, viewport);
     ScreenPoint client = cursorClientPosition();
     double projection[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelviewMatrix);
+    glGetDoublev(GL_MODELVIEW_MATRIX, unprojection.modelview);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     float winX = static_cast<float>(client.x);
     float winY = static_cast<float>(viewport[3]) - static_cast<float>(client.y);
     float depth = depthAt(static_cast<int>(winX), static_cast<int>(winY), viewport);
-    gluUnProject(winX, winY, depth, modelviewMatrix, projection, viewport, &unprojectedPoint[0],
-                 &unprojectedPoint[1], &unprojectedPoint[2]);
+    gluUnProject(winX, winY, depth, unprojection.modelview, projection, viewport, &unprojection.point[0],
+                 &unprojection.point[1], &unprojection.point[2]);
 }

@@ -1,5 +1,5 @@
-// The shell's global state: editing mode, input latches and pending events,
-// mode set-up and selections, display toggles.
+// The program's shared state: editing mode, input latches and pending
+// events, mode set-up and selections, display toggles.
 #pragma once
 
 enum EditMode : int {
@@ -46,7 +46,3 @@ struct DisplayState {
 extern InputState input;
 extern EditState edit;
 extern DisplayState display;
-
-// Clears or clamps every selection and pending event that could refer past
-// the end of the mesh arrays; called whenever the mesh is replaced whole.
-void forgetStaleReferences();

@@ -1,4 +1,4 @@
-#include "remodel/batch.h"
+#include "tools/batch.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,12 +1,15 @@
-#include "app/messages.h"
+#include "app/state/messages.h"
 
 #include <cstdlib>
 
 #include "app/core/status_text.h"
+#include "app/state/view_state.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
-#include "render/gl_context.h"
-#include "render/view.h"
+
+namespace {
+void (*fatalCleanup)() = nullptr;
+}  // namespace
 
 void setStatusText(const std::string& text) {
     setStatusBarText(text);
@@ -24,9 +27,13 @@ void reportError(const std::string& text) {
     showMessageBox(reportErrorText(text), true);
 }
 
+void registerFatalCleanup(void (*cleanup)()) {
+    fatalCleanup = cleanup;
+}
+
 void fatalError(const std::string& text) {
     showMessageBox(fatalErrorText(text), true);
     freeModel();
-    releaseGlContext();
+    if (fatalCleanup != nullptr) fatalCleanup();
     std::exit(1);
 }

@@ -1,0 +1,16 @@
+// The scene point under the cursor, read back from GL.
+#pragma once
+
+struct CursorUnprojection {
+    // Modelview matrix captured by the last unprojectCursor, column-major.
+    double modelview[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    // Scene point under the cursor at the depth found there.
+    double point[3] = {0, 0, 0};
+};
+
+extern CursorUnprojection unprojection;
+
+// Reads the viewport, the live cursor, both matrices and the depth under the
+// cursor, and unprojects the cursor into unprojection.point. A cursor outside
+// the drawing area reads the background depth 1.0.
+void unprojectCursor();
