@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/core/option_dialogs.h"
+#include "app/core/install_paths.h"
 #include "app/core/options.h"
 #include "app/messages.h"
 #include "app/model_files.h"
@@ -18,9 +19,15 @@
 namespace {
 
 const char* const aboutText =
-    "Kestrune v 0.22\n\n"
+    "Kestrune v " KESTRUNE_VERSION "\n\n"
     "Modeleur de maillages polygonaux : ouvrez un fichier OFF, regardez-le en perspective ou dans les "
     "trois vues orthogonales, modifiez-le à la souris, texturez-le et sauvegardez-le.";
+
+// Without a browser the page can still be opened by hand: show where it is.
+void helpPageCommand() {
+    std::string page = helpPagePath(executableDirectory());
+    if (!openLocalPage(page)) showMessage("Impossible d'ouvrir le navigateur.\nOuvrez la page d'aide : " + page);
+}
 
 void newModelCommand() {
     freeModel();
@@ -163,7 +170,7 @@ void runCommand(int id) {
         case 271: case 272: case 273: case 274: case 275: case 276: optionDialogCommand(id - 271); break;
         case 277: uniformColorCommand(); break;
         case 281: showMessage("L'aide est en html\nPour voir l'aide cliquez sur : Aide en html"); break;
-        case 282: openLocalPage(executableDirectory() + "/aide/index.html"); break;
+        case 282: helpPageCommand(); break;
         case 283: showMessage(aboutText); break;
         default: break;
     }

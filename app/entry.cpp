@@ -1,6 +1,11 @@
 #include "app/entry.h"
 
+#include <iostream>
+
+#include "app/core/command_line.h"
+#include "app/core/install_paths.h"
 #include "app/model_files.h"
+#include "app/window_proc.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
 #include "render/view.h"
@@ -11,13 +16,15 @@ bool startUp(int argc, char** argv) {
     if (!createMainWindow(argc, argv)) return false;
     showMainWindow();
     attachMenu();
-    openModel();
+    openModel(examplesDir(executableDirectory()));
     createGlContext();
     return true;
 }
 
 int kestruneMain(int argc, char** argv) {
-    // The command line is ignored: a model is always chosen in the open dialog.
+    // Apart from --help and --version the command line is left to the window
+    // system: a model is always chosen in the open dialog.
+    if (answerInfoOption(argc, argv, std::cout)) return 0;
     if (!startUp(argc, argv)) return 0;
     runMessageLoop();
     releaseGlContext();

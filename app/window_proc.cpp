@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/core/install_paths.h"
 #include "app/core/options.h"
 #include "app/messages.h"
 #include "platform/platform.h"
@@ -28,7 +29,8 @@ std::string executableDirectory() {
 }
 
 void writeOptions() {
-    writeOptionsTo(executableDirectory());
+    std::string folder = optionsWriteFolder(executableDirectory());
+    if (!folder.empty()) writeOptionsTo(folder);
 }
 
 void enterMode(int mode) {
@@ -47,7 +49,7 @@ void mainWindowProc(WindowMessage message, long wParam, long lParam) {
     switch (message) {
         case WindowMessage::Create:
             setStatusText("Ici votre guidage ...");
-            readOptions();
+            readOptions(optionsReadFallbackFolder(executableDirectory()));
             break;
         case WindowMessage::Size:
             resizeView(static_cast<int>(wParam), static_cast<int>(lParam));
