@@ -3,8 +3,8 @@
 # meet it: the file list, the desktop entry, the AppStream data, the OFF file
 # type, the man pages against --help, the installed kestrune-batch, and the
 # installed kestrune under Xvfb: its open dialog starts in the installed
-# examples, and with the prefix read-only its options land in
-# $XDG_CONFIG_HOME/kestrune/.
+# examples, without a browser "Aide en html" shows where the page is, and with
+# the prefix read-only its options land in $XDG_CONFIG_HOME/kestrune/.
 set -euo pipefail
 build="$(readlink -f "$1")"
 work="$(mktemp -d)"
@@ -86,7 +86,9 @@ cat > "$work/run/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 set -euo pipefail
 program="$1"
-"$program" > program.log 2>&1 &
+version="$2"
+# No browser can be found without a PATH.
+PATH=/nonexistent "$program" > program.log 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; cat program.log; kill "$pid" 2>/dev/null || true; exit 1; }
 # xdotool gives up when a window closes while it searches: retry until found.
@@ -107,6 +109,15 @@ xdotool type --delay 10 "cube.off"
 xdotool key Return
 window=$(find_window " - votre modèle : cube.off$") || fail "the installed example did not open"
 sleep 1
+# Aide / Aide en html: a message box, captioned with the bare program title.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+xdotool mousemove $((X + 498)) $((Y + 8)) click 1
+sleep 0.5
+xdotool mousemove $((X + 520)) $((Y + 52)) click 1
+box=$(find_window "^Kestrune v $version\$") || fail "no message box when the browser cannot be started"
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key Return
+sleep 0.5
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key Escape
 for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
@@ -118,7 +129,7 @@ chmod 755 "$work/run/session.sh"
 (
   cd "$work/run"
   env HOME="$work/home" XDG_CONFIG_HOME="$work/config" "${run_as[@]}" \
-    xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" bash session.sh "$prefix/bin/kestrune"
+    xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" bash session.sh "$prefix/bin/kestrune" "$version"
 ) || fail "session"
 options_file="$work/config/kestrune/optionsKestrune.txt"
 [ -f "$options_file" ] || fail "no options file at $options_file"
