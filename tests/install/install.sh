@@ -43,7 +43,7 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/shar
 # The OFF type: a mime database built from the installed package file.
 mkdir -p "$work/mime/packages"
 cp "$prefix/share/mime/packages/kestrune-off.xml" "$work/mime/packages/"
-update-mime-database "$work/mime" || fail "mime package file"
+update-mime-database "$work/mime" > /dev/null 2>&1 || fail "mime package file"
 grep -qx "50:model/x-off:\*.off" "$work/mime/globs2" || fail "no *.off glob for model/x-off"
 grep -q "^MimeType=model/x-off;$" "$prefix/share/applications/$id.desktop" || fail "entry does not open OFF models"
 
