@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "app/core/option_dialogs.h"
+#include "app/core/install_paths.h"
 #include "app/core/options.h"
 #include "app/model_files.h"
 #include "app/state/messages.h"
@@ -20,9 +21,15 @@
 namespace {
 
 const char* const aboutText =
-    "Kestrune v 0.22\n\n"
+    "Kestrune v " KESTRUNE_VERSION "\n\n"
     "Modeleur de maillages polygonaux : ouvrez un fichier OFF, regardez-le en perspective ou dans les "
     "trois vues orthogonales, modifiez-le à la souris, texturez-le et sauvegardez-le.";
+
+// Without a browser the page can still be opened by hand: show where it is.
+void helpPageCommand() {
+    std::string page = helpPagePath(executableDirectory());
+    if (!openLocalPage(page)) showMessage("Impossible d'ouvrir le navigateur.\nOuvrez la page d'aide : " + page);
+}
 
 void newModelCommand() {
     freeModel();
@@ -177,7 +184,7 @@ void runCommand(int id) {
         case TransparencyOptionCommand: optionDialogCommand(id - VertexCreationOptionCommand); break;
         case UniformColorCommand: uniformColorCommand(); break;
         case HelpHowCommand: showMessage("L'aide est en html\nPour voir l'aide cliquez sur : Aide en html"); break;
-        case HelpPageCommand: openLocalPage(executableDirectory() + "/aide/index.html"); break;
+        case HelpPageCommand: helpPageCommand(); break;
         case AboutCommand: showMessage(aboutText); break;
         default: break;
     }

@@ -1,20 +1,23 @@
 #include "app/entry.h"
 
+#include <iostream>
+
+#include "app/core/command_line.h"
+#include "app/core/install_paths.h"
 #include "app/core/options.h"
+#include "app/model_files.h"
+#include "app/state/messages.h"
 #include "app/state/program_state.h"
+#include "app/state/view_state.h"
+#include "app/window_proc.h"
 #include "edit/aim.h"
 #include "edit/mesh_edits.h"
 #include "mesh/mesh.h"
+#include "platform/platform.h"
 #include "render/faces.h"
+#include "render/gl_context.h"
 #include "render/textures.h"
 #include "render/unproject.h"
-
-#include "app/model_files.h"
-#include "app/state/messages.h"
-#include "app/state/view_state.h"
-#include "app/window_proc.h"
-#include "platform/platform.h"
-#include "render/gl_context.h"
 
 void resetProgramState() {
     releaseGlContext();
@@ -40,13 +43,15 @@ bool startUp(int argc, char** argv) {
     if (!createMainWindow(argc, argv)) return false;
     showMainWindow();
     attachMenu();
-    openModel();
+    openModel(examplesDir(executableDirectory()));
     createGlContext();
     return true;
 }
 
 int kestruneMain(int argc, char** argv) {
-    // The command line is ignored: a model is always chosen in the open dialog.
+    // Apart from --help and --version the command line is left to the window
+    // system: a model is always chosen in the open dialog.
+    if (answerInfoOption(argc, argv, std::cout)) return 0;
     if (!startUp(argc, argv)) return 0;
     runMessageLoop();
     releaseGlContext();

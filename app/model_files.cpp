@@ -78,10 +78,11 @@ void startingModel() {
     display.textureSlot = 0;
 }
 
-void openModel() {
+void openModel(const std::string& startFolder) {
     std::optional<std::string> chosen =
         chooseFileToOpen("Choisissez le fichier du modèle à ouvrir.",
-                         {{"Fichier off (*.off)", "*.off"}, {"Tout fichier (*.*)", "*.*"}});
+                         {{"Fichier off (*.off)", "*.off"}, {"Tout fichier (*.*)", "*.*"}},
+                         startFolder.empty() ? startFolder : startFolder + "/");
     if (!chosen) {
         startingModel();
         return;

@@ -17,7 +17,8 @@ void releaseFileBytes(FileBytes& bytes);
 // Lets the user choose an OFF file and reads it into the mesh. Cancelled: the
 // starting model. Unreadable file: an error box, then the starting model.
 // Malformed file: fatal error. The caller has released the previous model.
-void openModel();
+// The dialog starts in `startFolder` when given, else in the current directory.
+void openModel(const std::string& startFolder = {});
 // The starting model, its plain title and the uniform texture. Memory running
 // out even for it is fatal. The caller has released the previous model.
 void startingModel();

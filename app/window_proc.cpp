@@ -1,6 +1,7 @@
 #include "app/window_proc.h"
 
 #include "app/commands.h"
+#include "app/core/install_paths.h"
 #include "app/core/options.h"
 #include "app/frame.h"
 #include "app/state/messages.h"
@@ -16,7 +17,8 @@ std::string executableDirectory() {
 }
 
 void writeOptions() {
-    writeOptionsTo(executableDirectory());
+    std::string folder = optionsWriteFolder(executableDirectory());
+    if (!folder.empty()) writeOptionsTo(folder);
 }
 
 void enterMode(int mode) {
@@ -33,7 +35,7 @@ void refuseModeChange() {
 
 void onCreate() {
     setStatusText("Ici votre guidage ...");
-    readOptions();
+    readOptions(optionsReadFallbackFolder(executableDirectory()));
 }
 
 void onResize(int width, int height) {

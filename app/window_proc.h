@@ -24,7 +24,7 @@ void registerProgramEvents();
 void enterMode(int mode);
 void stopMode();
 void refuseModeChange();
-// Saves the options beside the executable; nothing is written when that
-// folder cannot be written.
+// Saves the options beside the executable, or in the user's configuration
+// folder when the executable's folder is not writable (an installed program).
 void writeOptions();
 std::string executableDirectory();

@@ -14,10 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "kestrune_version.h"
 #include "resources/dialogs.h"
 
 // Caption of every message box; the window title starts with it too.
-inline constexpr const char* programTitle = "Kestrune v 0.22";
+inline constexpr const char* programTitle = "Kestrune v " KESTRUNE_VERSION;
 
 enum class Key { LeftButton, RightButton, Delete, Return, End, Space, Escape };
 
@@ -94,8 +95,9 @@ std::optional<uint32_t> chooseColor(uint32_t initial);
 // current value.
 OptionDialogAnswer runOptionDialog(const OptionDialog& dialog, int currentValue);
 
-// Opens a local HTML page with the desktop's browser; the result is not used.
-void openLocalPage(const std::string& path);
+// Opens a local HTML page with the desktop's browser. Returns false when no
+// browser took it.
+bool openLocalPage(const std::string& path);
 // Full path of the running executable.
 std::string executablePath();
 

@@ -8,6 +8,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri
   libjpeg62-turbo-dev libgtest-dev libbenchmark-dev libopenmesh-dev
   xvfb xauth fonts-dejavu-core xdotool imagemagick
+  desktop-file-utils appstream shared-mime-info man-db dpkg-dev
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/core/safe_file.h"
+#include "kestrune_version.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "mesh/off_writer.h"
@@ -17,13 +18,16 @@ namespace {
 
 const char* const usageText =
     "usage : kestrune-batch ENTRÉE.off SORTIE.off [ÉTAPE ...]\n"
+    "        kestrune-batch --help | --version\n"
     "Lit le modèle ENTRÉE.off, lui applique les étapes dans l'ordre donné et\n"
     "écrit le résultat dans SORTIE.off comme le fait \"Sauver\".\n"
     "Étapes :\n"
     "  bases      Bases optimales\n"
     "  triangles  Tout en triangles\n"
     "  loop       une subdivision de Loop (peut se répéter)\n"
-    "Sans étape, le modèle est lu puis réécrit.\n";
+    "Sans étape, le modèle est lu puis réécrit.\n"
+    "Code de sortie : 0 réussi, 1 échec de lecture, d'étape ou d'écriture,\n"
+    "2 erreur d'usage.\n";
 
 using Step = RemodelStatus (*)();
 
@@ -87,6 +91,10 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             out << usageText;
+            return 0;
+        }
+        if (arg == "--version") {
+            out << "kestrune-batch " KESTRUNE_VERSION "\n";
             return 0;
         }
     }

@@ -67,8 +67,8 @@ bool scanLong(ScanPosition& scan, long& value) {
 int narrowedToInt(long value) { return static_cast<int>(static_cast<unsigned long>(value)); }
 
 // The file's text, or false when it is missing, not a regular file or unreadable.
-bool readOptionsFile(std::string& text) {
-    FILE* file = std::fopen(optionsFileName, "rb");
+bool readOptionsFile(const std::string& path, std::string& text) {
+    FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return false;
     struct stat status;
     bool read = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
@@ -124,9 +124,14 @@ std::string formatOptionsText(const Options& values) {
     return text;
 }
 
-void readOptions() {
+void readOptions(const std::string& fallbackFolder) {
     std::string text;
-    if (!readOptionsFile(text)) {
+    bool found = readOptionsFile(optionsFileName, text);
+    if (!found && !fallbackFolder.empty()) {
+        text.clear();
+        found = readOptionsFile(fallbackFolder + "/" + optionsFileName, text);
+    }
+    if (!found) {
         setDefaultOptions();
         return;
     }

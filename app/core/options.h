@@ -31,9 +31,9 @@ Options parseOptionsText(const std::string& text);
 // The seven lines of the options file, each ending in a blank and CR LF.
 std::string formatOptionsText(const Options& values);
 
-// Reads "optionsKestrune.txt" from the current directory (defaults when there
-// is none), then clamps.
-void readOptions();
+// Reads "optionsKestrune.txt" from the current directory, or when it has none
+// from `fallbackFolder` (if given); defaults when neither holds one. Then clamps.
+void readOptions(const std::string& fallbackFolder = {});
 // Writes the options file beside the executable whose directory is given.
 // Returns false, leaving any existing file as it was, when it cannot be written.
 bool writeOptionsTo(const std::string& directory);

@@ -162,6 +162,6 @@ OptionDialogAnswer runOptionDialog(const OptionDialog& layout, int currentValue)
     return answer;
 }
 
-void openLocalPage(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+bool openLocalPage(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }

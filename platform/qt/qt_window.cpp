@@ -124,6 +124,10 @@ double drawingPixelRatio() {
 bool createMainWindow(int argc, char** argv) {
     static int argumentCount = argc;
     shell.application = new QApplication(argumentCount, argv);
+    // The desktop matches the window to its entry and icon by these names.
+    QApplication::setApplicationName("kestrune");
+    QApplication::setApplicationVersion(KESTRUNE_VERSION);
+    QGuiApplication::setDesktopFileName("io.github.kestrune.Kestrune");
     QApplication::setWindowIcon(QIcon(":/kestrune.png"));
     loadFrenchTranslations(*shell.application);
     installKeyTracking();

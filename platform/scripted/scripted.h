@@ -44,6 +44,8 @@ void queueOpenAnswer(std::optional<std::string> path);
 void queueSaveAnswer(std::optional<std::string> path);
 void queueColorAnswer(std::optional<uint32_t> color);
 void queueOptionDialogAnswer(const OptionDialogAnswer& answer);
+// Whether the browser takes the next local pages; taken when none is queued.
+void queueBrowserAnswer(bool opened);
 
 // What the program showed.
 const std::vector<std::string>& statusTexts();

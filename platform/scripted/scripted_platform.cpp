@@ -19,6 +19,7 @@ struct Desktop {
     std::string title;
     std::vector<int> sleeps;
     std::vector<std::string> pages;
+    std::deque<bool> browserAnswers;
     std::vector<std::string> dialogs;
     int colorInitial = -1;
     std::string openInitial;
@@ -60,6 +61,7 @@ void queueOpenAnswer(std::optional<std::string> path) { desktop.openAnswers.push
 void queueSaveAnswer(std::optional<std::string> path) { desktop.saveAnswers.push_back(std::move(path)); }
 void queueColorAnswer(std::optional<uint32_t> color) { desktop.colorAnswers.push_back(color); }
 void queueOptionDialogAnswer(const OptionDialogAnswer& answer) { desktop.optionAnswers.push_back(answer); }
+void queueBrowserAnswer(bool opened) { desktop.browserAnswers.push_back(opened); }
 const std::vector<std::string>& statusTexts() { return desktop.statusTexts; }
 std::string lastStatusText() { return desktop.statusTexts.empty() ? "" : desktop.statusTexts.back(); }
 const std::vector<ShownBox>& shownBoxes() { return desktop.boxes; }
@@ -134,7 +136,13 @@ OptionDialogAnswer runOptionDialog(const OptionDialog&, int) {
     return answer;
 }
 
-void openLocalPage(const std::string& path) { desktop.pages.push_back(path); }
+bool openLocalPage(const std::string& path) {
+    desktop.pages.push_back(path);
+    if (desktop.browserAnswers.empty()) return true;
+    bool opened = desktop.browserAnswers.front();
+    desktop.browserAnswers.pop_front();
+    return opened;
+}
 
 std::string executablePath() {
     if (!desktop.executable.empty()) return desktop.executable;

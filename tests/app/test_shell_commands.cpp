@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/core/install_paths.h"
 #include "app/core/options.h"
 #include "app/state/messages.h"
 #include "app/state/program_state.h"
@@ -168,9 +169,17 @@ TEST_F(Commands, HelpAndAbout) {
     EXPECT_EQ(scripted::shownBoxes()[0].text, "L'aide est en html\nPour voir l'aide cliquez sur : Aide en html");
     command(HelpPageCommand);
     ASSERT_EQ(scripted::openedPages().size(), 1u);
-    EXPECT_EQ(scripted::openedPages()[0], executableDirectory() + "/aide/index.html");
+    EXPECT_EQ(scripted::openedPages()[0], helpPagePath(executableDirectory()));
+    EXPECT_EQ(scripted::shownBoxes().size(), 1u);
+    // Without a browser the page's full path is shown instead.
+    scripted::queueBrowserAnswer(false);
+    command(HelpPageCommand);
+    ASSERT_EQ(scripted::shownBoxes().size(), 2u);
+    EXPECT_EQ(scripted::shownBoxes()[1].text,
+              "Impossible d'ouvrir le navigateur.\nOuvrez la page d'aide : " + scripted::openedPages()[1]);
     command(AboutCommand);
-    EXPECT_EQ(scripted::shownBoxes().size(), 2u);
+    ASSERT_EQ(scripted::shownBoxes().size(), 3u);
+    EXPECT_EQ(scripted::shownBoxes()[2].text.rfind(std::string(programTitle) + "\n", 0), 0u);
 }
 
 TEST_F(Commands, MenuHelpTexts) {

@@ -7,6 +7,7 @@
 
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
+#include "kestrune_version.h"
 #include "tools/batch.h"
 
 namespace {
@@ -82,6 +83,8 @@ TEST_F(BatchCommand, WithoutStepsTheModelIsWrittenBack) {
 TEST_F(BatchCommand, UsageErrorsAndHelp) {
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_NE(out.str().find("usage : kestrune-batch"), std::string::npos);
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(out.str(), "kestrune-batch " KESTRUNE_VERSION "\n");
     EXPECT_EQ(run({}), 2);
     EXPECT_EQ(run({path("cube.off")}), 2);
     EXPECT_NE(err.str().find("usage"), std::string::npos);
