@@ -2,7 +2,7 @@
 // undo record shared by the vertex and face deletion modes.
 #pragma once
 
-#include "edit/vector_math.h"
+#include "mesh/vector_math.h"
 
 // What the next Delete press in a deletion mode brings back: the vertex and
 // the faces that the last deletion left just past the counts.

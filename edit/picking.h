@@ -2,7 +2,7 @@
 // by the face deletion and face modification modes.
 #pragma once
 
-#include "edit/vector_math.h"
+#include "mesh/vector_math.h"
 #include "mesh/mesh.h"
 
 // Largest distance from the sight line (exclusive) at which a vertex counts

@@ -10,7 +10,7 @@
 #include "app/core/options.h"
 #include "edit/aim.h"
 #include "mesh/mesh.h"
-#include "render/face_mapping.h"
+#include "mesh/face_mapping.h"
 #include "render/view.h"
 
 DrawingPath drawingPath = DrawingPath::VertexArrays;

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "edit/vector_math.h"
+#include "mesh/vector_math.h"
 #include "mesh/mesh.h"
-#include "render/face_mapping.h"
+#include "mesh/face_mapping.h"
 #include "test_faces_meshes.h"
 
 namespace {

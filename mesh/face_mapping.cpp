@@ -1,4 +1,4 @@
-#include "render/face_mapping.h"
+#include "mesh/face_mapping.h"
 
 #include <cmath>
 #include <cstdint>
