@@ -1,5 +1,7 @@
 #include "edit/mesh_edits.h"
 
+#include <cassert>
+
 #include "app/app_state.h"
 #include "app/messages.h"
 #include "mesh/mesh.h"
@@ -24,6 +26,13 @@ void invalidateUndo() {
 void dropSelectionsPastCounts() {
     if (edit.selectedVertex >= mesh.vertexCount) edit.selectedVertex = -1;
     if (edit.selectedFace >= mesh.faceCount) edit.selectedFace = -1;
+}
+
+void placeVertex(int v, Vec3 position) {
+    assert(v >= 0 && v < mesh.vertexCapacity);
+    mesh.vertexX[v] = position.x;
+    mesh.vertexY[v] = position.y;
+    mesh.vertexZ[v] = position.z;
 }
 
 void appendVertex(Vec3 position) {

@@ -25,6 +25,8 @@ void dropSelectionsPastCounts();
 // Appends a vertex (the arrays grow to exactly the new count). Memory
 // exhaustion is fatal.
 void appendVertex(Vec3 position);
+// Puts vertex v (a stored vertex) at the position.
+void placeVertex(int v, Vec3 position);
 // Appends the face (a, b, c, d); d = -1 for a triangle.
 void appendFace(int a, int b, int c, int d);
 

@@ -134,3 +134,12 @@ bool meshIsConsistent(const Mesh& m) {
     }
     return true;
 }
+
+bool faceCornersStored(const Mesh& m, int f) {
+    if (f < 0 || f >= m.faceCapacity) return false;
+    auto stored = [&](int32_t v) {
+        return static_cast<uint32_t>(v) < static_cast<uint32_t>(m.vertexCapacity);
+    };
+    int32_t d = m.faceD[f];
+    return stored(m.faceA[f]) && stored(m.faceB[f]) && stored(m.faceC[f]) && (d < 0 || stored(d));
+}

@@ -56,5 +56,10 @@ bool resizeFaceArrays(int32_t count);
 // True when every corner of every face below faceCount is a vertex index
 // below vertexCount (faceD may also be -1) and the counts fit the arrays.
 bool meshIsConsistent(const Mesh& m);
+// True when f is a stored face of m and every corner of it names a stored
+// vertex (faceD may be negative), so that the face can be measured and drawn
+// without reading outside the arrays. Entries kept past the counts for the
+// undo count as stored.
+bool faceCornersStored(const Mesh& m, int f);
 
 inline bool isTriangle(int f) { return mesh.faceD[f] < 0; }

@@ -11,6 +11,8 @@
 #include <locale.h>
 #include <string>
 
+#include "mesh/face_mapping.h"
+
 namespace {
 
 // White space as the C library's formatted input sees it in the C locale.
@@ -223,15 +225,6 @@ bool normalize(Mesh& m) {
     return true;
 }
 
-float longestBaseEdge(const Mesh& m) {
-    float longest = 0.0f;
-    for (int32_t f = 0; f < m.faceCount; ++f) {
-        float length = distanceBetween(m, m.faceA[f], m.faceB[f]);
-        if (length > longest) longest = length;
-    }
-    return longest;
-}
-
 }  // namespace
 
 LineResult takeLine(std::string_view& text, std::string_view& line, size_t limit) {
@@ -311,7 +304,7 @@ bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhauste
         releaseArrays(built);
         return false;
     }
-    built.commonBaseLength = longestBaseEdge(built);
+    built.commonBaseLength = measureLongestBaseEdge(built);
     releaseArrays(into);
     into = built;
     return true;
