@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/core/options.h"
+#include "app/core/paths.h"
 #include "app/messages.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
@@ -22,9 +23,7 @@ void showMenuHelp(long item, bool isMenuBar) {
 }  // namespace
 
 std::string executableDirectory() {
-    std::string path = executablePath();
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    return folderOf(executablePath());
 }
 
 void writeOptions() {

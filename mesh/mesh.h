@@ -40,11 +40,22 @@ void swapFloats(float* p, float* q);
 // squares, float square root.
 float vertexDistance(int i, int j);
 
-// Allocates the seven arrays of m with exactly these counts, zero-filled, and
-// sets its capacities. All or nothing: on failure m holds no arrays.
-bool allocateZeroedArrays(Mesh& m, int32_t vertexCount, int32_t faceCount);
-// Releases the seven arrays of m and leaves them null.
-void releaseArrays(Mesh& m);
+enum class ArrayFill {
+    Zeroed,
+    // Left unset, with the huge-page hint: for arrays written whole at once.
+    Uninitialised,
+};
+// Allocates the seven arrays of m with exactly these counts and sets its
+// counts and capacities to them. All or nothing: on failure m holds no arrays
+// (the other fields are left as they were). The previous arrays of m are not
+// released.
+bool allocateMeshArrays(Mesh& m, int32_t vertexCount, int32_t faceCount, ArrayFill fill);
+// Releases the seven arrays of m, leaves them null and the capacities 0.
+void releaseMeshArrays(Mesh& m);
+// Releases the global mesh's arrays and gives it those of `built`, counts and
+// capacities included; the global mesh keeps its scale, centre, texture name
+// and common base length. `built` is left empty.
+void installMeshArrays(Mesh& built);
 // vertexDistance's arithmetic on any mesh.
 float distanceBetween(const Mesh& m, int i, int j);
 

@@ -294,18 +294,16 @@ bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhauste
     int32_t vertexCount = 0;
     int32_t faceCount = 0;
     if (!readHeader(rest, built) || !readCounts(rest, vertexCount, faceCount)) return false;
-    built.vertexCount = built.vertexCapacity = vertexCount;
-    built.faceCount = built.faceCapacity = faceCount;
-    if (!allocateZeroedArrays(built, vertexCount, faceCount)) {
+    if (!allocateMeshArrays(built, vertexCount, faceCount, ArrayFill::Zeroed)) {
         if (memoryExhausted != nullptr) *memoryExhausted = true;
         return false;
     }
     if (!readVertices(rest, built) || !readFaces(rest, built) || !normalize(built)) {
-        releaseArrays(built);
+        releaseMeshArrays(built);
         return false;
     }
     built.commonBaseLength = measureLongestBaseEdge(built);
-    releaseArrays(into);
+    releaseMeshArrays(into);
     into = built;
     return true;
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "app/app_state.h"
+#include "app/core/file_bytes.h"
 #include "app/model_files.h"
 #include "mesh/mesh.h"
 #include "mesh/off_writer.h"
