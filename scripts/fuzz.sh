@@ -17,9 +17,9 @@ fi
 flags=(-std=c++20 -O1 -g -I. -ffp-contract=off
        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 clang++ "${flags[@]}" tests/fuzz/fuzz_off_reader.cpp mesh/off_reader.cpp mesh/off_writer.cpp mesh/mesh.cpp \
-  mesh/face_mapping.cpp mesh/huge_pages.cpp \
+  mesh/face_mapping.cpp mesh/huge_pages.cpp mesh/text_scan.cpp \
   -o "$out/fuzz_off_reader"
-clang++ "${flags[@]}" tests/fuzz/fuzz_options.cpp app/core/options.cpp app/core/safe_file.cpp \
+clang++ "${flags[@]}" tests/fuzz/fuzz_options.cpp app/core/options.cpp app/core/safe_file.cpp mesh/text_scan.cpp \
   -o "$out/fuzz_options"
 
 scratch="$(mktemp -d)"
