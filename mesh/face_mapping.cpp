@@ -1,5 +1,6 @@
 #include "mesh/face_mapping.h"
 
+#include <cassert>
 #include <cmath>
 
 float textureRepeatScale(int textureSize) {
@@ -40,6 +41,7 @@ TexturePoint cornerTexturePoint(float dAB, float dAX, float dBX, float reference
 }
 
 int faceTextureCoordinates(int f, const MappingSettings& settings, TexturePoint out[4]) {
+    assert(faceCornersStored(mesh, f));
     int a = mesh.faceA[f];
     int b = mesh.faceB[f];
     int c = mesh.faceC[f];

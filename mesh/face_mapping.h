@@ -32,8 +32,8 @@ struct MappingSettings {
     float scale = 1.0f;  // textureRepeatScale
 };
 
-// The three or four texture points of mesh face f (corner D only when the face
-// has one). Returns the number of corners.
+// The three or four texture points of mesh face f, whose corners are stored
+// (corner D only when the face has one). Returns the number of corners.
 int faceTextureCoordinates(int f, const MappingSettings& settings, TexturePoint out[4]);
 
 // Longest A-B edge over all faces of m (faces with a corner outside the

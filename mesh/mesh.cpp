@@ -106,11 +106,13 @@ void swapFloats(float* p, float* q) {
 }
 
 void flipFace(int f) {
+    assert(f >= 0 && f < mesh.faceCapacity);
     swapInts(&mesh.faceA[f], &mesh.faceB[f]);
     if (mesh.faceD[f] >= 0) swapInts(&mesh.faceC[f], &mesh.faceD[f]);
 }
 
 float distanceBetween(const Mesh& m, int i, int j) {
+    assert(i >= 0 && i < m.vertexCapacity && j >= 0 && j < m.vertexCapacity);
     float dx = m.vertexX[i] - m.vertexX[j];
     float dy = m.vertexY[i] - m.vertexY[j];
     float dz = m.vertexZ[i] - m.vertexZ[j];

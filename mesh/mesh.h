@@ -2,6 +2,7 @@
 // corner lists in structure-of-arrays form, plus what ties it to its file.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
 struct Mesh {
@@ -36,7 +37,7 @@ void freeModel();
 void flipFace(int f);
 void swapInts(int32_t* p, int32_t* q);
 void swapFloats(float* p, float* q);
-// Distance between vertices i and j: float differences, double sum of
+// Distance between stored vertices i and j: float differences, double sum of
 // squares, float square root.
 float vertexDistance(int i, int j);
 
@@ -73,4 +74,7 @@ bool meshIsConsistent(const Mesh& m);
 // undo count as stored.
 bool faceCornersStored(const Mesh& m, int f);
 
-inline bool isTriangle(int f) { return mesh.faceD[f] < 0; }
+inline bool isTriangle(int f) {
+    assert(f >= 0 && f < mesh.faceCapacity);
+    return mesh.faceD[f] < 0;
+}
