@@ -1,19 +1,6 @@
 // Opening and saving model files through the platform's file dialogs.
 #pragma once
 
-#include <cstddef>
-#include <string>
-
-// The whole content of a file, in one heap block.
-struct FileBytes {
-    char* data = nullptr;
-    size_t size = 0;
-};
-// Reads a regular file whole; false (nothing held) when it cannot be opened or
-// read or memory runs out.
-bool readWholeFile(const std::string& path, FileBytes& bytes);
-void releaseFileBytes(FileBytes& bytes);
-
 // Lets the user choose an OFF file and reads it into the mesh. Cancelled: the
 // starting model. Unreadable file: an error box, then the starting model.
 // Malformed file: fatal error. The caller has released the previous model.

@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/core/install_paths.h"
 #include "app/core/options.h"
+#include "app/core/paths.h"
 #include "app/frame.h"
 #include "app/state/messages.h"
 #include "app/state/program_state.h"
@@ -11,9 +12,7 @@
 #include "resources/menu.h"
 
 std::string executableDirectory() {
-    std::string path = executablePath();
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    return folderOf(executablePath());
 }
 
 void writeOptions() {

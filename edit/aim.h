@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "edit/vector_math.h"
+#include "mesh/vector_math.h"
 
 struct AimPoint {
     Vec3 aimed;

@@ -1,7 +1,7 @@
 // One step per editing mode, run once per frame.
 #pragma once
 
-#include "edit/vector_math.h"
+#include "mesh/vector_math.h"
 
 void createVerticesStep();
 void deleteVerticesStep();

@@ -1,5 +1,7 @@
 #include "edit/mesh_edits.h"
 
+#include <cassert>
+
 #include "app/state/messages.h"
 #include "app/state/program_state.h"
 #include "mesh/mesh.h"
@@ -23,6 +25,13 @@ void invalidateUndo() {
 void dropSelectionsPastCounts() {
     if (edit.selectedVertex >= mesh.vertexCount) edit.selectedVertex = -1;
     if (edit.selectedFace >= mesh.faceCount) edit.selectedFace = -1;
+}
+
+void placeVertex(int v, Vec3 position) {
+    assert(v >= 0 && v < mesh.vertexCapacity);
+    mesh.vertexX[v] = position.x;
+    mesh.vertexY[v] = position.y;
+    mesh.vertexZ[v] = position.z;
 }
 
 void appendVertex(Vec3 position) {

@@ -2,7 +2,7 @@
 // undo record shared by the vertex and face deletion modes.
 #pragma once
 
-#include "edit/vector_math.h"
+#include "mesh/vector_math.h"
 
 // What the editing steps keep from frame to frame.
 struct EditRecords {
@@ -47,6 +47,8 @@ void dropSelectionsPastCounts();
 // Appends a vertex (the arrays grow to exactly the new count). Memory
 // exhaustion is fatal.
 void appendVertex(Vec3 position);
+// Puts vertex v (a stored vertex) at the position.
+void placeVertex(int v, Vec3 position);
 // Appends the face (a, b, c, d); d = -1 for a triangle.
 void appendFace(int a, int b, int c, int d);
 

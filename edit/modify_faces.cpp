@@ -11,12 +11,6 @@
 
 namespace {
 
-void placeVertex(int v, Vec3 position) {
-    mesh.vertexX[v] = position.x;
-    mesh.vertexY[v] = position.y;
-    mesh.vertexZ[v] = position.z;
-}
-
 // Puts the corners of face f at corners[0..3] + shift (three for a triangle).
 void placeFaceCorners(int f, const Vec3 corners[4], Vec3 shift) {
     placeVertex(mesh.faceA[f], corners[0] + shift);

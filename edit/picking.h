@@ -2,8 +2,9 @@
 // by the face deletion and face modification modes.
 #pragma once
 
-#include "edit/vector_math.h"
 #include "mesh/mesh.h"
+#include "mesh/mesh_geometry.h"
+#include "mesh/vector_math.h"
 
 // Largest distance from the sight line (exclusive) at which a vertex counts
 // as under the cursor.
@@ -23,8 +24,3 @@ int pickFace();
 // One frame of face hover: aimed point, face pick, validate event (flips the
 // face under the cursor), grab record, selection and its highlight.
 void hoverFace();
-
-// Position of vertex v.
-inline Vec3 vertexPosition(int v) {
-    return Vec3{mesh.vertexX[v], mesh.vertexY[v], mesh.vertexZ[v]};
-}

@@ -19,12 +19,6 @@ bool anyFaceUses(int v) {
     return false;
 }
 
-void placeVertex(int v, Vec3 position) {
-    mesh.vertexX[v] = position.x;
-    mesh.vertexY[v] = position.y;
-    mesh.vertexZ[v] = position.z;
-}
-
 }  // namespace
 
 void createVerticesStep() {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "mesh/huge_pages.h"
 
 Mesh mesh;
 
@@ -19,16 +20,20 @@ bool reallocExactly(T*& array, int32_t count) {
 }
 
 template <typename T>
-T* zeroedArray(int32_t count) {
-    return static_cast<T*>(std::calloc(static_cast<size_t>(count), sizeof(T)));
+T* newArray(int32_t count, ArrayFill fill) {
+    if (fill == ArrayFill::Zeroed) return static_cast<T*>(std::calloc(static_cast<size_t>(count), sizeof(T)));
+    // malloc, not new: the mesh grows its arrays with realloc later on.
+    size_t bytes = static_cast<size_t>(count > 0 ? count : 1) * sizeof(T);
+    T* array = static_cast<T*>(std::malloc(bytes));
+    adviseHugePages(array, bytes);
+    return array;
 }
 
 }  // namespace
 
 bool newModel() {
-    bool allocated = allocateZeroedArrays(mesh, 1, 1);
-    mesh.vertexCount = allocated ? 1 : 0;
-    mesh.faceCount = allocated ? 1 : 0;
+    bool allocated = allocateMeshArrays(mesh, 1, 1, ArrayFill::Zeroed);
+    if (!allocated) mesh.vertexCount = mesh.faceCount = 0;
     mesh.modelScale = 1.0f;
     mesh.modelCenter[0] = mesh.modelCenter[1] = mesh.modelCenter[2] = 0.0f;
     mesh.textureFileName[0] = '\0';
@@ -37,27 +42,43 @@ bool newModel() {
 }
 
 void freeModel() {
-    releaseArrays(mesh);
+    releaseMeshArrays(mesh);
 }
 
-bool allocateZeroedArrays(Mesh& m, int32_t vertexCount, int32_t faceCount) {
-    m.vertexX = zeroedArray<float>(vertexCount);
-    m.vertexY = zeroedArray<float>(vertexCount);
-    m.vertexZ = zeroedArray<float>(vertexCount);
-    m.faceA = zeroedArray<int32_t>(faceCount);
-    m.faceB = zeroedArray<int32_t>(faceCount);
-    m.faceC = zeroedArray<int32_t>(faceCount);
-    m.faceD = zeroedArray<int32_t>(faceCount);
+bool allocateMeshArrays(Mesh& m, int32_t vertexCount, int32_t faceCount, ArrayFill fill) {
+    m.vertexX = newArray<float>(vertexCount, fill);
+    m.vertexY = newArray<float>(vertexCount, fill);
+    m.vertexZ = newArray<float>(vertexCount, fill);
+    m.faceA = newArray<int32_t>(faceCount, fill);
+    m.faceB = newArray<int32_t>(faceCount, fill);
+    m.faceC = newArray<int32_t>(faceCount, fill);
+    m.faceD = newArray<int32_t>(faceCount, fill);
     if (!(m.vertexX && m.vertexY && m.vertexZ && m.faceA && m.faceB && m.faceC && m.faceD)) {
-        releaseArrays(m);
+        releaseMeshArrays(m);
         return false;
     }
-    m.vertexCapacity = vertexCount;
-    m.faceCapacity = faceCount;
+    m.vertexCount = m.vertexCapacity = vertexCount;
+    m.faceCount = m.faceCapacity = faceCount;
     return true;
 }
 
-void releaseArrays(Mesh& m) {
+void installMeshArrays(Mesh& built) {
+    freeModel();
+    mesh.vertexX = built.vertexX;
+    mesh.vertexY = built.vertexY;
+    mesh.vertexZ = built.vertexZ;
+    mesh.faceA = built.faceA;
+    mesh.faceB = built.faceB;
+    mesh.faceC = built.faceC;
+    mesh.faceD = built.faceD;
+    mesh.vertexCount = built.vertexCount;
+    mesh.faceCount = built.faceCount;
+    mesh.vertexCapacity = built.vertexCapacity;
+    mesh.faceCapacity = built.faceCapacity;
+    built = Mesh{};
+}
+
+void releaseMeshArrays(Mesh& m) {
     float** vertexArrays[] = {&m.vertexX, &m.vertexY, &m.vertexZ};
     for (float** array : vertexArrays) {
         std::free(*array);
@@ -85,11 +106,13 @@ void swapFloats(float* p, float* q) {
 }
 
 void flipFace(int f) {
+    assert(f >= 0 && f < mesh.faceCapacity);
     swapInts(&mesh.faceA[f], &mesh.faceB[f]);
     if (mesh.faceD[f] >= 0) swapInts(&mesh.faceC[f], &mesh.faceD[f]);
 }
 
 float distanceBetween(const Mesh& m, int i, int j) {
+    assert(i >= 0 && i < m.vertexCapacity && j >= 0 && j < m.vertexCapacity);
     float dx = m.vertexX[i] - m.vertexX[j];
     float dy = m.vertexY[i] - m.vertexY[j];
     float dz = m.vertexZ[i] - m.vertexZ[j];
@@ -133,4 +156,13 @@ bool meshIsConsistent(const Mesh& m) {
         if (m.faceD[f] != -1 && !isVertex(m.faceD[f])) return false;
     }
     return true;
+}
+
+bool faceCornersStored(const Mesh& m, int f) {
+    if (f < 0 || f >= m.faceCapacity) return false;
+    auto stored = [&](int32_t v) {
+        return static_cast<uint32_t>(v) < static_cast<uint32_t>(m.vertexCapacity);
+    };
+    int32_t d = m.faceD[f];
+    return stored(m.faceA[f]) && stored(m.faceB[f]) && stored(m.faceC[f]) && (d < 0 || stored(d));
 }

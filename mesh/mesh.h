@@ -2,6 +2,7 @@
 // corner lists in structure-of-arrays form, plus what ties it to its file.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
 struct Mesh {
@@ -36,15 +37,26 @@ void freeModel();
 void flipFace(int f);
 void swapInts(int32_t* p, int32_t* q);
 void swapFloats(float* p, float* q);
-// Distance between vertices i and j: float differences, double sum of
+// Distance between stored vertices i and j: float differences, double sum of
 // squares, float square root.
 float vertexDistance(int i, int j);
 
-// Allocates the seven arrays of m with exactly these counts, zero-filled, and
-// sets its capacities. All or nothing: on failure m holds no arrays.
-bool allocateZeroedArrays(Mesh& m, int32_t vertexCount, int32_t faceCount);
-// Releases the seven arrays of m and leaves them null.
-void releaseArrays(Mesh& m);
+enum class ArrayFill {
+    Zeroed,
+    // Left unset, with the huge-page hint: for arrays written whole at once.
+    Uninitialised,
+};
+// Allocates the seven arrays of m with exactly these counts and sets its
+// counts and capacities to them. All or nothing: on failure m holds no arrays
+// (the other fields are left as they were). The previous arrays of m are not
+// released.
+bool allocateMeshArrays(Mesh& m, int32_t vertexCount, int32_t faceCount, ArrayFill fill);
+// Releases the seven arrays of m, leaves them null and the capacities 0.
+void releaseMeshArrays(Mesh& m);
+// Releases the global mesh's arrays and gives it those of `built`, counts and
+// capacities included; the global mesh keeps its scale, centre, texture name
+// and common base length. `built` is left empty.
+void installMeshArrays(Mesh& built);
 // vertexDistance's arithmetic on any mesh.
 float distanceBetween(const Mesh& m, int i, int j);
 
@@ -56,5 +68,13 @@ bool resizeFaceArrays(int32_t count);
 // True when every corner of every face below faceCount is a vertex index
 // below vertexCount (faceD may also be -1) and the counts fit the arrays.
 bool meshIsConsistent(const Mesh& m);
+// True when f is a stored face of m and every corner of it names a stored
+// vertex (faceD may be negative), so that the face can be measured and drawn
+// without reading outside the arrays. Entries kept past the counts for the
+// undo count as stored.
+bool faceCornersStored(const Mesh& m, int f);
 
-inline bool isTriangle(int f) { return mesh.faceD[f] < 0; }
+inline bool isTriangle(int f) {
+    assert(f >= 0 && f < mesh.faceCapacity);
+    return mesh.faceD[f] < 0;
+}

@@ -1,119 +1,13 @@
 #include "mesh/off_reader.h"
 
-#include <algorithm>
-#include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <locale.h>
-#include <string>
+
+#include "mesh/face_mapping.h"
+#include "mesh/text_scan.h"
 
 namespace {
-
-// White space as the C library's formatted input sees it in the C locale.
-inline bool isScanSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-const char* skipScanSpace(const char* p, const char* end) {
-    while (p < end && isScanSpace(*p)) ++p;
-    return p;
-}
-
-// One "%d": optional sign and decimal digits, converted as strtol does
-// (saturating to the range of long) and then narrowed to int by keeping the
-// low 32 bits, which is what the C library's scanf stores.
-bool scanOneInt(const char*& p, const char* end, int32_t& out) {
-    const char* q = skipScanSpace(p, end);
-    bool negative = false;
-    if (q < end && (*q == '+' || *q == '-')) negative = (*q++ == '-');
-    const char* digits = q;
-    uint64_t magnitude = 0;
-    bool overflow = false;
-    for (; q < end && isDigit(*q); ++q) {
-        if (magnitude > (UINT64_MAX - 9) / 10) overflow = true;
-        if (!overflow) magnitude = magnitude * 10 + static_cast<uint64_t>(*q - '0');
-    }
-    if (q == digits) return false;
-    constexpr uint64_t longMax = static_cast<uint64_t>(INT64_MAX);
-    int64_t value;
-    if (negative) {
-        value = (overflow || magnitude > longMax + 1) ? INT64_MIN
-                                                      : static_cast<int64_t>(0 - magnitude);
-    } else {
-        value = (overflow || magnitude > longMax) ? INT64_MAX : static_cast<int64_t>(magnitude);
-    }
-    out = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
-    p = q;
-    return true;
-}
-
-locale_t cNumericLocale() {
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
-
-// The C library's own "%f" on the rest of the line, in the C locale, for
-// every form the fast path leaves aside (hexadecimal, inf, nan, a dangling
-// exponent, out-of-range values, odd neighbours).
-bool scanOneFloatByLibrary(const char*& p, const char* end, float& out) {
-    std::string rest(p, static_cast<size_t>(end - p));
-    float value = 0.0f;
-    int used = 0;
-    locale_t previous = uselocale(cNumericLocale());
-    int converted = std::sscanf(rest.c_str(), "%f%n", &value, &used);
-    uselocale(previous);
-    if (converted != 1) return false;
-    out = value;
-    p += used;
-    return true;
-}
-
-// One "%f". The fast path takes a plain decimal number followed by white
-// space or the end of the line; std::from_chars rounds exactly as strtof.
-bool scanOneFloat(const char*& p, const char* end, float& out) {
-    const char* q = skipScanSpace(p, end);
-    bool negative = false;
-    if (q < end && (*q == '+' || *q == '-')) negative = (*q++ == '-');
-    const char* number = q;
-    if (end - q >= 2 && q[0] == '0' && (q[1] == 'x' || q[1] == 'X')) {
-        return scanOneFloatByLibrary(p, end, out);
-    }
-    int digitCount = 0;
-    for (; q < end && isDigit(*q); ++q) ++digitCount;
-    if (q < end && *q == '.') {
-        for (++q; q < end && isDigit(*q); ++q) ++digitCount;
-    }
-    if (digitCount == 0) return scanOneFloatByLibrary(p, end, out);
-    if (q < end && (*q == 'e' || *q == 'E')) {
-        ++q;
-        if (q < end && (*q == '+' || *q == '-')) ++q;
-        const char* exponent = q;
-        while (q < end && isDigit(*q)) ++q;
-        if (q == exponent) return scanOneFloatByLibrary(p, end, out);
-    }
-    if (q < end && !isScanSpace(*q)) return scanOneFloatByLibrary(p, end, out);
-    float value = 0.0f;
-    std::from_chars_result parsed = std::from_chars(number, q, value, std::chars_format::general);
-    if (parsed.ec != std::errc() || parsed.ptr != q) return scanOneFloatByLibrary(p, end, out);
-    out = negative ? -value : value;
-    p = q;
-    return true;
-}
-
-// The first word of a line as "%s" reads it; empty when there is none.
-std::string_view scanWord(const char*& p, const char* end) {
-    const char* start = skipScanSpace(p, end);
-    const char* q = start;
-    while (q < end && !isScanSpace(*q)) ++q;
-    p = q;
-    return {start, static_cast<size_t>(q - start)};
-}
 
 // Header "%s%s": "OFF" and an optional texture name, which must fit the
 // name field whole. The header line may be longer than the common limit; the
@@ -223,15 +117,6 @@ bool normalize(Mesh& m) {
     return true;
 }
 
-float longestBaseEdge(const Mesh& m) {
-    float longest = 0.0f;
-    for (int32_t f = 0; f < m.faceCount; ++f) {
-        float length = distanceBetween(m, m.faceA[f], m.faceB[f]);
-        if (length > longest) longest = length;
-    }
-    return longest;
-}
-
 }  // namespace
 
 LineResult takeLine(std::string_view& text, std::string_view& line, size_t limit) {
@@ -272,24 +157,6 @@ LineResult nextDataLine(std::string_view& text, std::string_view& line, size_t l
     }
 }
 
-int scanInts(std::string_view line, int32_t* out, int count) {
-    const char* p = line.data();
-    const char* end = p + line.size();
-    for (int k = 0; k < count; ++k) {
-        if (!scanOneInt(p, end, out[k])) return k;
-    }
-    return count;
-}
-
-int scanFloats(std::string_view line, float* out, int count) {
-    const char* p = line.data();
-    const char* end = p + line.size();
-    for (int k = 0; k < count; ++k) {
-        if (!scanOneFloat(p, end, out[k])) return k;
-    }
-    return count;
-}
-
 bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhausted) {
     if (memoryExhausted != nullptr) *memoryExhausted = false;
     // The text is a C string to the reader: a NUL byte ends it.
@@ -301,18 +168,16 @@ bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhauste
     int32_t vertexCount = 0;
     int32_t faceCount = 0;
     if (!readHeader(rest, built) || !readCounts(rest, vertexCount, faceCount)) return false;
-    built.vertexCount = built.vertexCapacity = vertexCount;
-    built.faceCount = built.faceCapacity = faceCount;
-    if (!allocateZeroedArrays(built, vertexCount, faceCount)) {
+    if (!allocateMeshArrays(built, vertexCount, faceCount, ArrayFill::Zeroed)) {
         if (memoryExhausted != nullptr) *memoryExhausted = true;
         return false;
     }
     if (!readVertices(rest, built) || !readFaces(rest, built) || !normalize(built)) {
-        releaseArrays(built);
+        releaseMeshArrays(built);
         return false;
     }
-    built.commonBaseLength = longestBaseEdge(built);
-    releaseArrays(into);
+    built.commonBaseLength = measureLongestBaseEdge(built);
+    releaseMeshArrays(into);
     into = built;
     return true;
 }

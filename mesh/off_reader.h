@@ -33,13 +33,6 @@ LineResult nextDataLine(std::string_view& text, std::string_view& line, size_t l
 bool isBlankLine(std::string_view line);
 bool isCommentLine(std::string_view line);
 
-// The conversions of "%d%d..." and "%f%f..." over one line, with the C
-// library's formatted-input rules and C-locale numbers. Return how many
-// values were converted (stored in out[0 ..]); the scan stops at the first
-// conversion that fails, leaving the rest of `out` as it was.
-int scanInts(std::string_view line, int32_t* out, int count);
-int scanFloats(std::string_view line, float* out, int count);
-
 // Parses a whole OFF text (it ends at `size` or at a NUL byte, whichever
 // comes first). On success fills `into` completely: the seven arrays
 // allocated with exactly the counts (the arrays `into` held are released),

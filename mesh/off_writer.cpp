@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <locale.h>
-#include <sys/mman.h>
+
+#include "mesh/huge_pages.h"
 
 namespace {
 
@@ -18,16 +19,6 @@ int formatByLibrary(double value, char* out) {
     uselocale(previous);
     std::memcpy(out, text, static_cast<size_t>(length));
     return length;
-}
-
-// A large text is written once from end to end: 2 MB pages spare the kernel
-// most of its page faults (a hint only).
-void adviseHugePages(char* block, size_t bytes) {
-    const uintptr_t hugePage = uintptr_t{1} << 21;
-    if (bytes < 2 * hugePage) return;
-    uintptr_t begin = (reinterpret_cast<uintptr_t>(block) + hugePage - 1) & ~(hugePage - 1);
-    uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(hugePage - 1);
-    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 size_t decimalLength(int32_t value) {
@@ -167,6 +158,7 @@ std::string formatOffText(const Mesh& m) {
     }
     std::string text;
     text.reserve(size);
+    // The text is written once from end to end.
     adviseHugePages(text.data(), size);
     text.resize(size);
     char* out = text.data();

@@ -18,13 +18,13 @@ struct CoordinateAxes {
     const float* axis[3];
 };
 
-CoordinateAxes axesOf(const MeshArrays& arrays) {
+CoordinateAxes axesOf(const Mesh& arrays) {
     return CoordinateAxes{{arrays.vertexX, arrays.vertexY, arrays.vertexZ}};
 }
 
 // The ring of v: for each of its corners in slot order, the two other corners
 // of the face in cycle order after v.
-int32_t gatherRing(const MeshArrays& triangles, const LoopTables& tables, int32_t v,
+int32_t gatherRing(const Mesh& triangles, const LoopTables& tables, int32_t v,
                    std::vector<int32_t>& ring) {
     int32_t begin = tables.cornerStart[v], end = tables.cornerStart[v + 1];
     ring.resize(2 * static_cast<size_t>(end - begin));
@@ -50,7 +50,7 @@ struct RingWork {
 };
 
 // The even rule for vertex v, from the old positions into `moved`.
-void moveVertex(const MeshArrays& triangles, const LoopTables& tables, int32_t v, RingWork& work,
+void moveVertex(const Mesh& triangles, const LoopTables& tables, int32_t v, RingWork& work,
                 float* const moved[3]) {
     CoordinateAxes old = axesOf(triangles);
     int32_t count = gatherRing(triangles, tables, v, work.ring);
@@ -78,7 +78,7 @@ void moveVertex(const MeshArrays& triangles, const LoopTables& tables, int32_t v
     }
 }
 
-void moveOldVertices(const MeshArrays& triangles, const LoopTables& tables, MeshArrays& result) {
+void moveOldVertices(const Mesh& triangles, const LoopTables& tables, Mesh& result) {
     float* const moved[3] = {result.vertexX, result.vertexY, result.vertexZ};
     RingWork work;
     work.occurrences.assign(static_cast<size_t>(triangles.vertexCount), 0);
@@ -86,9 +86,9 @@ void moveOldVertices(const MeshArrays& triangles, const LoopTables& tables, Mesh
 }
 
 struct EdgeVertexMaker {
-    const MeshArrays& triangles;
+    const Mesh& triangles;
     const LoopTables& tables;
-    MeshArrays& result;
+    Mesh& result;
     std::unique_ptr<int32_t[]> edgeVertex;
     int32_t nextVertex;
 };
@@ -112,7 +112,7 @@ int32_t makeEdgeVertex(EdgeVertexMaker& maker, int32_t slot, int32_t from, int32
     return made;
 }
 
-void setTriangle(MeshArrays& arrays, int32_t f, int32_t a, int32_t b, int32_t c) {
+void setTriangle(Mesh& arrays, int32_t f, int32_t a, int32_t b, int32_t c) {
     arrays.faceA[f] = a;
     arrays.faceB[f] = b;
     arrays.faceC[f] = c;
@@ -122,7 +122,7 @@ void setTriangle(MeshArrays& arrays, int32_t f, int32_t a, int32_t b, int32_t c)
 // Splits every face; new edge vertices are numbered in order of first use:
 // each face's edges BC, CA, AB, face after face.
 void splitFaces(EdgeVertexMaker& maker) {
-    const MeshArrays& triangles = maker.triangles;
+    const Mesh& triangles = maker.triangles;
     int32_t faceCount = triangles.faceCount;
     for (int32_t f = 0; f < faceCount; ++f) {
         int32_t a = triangles.faceA[f], b = triangles.faceB[f], c = triangles.faceC[f];
@@ -137,13 +137,14 @@ void splitFaces(EdgeVertexMaker& maker) {
     }
 }
 
-RemodelStatus subdivideInto(const MeshArrays& triangles, MeshArrays& result) {
+RemodelStatus subdivideInto(const Mesh& triangles, Mesh& result) {
     if (triangles.faceCount > maxRemodelFaces) return RemodelStatus::OutOfMemory;
     LoopTables tables;
     buildLoopTables(triangles, tables);
     int64_t vertexTotal = int64_t{triangles.vertexCount} + tables.edgeCount;
     if (vertexTotal > INT32_MAX) return RemodelStatus::OutOfMemory;
-    if (!allocateMeshArrays(result, static_cast<int32_t>(vertexTotal), 4 * triangles.faceCount)) {
+    if (!allocateMeshArrays(result, static_cast<int32_t>(vertexTotal), 4 * triangles.faceCount,
+                            ArrayFill::Uninitialised)) {
         return RemodelStatus::OutOfMemory;
     }
     moveOldVertices(triangles, tables, result);
@@ -160,8 +161,8 @@ RemodelStatus subdivideInto(const MeshArrays& triangles, MeshArrays& result) {
 
 // Triangulates aside into `triangles` when four-corner faces exist, then
 // subdivides into `result`. Throws std::bad_alloc when memory runs out.
-RemodelStatus subdivideGlobalMesh(MeshArrays& triangles, MeshArrays& result) {
-    MeshArrays source = globalMeshView();
+RemodelStatus subdivideGlobalMesh(Mesh& triangles, Mesh& result) {
+    const Mesh& source = mesh;
     int32_t fourCornerFaces = countFourCornerFaces(source);
     if (fourCornerFaces == 0) return subdivideInto(source, result);
     RemodelStatus status = triangulateInto(source, fourCornerFaces, triangles);
@@ -173,8 +174,8 @@ RemodelStatus subdivideGlobalMesh(MeshArrays& triangles, MeshArrays& result) {
 
 RemodelStatus loopSubdivide() {
     if (!meshIsConsistent(mesh)) return RemodelStatus::ImpossibleModel;
-    MeshArrays triangles;
-    MeshArrays result;
+    Mesh triangles;
+    Mesh result;
     RemodelStatus status;
     try {
         status = subdivideGlobalMesh(triangles, result);

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "mesh/huge_pages.h"
+
 namespace {
 
-int32_t cornerOf(const MeshArrays& triangles, int32_t slot) {
+int32_t cornerOf(const Mesh& triangles, int32_t slot) {
     int32_t f = slot / 3;
     switch (slot - 3 * f) {
         case 0: return triangles.faceA[f];
@@ -20,7 +22,7 @@ IndexArray newIndexArray(size_t count) {
     return array;
 }
 
-void buildCornersByVertex(const MeshArrays& triangles, LoopTables& tables) {
+void buildCornersByVertex(const Mesh& triangles, LoopTables& tables) {
     int32_t vertexCount = triangles.vertexCount;
     int32_t slotCount = 3 * triangles.faceCount;
     tables.cornerStart = std::make_unique<int32_t[]>(static_cast<size_t>(vertexCount) + 1);
@@ -40,7 +42,7 @@ void buildCornersByVertex(const MeshArrays& triangles, LoopTables& tables) {
 // Every edge has its smaller end as a corner, so the edges whose smaller end
 // is v are met by walking v's faces in face order; `edgeTo[hi]` remembers the
 // edge from v to hi while v is walked (entries below firstEdgeOfV are stale).
-void buildEdges(const MeshArrays& triangles, LoopTables& tables) {
+void buildEdges(const Mesh& triangles, LoopTables& tables) {
     size_t slotCount = 3 * static_cast<size_t>(triangles.faceCount);
     tables.edgeOfSlot = newIndexArray(slotCount);
     tables.firstOpposite = newIndexArray(slotCount);
@@ -79,7 +81,7 @@ void buildEdges(const MeshArrays& triangles, LoopTables& tables) {
 
 }  // namespace
 
-void buildLoopTables(const MeshArrays& triangles, LoopTables& tables) {
+void buildLoopTables(const Mesh& triangles, LoopTables& tables) {
     tables.vertexCount = triangles.vertexCount;
     tables.faceCount = triangles.faceCount;
     buildCornersByVertex(triangles, tables);

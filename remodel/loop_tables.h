@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "remodel/mesh_arrays.h"
+#include "mesh/mesh.h"
 
 using IndexArray = std::unique_ptr<int32_t[]>;
 
@@ -30,4 +30,4 @@ struct LoopTables {
 
 // Builds the tables of a mesh of triangles. Throws std::bad_alloc when memory
 // runs out.
-void buildLoopTables(const MeshArrays& triangles, LoopTables& tables);
+void buildLoopTables(const Mesh& triangles, LoopTables& tables);

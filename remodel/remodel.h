@@ -3,6 +3,12 @@
 // exactly as it was; the caller shows the message that goes with a failure.
 #pragma once
 
+#include <cstdint>
+
+// Largest face count a mesh may reach: every corner index of the remodelling
+// tables (3 per face) and the Loop result (4 per face) must fit an int32.
+constexpr int64_t maxRemodelFaces = INT32_MAX / 4;
+
 enum class RemodelStatus {
     Done,
     ImpossibleModel,  // "modèle impossible": the mesh breaks its own invariants

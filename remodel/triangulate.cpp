@@ -12,7 +12,7 @@ float faceCentre(const float* axis, int32_t a, int32_t b, int32_t c, int32_t d) 
     return static_cast<float>(sum / 4.0);
 }
 
-void setFace(MeshArrays& arrays, int32_t f, int32_t a, int32_t b, int32_t c, int32_t d) {
+void setFace(Mesh& arrays, int32_t f, int32_t a, int32_t b, int32_t c, int32_t d) {
     arrays.faceA[f] = a;
     arrays.faceB[f] = b;
     arrays.faceC[f] = c;
@@ -25,19 +25,19 @@ void copyPrefix(void* target, const void* source, int32_t count, size_t entrySiz
 
 }  // namespace
 
-int32_t countFourCornerFaces(const MeshArrays& source) {
+int32_t countFourCornerFaces(const Mesh& source) {
     int32_t count = 0;
     for (int32_t f = 0; f < source.faceCount; ++f) count += source.faceD[f] >= 0;
     return count;
 }
 
-RemodelStatus triangulateInto(const MeshArrays& source, int32_t fourCornerFaces,
-                              MeshArrays& result) {
+RemodelStatus triangulateInto(const Mesh& source, int32_t fourCornerFaces,
+                              Mesh& result) {
     int64_t vertexTotal = static_cast<int64_t>(source.vertexCount) + fourCornerFaces;
     int64_t faceTotal = static_cast<int64_t>(source.faceCount) + 3 * int64_t{fourCornerFaces};
     if (vertexTotal > INT32_MAX || faceTotal > INT32_MAX) return RemodelStatus::OutOfMemory;
     if (!allocateMeshArrays(result, static_cast<int32_t>(vertexTotal),
-                            static_cast<int32_t>(faceTotal))) {
+                            static_cast<int32_t>(faceTotal), ArrayFill::Uninitialised)) {
         return RemodelStatus::OutOfMemory;
     }
     int32_t vertexCount = source.vertexCount;
@@ -68,10 +68,10 @@ RemodelStatus triangulateInto(const MeshArrays& source, int32_t fourCornerFaces,
 
 RemodelStatus triangulateAll() {
     if (!meshIsConsistent(mesh)) return RemodelStatus::ImpossibleModel;
-    MeshArrays source = globalMeshView();
+    const Mesh& source = mesh;
     int32_t fourCornerFaces = countFourCornerFaces(source);
     if (fourCornerFaces == 0) return RemodelStatus::Done;
-    MeshArrays result;
+    Mesh result;
     RemodelStatus status = triangulateInto(source, fourCornerFaces, result);
     if (status == RemodelStatus::Done) installMeshArrays(result);
     return status;

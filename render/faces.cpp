@@ -9,8 +9,9 @@
 
 #include "app/core/options.h"
 #include "app/state/view_state.h"
+#include "mesh/face_mapping.h"
 #include "mesh/mesh.h"
-#include "render/face_mapping.h"
+#include "mesh/mesh_geometry.h"
 #include "render/unproject.h"
 
 DrawingCaches drawing;
@@ -35,10 +36,6 @@ Vec3 currentViewerDirection() {
     return Vec3{direction[0], direction[1], direction[2]};
 }
 
-Vec3 vertexPosition(int v) {
-    return Vec3{mesh.vertexX[v], mesh.vertexY[v], mesh.vertexZ[v]};
-}
-
 // Unit normal of the face, turned toward the viewer so that one-sided
 // lighting lights the side that is seen.
 Vec3 orientedNormal(int f) {
@@ -58,7 +55,7 @@ int faceCorners(int f, int corners[4]) {
 
 void drawFacesImmediate(const MappingSettings& settings) {
     for (int f = 0; f < mesh.faceCount; ++f) {
-        if (!faceCornersStored(f)) continue;
+        if (!faceCornersStored(mesh, f)) continue;
         int corners[4];
         int count = faceCorners(f, corners);
         TexturePoint points[4];
@@ -112,7 +109,7 @@ bool fillFaceArrays(const MappingSettings& settings, size_t& cornerCount, size_t
     cornerCount = 0;
     indexCount = 0;
     for (int f = 0; f < mesh.faceCount; ++f) {
-        if (!faceCornersStored(f)) continue;
+        if (!faceCornersStored(mesh, f)) continue;
         int corners[4];
         int count = faceCorners(f, corners);
         TexturePoint points[4];
@@ -170,7 +167,7 @@ void drawFaces() {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     }
-    drawing.longestBaseEdge = measureLongestBaseEdge();
+    drawing.longestBaseEdge = measureLongestBaseEdge(mesh);
     MappingSettings settings{options.commonBase, mesh.commonBaseLength, drawing.longestBaseEdge,
                              textureRepeatScale(options.textureSize)};
     if (drawing.path != DrawingPath::VertexArrays || !drawFacesWithArrays(settings)) {

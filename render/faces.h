@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "edit/vector_math.h"
+#include "mesh/vector_math.h"
 
 // How the faces and the edges reach GL: one glBegin/glEnd per face (per
 // drawing for the edges) with a call per corner, or everything at once from

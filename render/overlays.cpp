@@ -116,13 +116,6 @@ bool storedVertex(int v) {
     return v >= 0 && v < mesh.vertexCapacity;
 }
 
-bool storedFace(int f) {
-    if (f < 0 || f >= mesh.faceCapacity) return false;
-    int d = mesh.faceD[f];
-    return storedVertex(mesh.faceA[f]) && storedVertex(mesh.faceB[f]) &&
-           storedVertex(mesh.faceC[f]) && (d < 0 || storedVertex(d));
-}
-
 // Storage of the vertex-array path of the edges, refilled at every drawing.
 
 // The same segments in the same order as faceOutline, as index pairs into the
@@ -135,7 +128,7 @@ size_t fillEdgeIndices() {
         out[written++] = static_cast<GLuint>(to);
     };
     for (int f = 0; f < mesh.faceCount; ++f) {
-        if (!storedFace(f)) continue;
+        if (!faceCornersStored(mesh, f)) continue;
         int32_t a = mesh.faceA[f];
         int32_t b = mesh.faceB[f];
         int32_t c = mesh.faceC[f];
@@ -186,7 +179,7 @@ void drawEdges() {
     if (drawing.path != DrawingPath::VertexArrays || !drawEdgesWithArrays()) {
         glBegin(GL_LINES);
         for (int f = 0; f < mesh.faceCount; ++f) {
-            if (storedFace(f)) faceOutline(f);
+            if (faceCornersStored(mesh, f)) faceOutline(f);
         }
         glEnd();
     }
@@ -205,7 +198,7 @@ void highlightVertex(int index) {
 }
 
 void highlightFace(int index) {
-    if (!storedFace(index)) return;
+    if (!faceCornersStored(mesh, index)) return;
     glColor3f(1.0f, 0.0f, 0.0f);
     glLineWidth(0.6f);
     glBegin(GL_LINES);

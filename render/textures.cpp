@@ -11,6 +11,7 @@
 #include <jerror.h>
 
 #include "app/core/options.h"
+#include "app/core/paths.h"
 #include "app/state/messages.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
@@ -100,13 +101,6 @@ void uploadImage(GLuint name, const TextureImage& image) {
                  GL_UNSIGNED_BYTE, image);
 }
 
-// The file name without its folder; the open dialog has made that folder the
-// current directory.
-std::string bareFileName(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 void storeTextureFileName(const std::string& name) {
     std::memset(mesh.textureFileName, 0, nameFieldSize);
     std::memcpy(mesh.textureFileName, name.data(), name.size());
@@ -178,7 +172,9 @@ std::optional<std::string> chooseTextureFile() {
         "Choisissez le fichier de nouvelle texture à appliquer.",
         {{"Jpg Files (*.jpg)", "*.jpg"}, {"All Files (*.*)", "*.*"}}, mesh.textureFileName);
     if (!path) return std::nullopt;
-    return bareFileName(*path);
+    // The name without its folder: the open dialog has made that folder the
+    // current directory.
+    return fileNameOf(*path);
 }
 
 void changeTexture() {

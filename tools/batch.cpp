@@ -2,11 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
+#include "app/core/file_bytes.h"
 #include "app/core/safe_file.h"
 #include "kestrune_version.h"
 #include "mesh/mesh.h"
@@ -38,18 +36,6 @@ std::optional<Step> stepNamed(const std::string& name) {
     return std::nullopt;
 }
 
-bool readWholeFile(const std::string& path, std::string& contents) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        errno = EISDIR;
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
 int usageError(std::ostream& err, const std::string& problem) {
     err << "kestrune-batch : " << problem << "\n" << usageText;
     return 2;
@@ -58,14 +44,16 @@ int usageError(std::ostream& err, const std::string& problem) {
 // Reads, remodels and writes; the global mesh holds the model meanwhile.
 int remodelFile(const std::string& input, const std::string& output, const std::vector<Step>& steps,
                 std::ostream& err) {
-    std::string text;
+    FileBytes text;
     errno = 0;
     if (!readWholeFile(input, text)) {
         err << "kestrune-batch : lecture impossible de « " << input << " »"
             << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
         return 1;
     }
-    if (!readOffText(text.data(), text.size(), mesh)) {
+    bool read = readOffText(text.data, text.size, mesh);
+    releaseFileBytes(text);
+    if (!read) {
         err << "fichier modèle erroné\n";
         return 1;
     }

@@ -1,10 +1,11 @@
 #include "app/core/options.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <sys/stat.h>
 
 #include "app/core/safe_file.h"
+#include "mesh/text_scan.h"
 
 Options options;
 
@@ -26,45 +27,8 @@ int clampedChoice(int value, int highest) {
     return value > highest ? highest : value;
 }
 
-// Formatted-input scanning over a text, as the C library's fscanf does it:
-// white space (C locale) is skipped before every token, a word is any run of
-// other bytes, and a failed conversion stores nothing and leaves the position
-// at the token that failed (a lone sign is consumed, as scanf does).
-struct ScanPosition {
-    const std::string& text;
-    size_t at = 0;
-};
-
-bool isScanSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-void skipScanSpace(ScanPosition& scan) {
-    while (scan.at < scan.text.size() && isScanSpace(scan.text[scan.at])) ++scan.at;
-}
-
-bool scanWord(ScanPosition& scan) {
-    skipScanSpace(scan);
-    if (scan.at >= scan.text.size()) return false;
-    while (scan.at < scan.text.size() && !isScanSpace(scan.text[scan.at])) ++scan.at;
-    return true;
-}
-
-// "%ld": a signed decimal integer, saturated to the range of long as strtol does.
-bool scanLong(ScanPosition& scan, long& value) {
-    skipScanSpace(scan);
-    size_t start = scan.at;
-    size_t p = start;
-    if (p < scan.text.size() && (scan.text[p] == '+' || scan.text[p] == '-')) ++p;
-    size_t digits = p;
-    while (p < scan.text.size() && isDigit(scan.text[p])) ++p;
-    scan.at = p;
-    if (p == digits) return false;
-    value = std::strtol(scan.text.substr(start, p - start).c_str(), nullptr, 10);
-    return true;
-}
-
-// "%d" keeps the low 32 bits of what strtol gives, like the C library.
-int narrowedToInt(long value) { return static_cast<int>(static_cast<unsigned long>(value)); }
+// "%s" over the text: false when only white space is left.
+bool scanNonEmptyWord(const char*& p, const char* end) { return !scanWord(p, end).empty(); }
 
 // The file's text, or false when it is missing, not a regular file or unreadable.
 bool readOptionsFile(const std::string& path, std::string& text) {
@@ -96,18 +60,23 @@ void clampOptions() {
 
 Options parseOptionsText(const std::string& text) {
     Options read{};
-    ScanPosition scan{text};
-    long number = 0;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    int32_t number = 0;
+    long colour = 0;
     // Option i is the i-th scan of "%s %d %s %d", whatever index the file
     // writes: a word, a dropped integer, a word, the value. A failed
     // conversion ends that scan only; the next one starts at the failed token.
     for (int i = 0; i < optionCount; ++i) {
-        if (scanWord(scan) && scanLong(scan, number) && scanWord(scan) && scanLong(scan, number)) {
-            optionSlot(read, i) = narrowedToInt(number);
+        if (scanNonEmptyWord(p, end) && scanInt(p, end, number) && scanNonEmptyWord(p, end) &&
+            scanInt(p, end, number)) {
+            optionSlot(read, i) = number;
         }
     }
     // "%s %s %ld": two words and the colour.
-    if (scanWord(scan) && scanWord(scan) && scanLong(scan, number)) read.uniformColor = number;
+    if (scanNonEmptyWord(p, end) && scanNonEmptyWord(p, end) && scanLong(p, end, colour)) {
+        read.uniformColor = colour;
+    }
     return read;
 }
 

@@ -8,6 +8,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "app/core/file_bytes.h"
+#include "app/state/program_state.h"
 #include "app/model_files.h"
 #include "app/state/program_state.h"
 #include "mesh/mesh.h"

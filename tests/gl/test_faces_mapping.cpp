@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "edit/vector_math.h"
+#include "mesh/vector_math.h"
 #include "mesh/mesh.h"
-#include "render/face_mapping.h"
+#include "mesh/face_mapping.h"
 #include "test_faces_meshes.h"
 
 namespace {
@@ -55,7 +55,7 @@ TEST_F(FaceMapping, ReferenceLengthFollowsTheCommonBaseChoice) {
     // Face 0 has a 1-unit base, face 1 a 2-unit base.
     setMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {2, 0, 0}},
             {{0, 1, 2, -1}, {0, 3, 2, -1}});
-    float longest = measureLongestBaseEdge();
+    float longest = measureLongestBaseEdge(mesh);
     EXPECT_FLOAT_EQ(longest, 2.0f);
     TexturePoint points[4];
 
@@ -107,7 +107,7 @@ TEST_F(FaceMapping, DegenerateFacesGetFiniteCoordinates) {
     setMesh({{0, 0, 0}, {1, 0, 0}, {0.3f, 0.7f, 0.1f}, {2.7f, 0, 0}, {1e-7f, 0, 0}},
             {{0, 0, 2, 1}, {0, 1, 3, -1}, {0, 0, 0, 0}, {0, 4, 2, 3}});
     for (int commonBase = 1; commonBase <= 3; ++commonBase) {
-        MappingSettings settings{commonBase, 1.0f, measureLongestBaseEdge(), 1.0f};
+        MappingSettings settings{commonBase, 1.0f, measureLongestBaseEdge(mesh), 1.0f};
         for (int f = 0; f < mesh.faceCount; ++f) {
             TexturePoint points[4];
             int count = faceTextureCoordinates(f, settings, points);
@@ -128,16 +128,16 @@ TEST_F(FaceMapping, DegenerateFacesGetFiniteCoordinates) {
 
 TEST_F(FaceMapping, FacesNamingVerticesOutsideTheArraysAreLeftOut) {
     setMesh({{0, 0, 0}, {3, 0, 0}, {0, 1, 0}}, {{0, 1, 2, -1}, {0, 1, 2, -1}});
-    EXPECT_TRUE(faceCornersStored(0));
+    EXPECT_TRUE(faceCornersStored(mesh, 0));
     mesh.faceB[1] = 7;
-    EXPECT_FALSE(faceCornersStored(1));
+    EXPECT_FALSE(faceCornersStored(mesh, 1));
     mesh.faceB[1] = 1;
     mesh.faceD[1] = 3;
-    EXPECT_FALSE(faceCornersStored(1));
+    EXPECT_FALSE(faceCornersStored(mesh, 1));
     mesh.faceA[1] = -2;
     mesh.faceD[1] = -1;
-    EXPECT_FALSE(faceCornersStored(1));
-    EXPECT_FLOAT_EQ(measureLongestBaseEdge(), 3.0f);
+    EXPECT_FALSE(faceCornersStored(mesh, 1));
+    EXPECT_FLOAT_EQ(measureLongestBaseEdge(mesh), 3.0f);
 }
 
 }  // namespace

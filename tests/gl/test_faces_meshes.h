@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "edit/vector_math.h"
+#include "mesh/vector_math.h"
 #include "mesh/mesh.h"
 #include "support/test_meshes.h"
 

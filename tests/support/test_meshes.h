@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "edit/vector_math.h"
 #include "mesh/mesh.h"
+#include "mesh/vector_math.h"
 
 struct FaceCorners {
     int a, b, c, d;  // d = -1 for a triangle

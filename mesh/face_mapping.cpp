@@ -1,9 +1,7 @@
-#include "render/face_mapping.h"
+#include "mesh/face_mapping.h"
 
+#include <cassert>
 #include <cmath>
-#include <cstdint>
-
-#include "mesh/mesh.h"
 
 float textureRepeatScale(int textureSize) {
     return static_cast<float>(textureSize / 256.0);
@@ -43,6 +41,7 @@ TexturePoint cornerTexturePoint(float dAB, float dAX, float dBX, float reference
 }
 
 int faceTextureCoordinates(int f, const MappingSettings& settings, TexturePoint out[4]) {
+    assert(faceCornersStored(mesh, f));
     int a = mesh.faceA[f];
     int b = mesh.faceB[f];
     int c = mesh.faceC[f];
@@ -60,20 +59,11 @@ int faceTextureCoordinates(int f, const MappingSettings& settings, TexturePoint 
     return 4;
 }
 
-bool faceCornersStored(int f) {
-    auto stored = [](int32_t v) {
-        return static_cast<uint32_t>(v) < static_cast<uint32_t>(mesh.vertexCapacity);
-    };
-    int32_t d = mesh.faceD[f];
-    return stored(mesh.faceA[f]) && stored(mesh.faceB[f]) && stored(mesh.faceC[f]) &&
-           (d < 0 || stored(d));
-}
-
-float measureLongestBaseEdge() {
+float measureLongestBaseEdge(const Mesh& m) {
     float longest = 0.0f;
-    for (int f = 0; f < mesh.faceCount; ++f) {
-        if (!faceCornersStored(f)) continue;
-        float length = vertexDistance(mesh.faceA[f], mesh.faceB[f]);
+    for (int f = 0; f < m.faceCount; ++f) {
+        if (!faceCornersStored(m, f)) continue;
+        float length = distanceBetween(m, m.faceA[f], m.faceB[f]);
         if (length > longest) longest = length;
     }
     return longest;

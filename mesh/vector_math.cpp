@@ -1,4 +1,4 @@
-#include "edit/vector_math.h"
+#include "mesh/vector_math.h"
 
 #include <cmath>
 

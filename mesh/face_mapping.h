@@ -3,6 +3,8 @@
 // the face, one reference length spanning `textureSize` texels.
 #pragma once
 
+#include "mesh/mesh.h"
+
 struct TexturePoint {
     float s = 0.0f;
     float t = 0.0f;
@@ -30,15 +32,11 @@ struct MappingSettings {
     float scale = 1.0f;  // textureRepeatScale
 };
 
-// The three or four texture points of mesh face f (corner D only when the face
-// has one). Returns the number of corners.
+// The three or four texture points of mesh face f, whose corners are stored
+// (corner D only when the face has one). Returns the number of corners.
 int faceTextureCoordinates(int f, const MappingSettings& settings, TexturePoint out[4]);
 
-// True when every corner of face f names a stored vertex, so that the face
-// can be measured and drawn without reading outside the vertex arrays.
-bool faceCornersStored(int f);
-
-// Longest A-B edge over all faces of the mesh (faces with a corner outside
-// the arrays left out), 0 without faces; a later face
-// replaces the longest only when strictly longer.
-float measureLongestBaseEdge();
+// Longest A-B edge over all faces of m (faces with a corner outside the
+// arrays left out), 0 without faces; a later face replaces the longest only
+// when strictly longer.
+float measureLongestBaseEdge(const Mesh& m);

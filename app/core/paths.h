@@ -1,0 +1,10 @@
+// Splitting a path at its last slash.
+#pragma once
+
+#include <string>
+
+// The file name without its folder: what follows the last '/', or the whole
+// path when it holds none.
+std::string fileNameOf(const std::string& path);
+// The folder of a path: what precedes the last '/', or "." when it holds none.
+std::string folderOf(const std::string& path);
