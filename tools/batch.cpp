@@ -12,9 +12,7 @@
 #include "mesh/off_writer.h"
 #include "remodel/remodel.h"
 
-namespace {
-
-const char* const usageText =
+const char* const batchUsageText =
     "usage : kestrune-batch ENTRÉE.off SORTIE.off [ÉTAPE ...]\n"
     "        kestrune-batch --help | --version\n"
     "Lit le modèle ENTRÉE.off, lui applique les étapes dans l'ordre donné et\n"
@@ -27,17 +25,19 @@ const char* const usageText =
     "Code de sortie : 0 réussi, 1 échec de lecture, d'étape ou d'écriture,\n"
     "2 erreur d'usage.\n";
 
-using Step = RemodelStatus (*)();
-
-std::optional<Step> stepNamed(const std::string& name) {
+std::optional<RemodelStep> remodelStepNamed(const std::string& name) {
     if (name == "bases") return optimizeBases;
     if (name == "triangles") return triangulateAll;
     if (name == "loop") return loopSubdivide;
     return std::nullopt;
 }
 
+namespace {
+
+using Step = RemodelStep;
+
 int usageError(std::ostream& err, const std::string& problem) {
-    err << "kestrune-batch : " << problem << "\n" << usageText;
+    err << "kestrune-batch : " << problem << "\n" << batchUsageText;
     return 2;
 }
 
@@ -78,7 +78,7 @@ int remodelFile(const std::string& input, const std::string& output, const std::
 int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
-            out << usageText;
+            out << batchUsageText;
             return 0;
         }
         if (arg == "--version") {
@@ -89,7 +89,7 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (args.size() < 2) return usageError(err, "il faut un fichier d'entrée et un fichier de sortie");
     std::vector<Step> steps;
     for (size_t i = 2; i < args.size(); ++i) {
-        std::optional<Step> step = stepNamed(args[i]);
+        std::optional<Step> step = remodelStepNamed(args[i]);
         if (!step) return usageError(err, "étape inconnue « " + args[i] + " »");
         steps.push_back(*step);
     }

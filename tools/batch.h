@@ -2,9 +2,19 @@
 // and writes the result as "Sauver" writes it.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "remodel/remodel.h"
+
+// Text of `kestrune-batch --help` for remodelling.
+extern const char* const batchUsageText;
+
+// A remodelling step of the command line: bases, triangles or loop.
+using RemodelStep = RemodelStatus (*)();
+std::optional<RemodelStep> remodelStepNamed(const std::string& name);
 
 // `args` are the command's arguments without the program name:
 // INPUT.off OUTPUT.off [STEP ...], STEP one of bases, triangles, loop.

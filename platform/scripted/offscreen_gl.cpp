@@ -4,6 +4,8 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "platform/scripted/scripted.h"
 
 namespace {
@@ -12,6 +14,8 @@ EGLDisplay display = EGL_NO_DISPLAY;
 EGLSurface surface = EGL_NO_SURFACE;
 EGLContext context = EGL_NO_CONTEXT;
 EGLConfig config = nullptr;
+int width = scripted::drawingWidth;
+int height = scripted::drawingHeight;
 
 bool openDisplay() {
     if (display != EGL_NO_DISPLAY) return true;
@@ -34,7 +38,7 @@ bool openDisplay() {
 bool createSurfaceContext() {
     if (context != EGL_NO_CONTEXT) releaseSurfaceContext();
     if (!openDisplay() || !eglBindAPI(EGL_OPENGL_API)) return false;
-    const EGLint size[] = {EGL_WIDTH, scripted::drawingWidth, EGL_HEIGHT, scripted::drawingHeight, EGL_NONE};
+    const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
     surface = eglCreatePbufferSurface(display, config, size);
     const EGLint profile[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT,
                               EGL_NONE};
@@ -63,16 +67,35 @@ void swapSurfaceBuffers() {
     if (context != EGL_NO_CONTEXT) glFinish();
 }
 
-int surfaceWidth() { return scripted::drawingWidth; }
-int surfaceHeight() { return scripted::drawingHeight; }
+int surfaceWidth() { return width; }
+int surfaceHeight() { return height; }
 
 namespace scripted {
 
+void setDrawingSize(int newWidth, int newHeight) {
+    width = std::clamp(newWidth, 1, maxDrawingSide);
+    height = std::clamp(newHeight, 1, maxDrawingSide);
+}
+
 Pixel readPixel(int x, int y) {
     Pixel pixel{0, 0, 0, 0};
-    if (context == EGL_NO_CONTEXT || x < 0 || y < 0 || x >= drawingWidth || y >= drawingHeight) return pixel;
+    if (context == EGL_NO_CONTEXT || x < 0 || y < 0 || x >= width || y >= height) return pixel;
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &pixel);
     return pixel;
+}
+
+std::vector<unsigned char> readDrawing() {
+    if (context == EGL_NO_CONTEXT) return {};
+    size_t rowBytes = static_cast<size_t>(width) * 3;
+    std::vector<unsigned char> bottomUp(rowBytes * static_cast<size_t>(height));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    std::vector<unsigned char> topDown(bottomUp.size());
+    for (int row = 0; row < height; ++row) {
+        std::copy_n(bottomUp.begin() + static_cast<long>(rowBytes) * (height - 1 - row), rowBytes,
+                    topDown.begin() + static_cast<long>(rowBytes) * row);
+    }
+    return topDown;
 }
 
 }  // namespace scripted

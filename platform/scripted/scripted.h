@@ -1,7 +1,7 @@
-// Control panel of the scripted window-system layer used by the tests: a test
-// sets the buttons, keys and cursor, queues the answers of the dialogs, runs
-// real frames against an offscreen GL context and reads back what the
-// program showed.
+// Control panel of the scripted window-system layer used by the tests and by
+// the pictures of kestrune-batch: a test sets the buttons, keys and cursor,
+// queues the answers of the dialogs, runs real frames against an offscreen GL
+// context and reads back what the program showed.
 #pragma once
 
 #include <optional>
@@ -14,7 +14,8 @@ namespace scripted {
 
 // Geometry of the pretend desktop: the main window's outer rectangle and the
 // drawing area's top-left corner on the screen. The drawing area is
-// `drawingWidth` x `drawingHeight` device pixels.
+// `drawingWidth` x `drawingHeight` device pixels unless setDrawingSize says
+// otherwise.
 inline constexpr ScreenRect windowRect{100, 50, 740, 690};
 inline constexpr ScreenPoint drawingOrigin{104, 90};
 inline constexpr int drawingWidth = 632;
@@ -26,8 +27,14 @@ struct ShownBox {
 };
 
 // Back to a fresh desktop: every key up, cursor at the drawing area's
-// top-left corner, no queued answer, nothing recorded.
+// top-left corner, no queued answer, nothing recorded, the drawing area of
+// the default size.
 void reset();
+
+// Size of the drawing area in device pixels for the next main window and GL
+// context (each side 1 .. maxDrawingSide).
+inline constexpr int maxDrawingSide = 8192;
+void setDrawingSize(int width, int height);
 
 // Where the program believes its executable is (the options file and the
 // help page are looked up beside it); the test binary itself after reset.
@@ -75,5 +82,8 @@ struct Pixel {
     unsigned char r, g, b, a;
 };
 Pixel readPixel(int x, int y);
+// The whole drawing area as RGB bytes, rows from the top as the screen shows
+// them; empty without a GL context.
+std::vector<unsigned char> readDrawing();
 
 }  // namespace scripted

@@ -17,7 +17,7 @@ bool menuIsAttached() { return menuAttached; }
 
 bool createMainWindow(int, char**) {
     windowEvents().created();
-    windowEvents().resized(scripted::drawingWidth, scripted::drawingHeight);
+    windowEvents().resized(surfaceWidth(), surfaceHeight());
     return true;
 }
 

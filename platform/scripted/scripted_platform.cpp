@@ -52,7 +52,10 @@ void enterFolderOf(const std::string& path) {
 
 namespace scripted {
 
-void reset() { desktop = Desktop{}; }
+void reset() {
+    desktop = Desktop{};
+    setDrawingSize(drawingWidth, drawingHeight);
+}
 void setExecutablePath(const std::string& path) { desktop.executable = path; }
 void setKey(Key key, bool down) { desktop.keys[static_cast<int>(key)] = down; }
 void setCursorScreen(int x, int y) { desktop.cursor = ScreenPoint{x, y}; }

@@ -1,0 +1,204 @@
+#include "tools/picture.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+
+#include "app/commands.h"
+#include "app/core/file_bytes.h"
+#include "app/core/options.h"
+#include "app/entry.h"
+#include "app/frame.h"
+#include "app/state/messages.h"
+#include "app/state/program_state.h"
+#include "app/state/view_state.h"
+#include "mesh/mesh.h"
+#include "mesh/off_reader.h"
+#include "platform/scripted/scripted.h"
+#include "render/gl_context.h"
+#include "render/textures.h"
+#include "resources/menu.h"
+#include "tools/batch.h"
+#include "tools/picture_options.h"
+#include "tools/png_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A thumbnailer runs unattended: past this time the run ends with code 1.
+constexpr unsigned thumbnailSeconds = 20;
+
+void endHungThumbnail(int) {
+    const char text[] = "kestrune-batch : vignette abandonnée, trop longue\n";
+    ssize_t ignored = write(STDERR_FILENO, text, sizeof text - 1);
+    (void)ignored;
+    _exit(1);
+}
+
+void startWatchdog() {
+    std::signal(SIGALRM, endHungThumbnail);
+    alarm(thumbnailSeconds);
+}
+
+// The program's message boxes have no window here: a fatal error shows them
+// on the error stream before the process ends.
+void printShownBoxes() {
+    for (const scripted::ShownBox& box : scripted::shownBoxes()) std::fprintf(stderr, "%s\n", box.text.c_str());
+    releaseGlContext();
+}
+
+std::string systemReason() { return errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string(); }
+
+bool readFileText(const std::string& path, std::string& text, std::ostream& err) {
+    FileBytes bytes;
+    errno = 0;
+    if (!readWholeFile(path, bytes)) {
+        err << "kestrune-batch : lecture impossible de « " << path << " »" << systemReason() << "\n";
+        return false;
+    }
+    text.assign(bytes.data, bytes.size);
+    releaseFileBytes(bytes);
+    return true;
+}
+
+// The default options, or those of the given file, clamped as the window
+// clamps them.
+bool loadOptions(const PictureRequest& request, std::ostream& err) {
+    if (request.optionsFile.empty()) {
+        setDefaultOptions();
+        return true;
+    }
+    std::string text;
+    if (!readFileText(request.optionsFile, text, err)) return false;
+    options = parseOptionsText(text);
+    clampOptions();
+    return true;
+}
+
+bool readModel(const std::string& path, std::ostream& err) {
+    FileBytes text;
+    errno = 0;
+    if (!readWholeFile(path, text)) {
+        err << "kestrune-batch : lecture impossible de « " << path << " »" << systemReason() << "\n";
+        return false;
+    }
+    bool memoryExhausted = false;
+    bool read = readOffText(text.data, text.size, mesh, &memoryExhausted);
+    releaseFileBytes(text);
+    if (!read) err << (memoryExhausted ? "mémoire insuffisante\n" : "fichier modèle erroné\n");
+    return read;
+}
+
+bool applySteps(const std::vector<RemodelStep>& steps, std::ostream& err) {
+    for (RemodelStep step : steps) {
+        RemodelStatus status = step();
+        if (status != RemodelStatus::Done) {
+            err << "kestrune-batch : " << remodelStatusText(status) << "\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Decodes the model's texture as opening it does, so that a missing or
+// unusable image is reported here rather than as the window's fatal error.
+bool checkTexture(std::ostream& err) {
+    if (mesh.textureFileName[0] == '\0') return true;
+    TextureLoad result = decodeJpegTexture(mesh.textureFileName, textures.scratchImage);
+    if (result == TextureLoad::Loaded) return true;
+    err << "kestrune-batch : « " << mesh.textureFileName << " » : " << textureLoadMessage(result) << "\n";
+    return false;
+}
+
+// The menu commands the user would choose to see this view and these parts.
+void chooseDisplay(const PictureRequest& request) {
+    const int viewCommands[] = {PerspectiveCommand, ViewXOyCommand, ViewXOzCommand, ViewYOzCommand};
+    runCommand(viewCommands[request.view]);
+    // Return in the window: the orthographic views from the other side.
+    if (request.reversed) view.viewSign = -1.0f;
+    if (!request.faces) runCommand(ShowFacesCommand);
+    if (request.edges) runCommand(ShowEdgesCommand);
+    if (request.points) runCommand(ShowVerticesCommand);
+    if (request.axes) runCommand(ShowAxesCommand);
+    if (request.grid) runCommand(ShowGridCommand);
+    // Opening a model shows its image; the uniform colour is the other slot.
+    display.textureSlot = request.uniform ? 0 : 1;
+}
+
+// Creates the drawing area and its GL context as the window's start-up does,
+// the model's folder being the current directory as after the open dialog.
+bool createDrawing(const PictureRequest& request, std::ostream& err) {
+    scripted::reset();
+    scripted::setDrawingSize(request.width, request.height);
+    resizeView(request.width, request.height);
+    std::error_code failed;
+    fs::path previous = fs::current_path(failed);
+    if (!failed) fs::current_path(fs::absolute(request.input).parent_path(), failed);
+    bool made = !failed && checkTexture(err);
+    if (made) createGlContext();
+    fs::current_path(previous, failed);
+    if (made && !surfaceContextExists()) {
+        err << "kestrune-batch : pas de contexte OpenGL hors écran (EGL) de " << request.width << "x"
+            << request.height << " : pilote absent ou image trop grande\n";
+        return false;
+    }
+    if (failed) err << "kestrune-batch : dossier du modèle inaccessible\n";
+    return made && !failed;
+}
+
+// One frame of the window's frame code, read back; the program's messages
+// (a GL error) make the picture fail.
+bool drawPicture(const PictureRequest& request, std::vector<unsigned char>& pixels, std::ostream& err) {
+    if (!createDrawing(request, err)) return false;
+    chooseDisplay(request);
+    renderFrame();
+    presentFrame();
+    pixels = scripted::readDrawing();
+    releaseGlContext();
+    for (const scripted::ShownBox& box : scripted::shownBoxes()) err << "kestrune-batch : " << box.text << "\n";
+    return scripted::shownBoxes().empty() && !pixels.empty();
+}
+
+int makePicture(const PictureRequest& request, const std::vector<RemodelStep>& steps, std::ostream& err) {
+    if (!loadOptions(request, err) || !readModel(request.input, err) || !applySteps(steps, err)) return 1;
+    // With the uniform colour the model's image is not needed at all.
+    if (request.uniform) std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
+    std::vector<unsigned char> pixels;
+    if (!drawPicture(request, pixels, err)) return 1;
+    std::string problem;
+    if (!writePngFile(request.output, request.width, request.height, pixels, problem)) {
+        err << "kestrune-batch : " << problem << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int runPicture(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
+    PictureRequest request;
+    std::string problem;
+    if (parsePictureArguments(args, request, problem) == PictureArguments::UsageError) {
+        err << "kestrune-batch : " << problem << "\n" << batchUsageText << pictureUsageText;
+        return 2;
+    }
+    std::vector<RemodelStep> steps;
+    for (const std::string& name : request.steps) {
+        std::optional<RemodelStep> step = remodelStepNamed(name);
+        if (!step) {
+            err << "kestrune-batch : étape inconnue « " << name << " »\n" << batchUsageText << pictureUsageText;
+            return 2;
+        }
+        steps.push_back(*step);
+    }
+    if (request.thumbnail) startWatchdog();
+    registerFatalCleanup(printShownBoxes);
+    int code = makePicture(request, steps, err);
+    resetProgramState();
+    if (request.thumbnail) alarm(0);
+    return code;
+}
