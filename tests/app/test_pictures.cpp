@@ -1,0 +1,174 @@
+// Pictures made by kestrune-batch against the window's own frames, and the
+// ways a picture fails without leaving a file.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/state/view_state.h"
+#include "support/program_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string examples = KESTRUNE_EXAMPLES;
+
+std::string shellQuoted(const fs::path& path) {
+    std::string text = "'";
+    return text.append(path.string()).append("'");
+}
+
+// Runs kestrune-batch from `folder`; returns its exit code.
+int runBatch(const fs::path& folder, const std::string& arguments, const std::string& environment = "") {
+    std::string command = "cd " + shellQuoted(folder) + " && " + environment + " " KESTRUNE_BATCH " " + arguments +
+                          " > /dev/null 2> " + shellQuoted(folder / "err.txt");
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string readText(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+};
+
+Picture readPng(const fs::path& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    Picture picture;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
+    image.format = PNG_FORMAT_RGB;
+    picture.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) return Picture{};
+    picture.width = static_cast<int>(image.width);
+    picture.height = static_cast<int>(image.height);
+    return picture;
+}
+
+// What the user does in the window, and the picture options that say the same.
+struct ViewCase {
+    const char* model;
+    std::vector<int> commands;
+    bool pressReturn;
+    bool transparentOptions;
+    const char* pictureOptions;
+    const char* steps;
+};
+
+void PrintTo(const ViewCase& c, std::ostream* out) { *out << c.model << " " << c.pictureOptions << " " << c.steps; }
+
+class SamePicture : public ProgramTest, public ::testing::WithParamInterface<ViewCase> {};
+
+}  // namespace
+
+TEST_P(SamePicture, AsTheWindowDrawsIt) {
+    const ViewCase& c = GetParam();
+    // A drawing area unlike the default, not square, so that a lost size or a
+    // row order turned over shows.
+    scripted::setDrawingSize(300, 200);
+    if (c.transparentOptions) {
+        std::ofstream(scratch / "optionsKestrune.txt")
+            << "option 0 = 2\noption 1 = 64\noption 2 = 1\noption 3 = 1\noption 4 = 1\noption 5 = 2\n"
+               "texture = 16744448\n";
+    }
+    scripted::queueOpenAnswer(examples + "/" + c.model);
+    startProgram();
+    for (int id : c.commands) command(id);
+    if (c.pressReturn) tap(Key::Return);
+    frame();
+    std::vector<unsigned char> window = scripted::readDrawing();
+
+    // From another folder: the texture is found beside the model.
+    std::string arguments = std::string("--size 300x200 ") + c.pictureOptions +
+                            (c.transparentOptions ? " --options optionsKestrune.txt " : " ") +
+                            shellQuoted(examples + "/" + c.model) + " picture.png " + c.steps;
+    ASSERT_EQ(runBatch(scratch, arguments), 0) << readText(scratch / "err.txt");
+    Picture picture = readPng(scratch / "picture.png");
+    ASSERT_EQ(picture.width, 300);
+    ASSERT_EQ(picture.height, 200);
+    ASSERT_EQ(picture.rgb.size(), window.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < window.size(); ++i) differing += picture.rgb[i] != window[i];
+    EXPECT_EQ(differing, 0u);
+    // The model is there: the picture is not just the background.
+    EXPECT_NE(std::count(window.begin(), window.end(), window[0]), static_cast<long>(window.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FourViews, SamePicture,
+    ::testing::Values(
+        ViewCase{"cube.off", {}, false, false, "", ""},
+        ViewCase{"cube.off", {ViewXOyCommand, ShowEdgesCommand}, true, false, "--view xoy --reversed --edges", ""},
+        ViewCase{"tetraedre.off",
+                 {ViewXOzCommand, ShowFacesCommand, ShowVerticesCommand, ShowAxesCommand, LoopSubdivisionCommand},
+                 false, false, "--view xoz --no-faces --points --axes", "loop"},
+        ViewCase{"tore.off", {ViewYOzCommand, ShowGridCommand, ShowTextureCommand}, false, true,
+                 "--view yoz --grid --uniform", ""}));
+
+class FailedPicture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kestrune-picture-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        write("bon.off", "OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    }
+    void TearDown() override { fs::remove_all(folder); }
+    void write(const std::string& name, const std::string& text) {
+        std::ofstream(folder / name, std::ios::binary) << text;
+    }
+    // Exit code 1, a message holding `words`, and no picture.
+    void expectFailure(const std::string& arguments, const std::string& words, const std::string& environment = "") {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(runBatch(folder, arguments, environment), 1);
+        EXPECT_NE(readText(folder / "err.txt").find(words), std::string::npos) << readText(folder / "err.txt");
+        EXPECT_FALSE(fs::exists(folder / "image.png"));
+    }
+    fs::path folder;
+};
+
+TEST_F(FailedPicture, ExitsWithOneAndWritesNothing) {
+    write("errone.off", "OFF\n3 1\n0 0 0\n1 0 0\n3 0 1 2\n");
+    write("sans_texture.off", "OFF absente.jpg\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    write("mauvaise_texture.off", "OFF faux.jpg\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    write("faux.jpg", "pas une image");
+    expectFailure("errone.off image.png", "fichier modèle erroné");
+    expectFailure("--thumbnail errone.off image.png 128", "fichier modèle erroné");
+    expectFailure("absent.off image.png", "lecture impossible");
+    expectFailure("sans_texture.off image.png", "Ouverture impossible de la texture");
+    expectFailure("mauvaise_texture.off image.png", "endommagée");
+    expectFailure("--options absent.txt bon.off image.png", "lecture impossible");
+    expectFailure("bon.off image.png", "pas de contexte OpenGL", "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent");
+    EXPECT_EQ(runBatch(folder, "bon.off dossier-absent/image.png"), 1);
+    EXPECT_NE(readText(folder / "err.txt").find("écriture impossible"), std::string::npos);
+    // A picture already there is left as it was.
+    write("image.png", "ancienne");
+    EXPECT_EQ(runBatch(folder, "errone.off image.png"), 1);
+    EXPECT_EQ(readText(folder / "image.png"), "ancienne");
+    // Without its image the model is still drawn in the uniform colour.
+    EXPECT_EQ(runBatch(folder, "--uniform sans_texture.off uni.png"), 0);
+    EXPECT_EQ(readPng(folder / "uni.png").width, 632);
+}
+
+TEST_F(FailedPicture, RefusesBadOptionsAsUsageErrors) {
+    for (const char* arguments : {"--view dessus bon.off image.png", "--size 0 bon.off image.png",
+                                  "--size 10x bon.off image.png", "--thumbnail bon.off image.png",
+                                  "bon.off image.png --edges", "bon.off image.png lisser"}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(runBatch(folder, arguments), 2);
+        EXPECT_FALSE(fs::exists(folder / "image.png"));
+    }
+}
