@@ -1,7 +1,8 @@
 # Install rules: the two programs, the French help page, the examples, the
-# desktop entry, the icons, the AppStream metainfo, the OFF file type, the man
-# pages and the package documents. Paths follow GNUInstallDirs; the program
-# finds its data from its own folder (../share/kestrune), so the prefix may move.
+# desktop entry, the icons, the AppStream metainfo, the OFF file type, the
+# thumbnailer, the man pages and the package documents. Paths follow
+# GNUInstallDirs; the program finds its data from its own folder
+# (../share/kestrune), so the prefix may move.
 
 set(KESTRUNE_APP_ID io.github.kestrune.Kestrune)
 # Date of the release of PROJECT_VERSION: change it together with the version.
@@ -13,6 +14,8 @@ set(KESTRUNE_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/kestrune)
 set(KESTRUNE_GENERATED ${CMAKE_BINARY_DIR}/generated)
 
 install(TARGETS kestrune-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Thumbnails of OFF models in the file managers, made by kestrune-batch.
+install(FILES resources/desktop/kestrune.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${KESTRUNE_DATA_DIR}/examples)
 
 # Man pages and the Debian changelog carry the version and are compressed at

@@ -118,6 +118,9 @@ bool checkTexture(std::ostream& err) {
 void chooseDisplay(const PictureRequest& request) {
     const int viewCommands[] = {PerspectiveCommand, ViewXOyCommand, ViewXOzCommand, ViewYOzCommand};
     runCommand(viewCommands[request.view]);
+    // What a left drag of so many pixels does in the window.
+    view.angleY = request.turnY;
+    view.angleX = request.turnX;
     // Return in the window: the orthographic views from the other side.
     if (request.reversed) view.viewSign = -1.0f;
     if (!request.faces) runCommand(ShowFacesCommand);

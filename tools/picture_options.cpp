@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <charconv>
 
 #include "platform/scripted/scripted.h"
@@ -16,6 +17,8 @@ const char* const pictureUsageText =
     "Options d'image (avant les fichiers) :\n"
     "  --view VUE          perspective (défaut), xoy, xoz ou yoz\n"
     "  --reversed          vues orthogonales de l'autre côté (« retournée »)\n"
+    "  --turn Y,X          tourne la vue en perspective de Y degrés autour de y\n"
+    "                      puis X autour de x, comme un glissé du bouton gauche\n"
     "  --size N | LxH      taille de l'image en pixels (défaut 632x572, 1 à 8192)\n"
     "  --faces, --no-faces les faces affichées (défaut) ou non\n"
     "  --edges             les arêtes\n"
@@ -32,7 +35,7 @@ const char* const pictureUsageText =
 namespace {
 
 bool takesValue(const std::string& option) {
-    return option == "--view" || option == "--size" || option == "--options";
+    return option == "--view" || option == "--size" || option == "--turn" || option == "--options";
 }
 
 bool endsInPng(const std::string& name) {
@@ -63,6 +66,17 @@ bool parseSize(const std::string& text, int& width, int& height) {
     return parseSide(all.substr(0, cross), width) && parseSide(all.substr(cross + 1), height);
 }
 
+// "Y,X" in degrees, each within one turn either way.
+bool parseTurn(const std::string& text, float& turnY, float& turnX) {
+    size_t comma = text.find(',');
+    if (comma == std::string::npos) return false;
+    const char* end = text.data() + text.size();
+    auto first = std::from_chars(text.data(), text.data() + comma, turnY);
+    auto second = std::from_chars(text.data() + comma + 1, end, turnX);
+    return first.ec == std::errc() && first.ptr == text.data() + comma && second.ec == std::errc() &&
+           second.ptr == end && std::abs(turnY) <= 360.0f && std::abs(turnX) <= 360.0f;
+}
+
 bool parseView(const std::string& text, ViewKind& view) {
     if (text == "perspective") view = Perspective;
     else if (text == "xoy") view = ViewXOy;
@@ -78,6 +92,7 @@ bool takeValueOption(const std::string& name, const std::string& value, PictureR
         return true;
     }
     if (name == "--view") return parseView(value, into.view);
+    if (name == "--turn") return parseTurn(value, into.turnY, into.turnX);
     return parseSize(value, into.width, into.height);
 }
 

@@ -12,6 +12,8 @@
 struct PictureRequest {
     ViewKind view = Perspective;
     bool reversed = false;     // the orthographic views from the other side
+    float turnY = 0.0f;        // degrees about y then x, as a left drag turns
+    float turnX = 0.0f;        // the perspective view
     int width = 632;           // the window's drawing area at start
     int height = 572;
     bool faces = true;

@@ -63,6 +63,7 @@ struct ViewCase {
     const char* model;
     std::vector<int> commands;
     bool pressReturn;
+    int dragX, dragY;  // a left drag of so many pixels
     bool transparentOptions;
     const char* pictureOptions;
     const char* steps;
@@ -88,6 +89,14 @@ TEST_P(SamePicture, AsTheWindowDrawsIt) {
     startProgram();
     for (int id : c.commands) command(id);
     if (c.pressReturn) tap(Key::Return);
+    if (c.dragX != 0 || c.dragY != 0) {
+        scripted::setCursorScreen(400, 300);
+        frame();
+        scripted::setKey(Key::LeftButton, true);
+        scripted::setCursorScreen(400 + c.dragX, 300 + c.dragY);
+        frame();
+        scripted::setKey(Key::LeftButton, false);
+    }
     frame();
     std::vector<unsigned char> window = scripted::readDrawing();
 
@@ -110,12 +119,14 @@ TEST_P(SamePicture, AsTheWindowDrawsIt) {
 INSTANTIATE_TEST_SUITE_P(
     FourViews, SamePicture,
     ::testing::Values(
-        ViewCase{"cube.off", {}, false, false, "", ""},
-        ViewCase{"cube.off", {ViewXOyCommand, ShowEdgesCommand}, true, false, "--view xoy --reversed --edges", ""},
+        ViewCase{"cube.off", {}, false, 0, 0, false, "", ""},
+        ViewCase{"tore.off", {ShowEdgesCommand}, false, 35, -50, false, "--turn 35,-50 --edges", ""},
+        ViewCase{"cube.off", {ViewXOyCommand, ShowEdgesCommand}, true, 0, 0, false, "--view xoy --reversed --edges",
+                 ""},
         ViewCase{"tetraedre.off",
                  {ViewXOzCommand, ShowFacesCommand, ShowVerticesCommand, ShowAxesCommand, LoopSubdivisionCommand},
-                 false, false, "--view xoz --no-faces --points --axes", "loop"},
-        ViewCase{"tore.off", {ViewYOzCommand, ShowGridCommand, ShowTextureCommand}, false, true,
+                 false, 0, 0, false, "--view xoz --no-faces --points --axes", "loop"},
+        ViewCase{"tore.off", {ViewYOzCommand, ShowGridCommand, ShowTextureCommand}, false, 0, 0, true,
                  "--view yoz --grid --uniform", ""}));
 
 class FailedPicture : public ::testing::Test {
@@ -165,7 +176,7 @@ TEST_F(FailedPicture, ExitsWithOneAndWritesNothing) {
 
 TEST_F(FailedPicture, RefusesBadOptionsAsUsageErrors) {
     for (const char* arguments : {"--view dessus bon.off image.png", "--size 0 bon.off image.png",
-                                  "--size 10x bon.off image.png", "--thumbnail bon.off image.png",
+                                  "--size 10x bon.off image.png", "--turn 30 bon.off image.png", "--thumbnail bon.off image.png",
                                   "bon.off image.png --edges", "bon.off image.png lisser"}) {
         SCOPED_TRACE(arguments);
         EXPECT_EQ(runBatch(folder, arguments), 2);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks it as a user would
 # meet it: the file list, the desktop entry, the AppStream data, the OFF file
-# type, the man pages against --help, the installed kestrune-batch, and the
+# type, the man pages against --help, the installed kestrune-batch and its
+# thumbnailer entry run as a file manager runs it, and the
 # installed kestrune under Xvfb: its open dialog starts in the installed
 # examples, without a browser "Aide en html" shows where the page is, and with
 # the prefix read-only its options land in $XDG_CONFIG_HOME/kestrune/.
@@ -30,7 +31,8 @@ share/kestrune/examples/tore.off
 share/man/man1/kestrune-batch.1.gz
 share/man/man1/kestrune.1.gz
 share/metainfo/$id.metainfo.xml
-share/mime/packages/kestrune-off.xml"
+share/mime/packages/kestrune-off.xml
+share/thumbnailers/kestrune.thumbnailer"
 installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$installed" = "$(echo "$expected" | LC_ALL=C sort)" ] ||
   fail "installed files differ: $(diff <(echo "$expected" | LC_ALL=C sort) <(echo "$installed") || true)"
@@ -70,6 +72,20 @@ done
 "$prefix/bin/kestrune-batch" "$prefix/share/kestrune/examples/cube.off" "$work/cube-lisse.off" triangles loop ||
   fail "conversion"
 [ "$(sed -n 2p "$work/cube-lisse.off" | awk '{print $2}')" = 96 ] || fail "converted face count"
+
+# The thumbnailer entry: one group, its three keys, then its Exec line with
+# %i %o %s substituted, run with the installed programs first in PATH.
+thumbnailer="$prefix/share/thumbnailers/kestrune.thumbnailer"
+[ "$(head -1 "$thumbnailer")" = "[Thumbnailer Entry]" ] || fail "thumbnailer group"
+keys=$(sed -n '2,$p' "$thumbnailer" | sed 's/=.*//' | LC_ALL=C sort | tr '\n' ' ')
+[ "$keys" = "Exec MimeType TryExec " ] || fail "thumbnailer keys: $keys"
+key() { sed -n "s/^$1=//p" "$thumbnailer"; }
+[ "$(key MimeType)" = "model/x-off;" ] || fail "thumbnailer MIME type"
+PATH="$prefix/bin:$PATH" command -v "$(key TryExec)" > /dev/null || fail "thumbnailer TryExec not found"
+thumbnail_command=$(key Exec | sed "s|%i|$prefix/share/kestrune/examples/tore.off|; s|%o|$work/tore.png|; s|%s|128|")
+read -ra thumbnail_argv <<< "$thumbnail_command"
+PATH="$prefix/bin:$PATH" "${thumbnail_argv[@]}" || fail "thumbnailer exit code $?"
+[ "$(identify -format '%m %wx%h' "$work/tore.png")" = "PNG 128x128" ] || fail "thumbnail size"
 
 # The desktop program, prefix read-only. Root writes into read-only folders
 # anyway: then the program runs as nobody.
