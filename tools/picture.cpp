@@ -141,16 +141,20 @@ bool createDrawing(const PictureRequest& request, std::ostream& err) {
     std::error_code failed;
     fs::path previous = fs::current_path(failed);
     if (!failed) fs::current_path(fs::absolute(request.input).parent_path(), failed);
-    bool made = !failed && checkTexture(err);
-    if (made) createGlContext();
+    if (failed) {
+        err << "kestrune-batch : dossier du modèle inaccessible : " << failed.message() << "\n";
+        return false;
+    }
+    bool textureUsable = checkTexture(err);
+    if (textureUsable) createGlContext();
     fs::current_path(previous, failed);
-    if (made && !surfaceContextExists()) {
+    if (!textureUsable) return false;
+    if (!surfaceContextExists()) {
         err << "kestrune-batch : pas de contexte OpenGL hors écran (EGL) de " << request.width << "x"
             << request.height << " : pilote absent ou image trop grande\n";
         return false;
     }
-    if (failed) err << "kestrune-batch : dossier du modèle inaccessible\n";
-    return made && !failed;
+    return true;
 }
 
 // One frame of the window's frame code, read back; the program's messages
@@ -189,6 +193,9 @@ int runPicture(const std::vector<std::string>& args, std::ostream&, std::ostream
         err << "kestrune-batch : " << problem << "\n" << batchUsageText << pictureUsageText;
         return 2;
     }
+    // The drawing moves into the model's folder for a while.
+    std::error_code ignored;
+    request.output = fs::absolute(request.output, ignored).string();
     std::vector<RemodelStep> steps;
     for (const std::string& name : request.steps) {
         std::optional<RemodelStep> step = remodelStepNamed(name);
