@@ -124,6 +124,10 @@ PictureArguments takeNames(const std::vector<std::string>& names, PictureRequest
     }
     into.input = names[0];
     into.output = names[1];
+    if (!into.thumbnail && !endsInPng(into.output)) {
+        problem = "une image s'écrit dans un fichier .png";
+        return PictureArguments::UsageError;
+    }
     if (!into.thumbnail) {
         into.steps.assign(names.begin() + 2, names.end());
         return PictureArguments::Run;
@@ -141,7 +145,9 @@ PictureArguments takeNames(const std::vector<std::string>& names, PictureRequest
 bool asksForPicture(const std::vector<std::string>& args) {
     size_t i = 0;
     for (; i < args.size() && isOption(args[i]); ++i) {
-        if (args[i] == "--thumbnail") return true;
+        // Every option but --options belongs to the pictures alone.
+        PictureRequest ignored;
+        if (args[i] != "--options" && (takesValue(args[i]) || takeFlag(args[i], ignored))) return true;
         if (takesValue(args[i])) ++i;
     }
     return i + 1 < args.size() && endsInPng(args[i + 1]);

@@ -33,8 +33,8 @@ enum class PictureArguments { Run, UsageError };
 
 extern const char* const pictureUsageText;
 
-// Whether the arguments ask for a picture: --thumbnail, or an output file
-// (the second name after the options) ending in .png.
+// Whether the arguments ask for a picture: a picture option, or an output
+// file (the second name after the options) ending in .png.
 bool asksForPicture(const std::vector<std::string>& args);
 // Fills `into` from the arguments (without the program name); a usage error
 // sets `problem`. Steps are checked by name later.

@@ -177,9 +177,10 @@ TEST_F(FailedPicture, ExitsWithOneAndWritesNothing) {
 TEST_F(FailedPicture, RefusesBadOptionsAsUsageErrors) {
     for (const char* arguments : {"--view dessus bon.off image.png", "--size 0 bon.off image.png",
                                   "--size 10x bon.off image.png", "--turn 30 bon.off image.png", "--thumbnail bon.off image.png",
-                                  "bon.off image.png --edges", "bon.off image.png lisser"}) {
+                                  "bon.off image.png --edges", "bon.off image.png lisser", "--edges bon.off image.off"}) {
         SCOPED_TRACE(arguments);
         EXPECT_EQ(runBatch(folder, arguments), 2);
         EXPECT_FALSE(fs::exists(folder / "image.png"));
+        EXPECT_FALSE(fs::exists(folder / "image.off"));
     }
 }
