@@ -108,7 +108,11 @@ bool applySteps(const std::vector<RemodelStep>& steps, std::ostream& err) {
 // unusable image is reported here rather than as the window's fatal error.
 bool checkTexture(std::ostream& err) {
     if (mesh.textureFileName[0] == '\0') return true;
-    TextureLoad result = decodeJpegTexture(mesh.textureFileName, textures.scratchImage);
+    // A pipe or a device named as the image would block the decoder's open.
+    std::error_code ignored;
+    TextureLoad result = fs::is_regular_file(mesh.textureFileName, ignored)
+                             ? decodeJpegTexture(mesh.textureFileName, textures.scratchImage)
+                             : TextureLoad::CannotOpen;
     if (result == TextureLoad::Loaded) return true;
     err << "kestrune-batch : « " << mesh.textureFileName << " » : " << textureLoadMessage(result) << "\n";
     return false;

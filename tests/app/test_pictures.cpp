@@ -2,6 +2,7 @@
 // ways a picture fails without leaving a file.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -156,11 +157,15 @@ TEST_F(FailedPicture, ExitsWithOneAndWritesNothing) {
     write("sans_texture.off", "OFF absente.jpg\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
     write("mauvaise_texture.off", "OFF faux.jpg\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
     write("faux.jpg", "pas une image");
+    write("tube.off", "OFF tube.jpg\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    ASSERT_EQ(mkfifo((folder / "tube.jpg").c_str(), 0600), 0);
     expectFailure("errone.off image.png", "fichier modèle erroné");
     expectFailure("--thumbnail errone.off image.png 128", "fichier modèle erroné");
     expectFailure("absent.off image.png", "lecture impossible");
     expectFailure("sans_texture.off image.png", "Ouverture impossible de la texture");
     expectFailure("mauvaise_texture.off image.png", "endommagée");
+    // A pipe named as the image would block its opening for ever.
+    expectFailure("tube.off image.png", "Ouverture impossible de la texture");
     expectFailure("--options absent.txt bon.off image.png", "lecture impossible");
     expectFailure("bon.off image.png", "pas de contexte OpenGL", "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent");
     EXPECT_EQ(runBatch(folder, "bon.off dossier-absent/image.png"), 1);
