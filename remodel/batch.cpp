@@ -7,23 +7,16 @@
 #include <iterator>
 #include <optional>
 
-#include "app/core/safe_file.h"
+#include "app/core/options.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
-#include "mesh/off_writer.h"
 #include "remodel/remodel.h"
+#include "render/face_mapping.h"
+#include "tools/exchange/batch_options.h"
+#include "tools/exchange/model_import.h"
+#include "tools/exchange/model_output.h"
 
 namespace {
-
-const char* const usageText =
-    "usage : kestrune-batch ENTRÉE.off SORTIE.off [ÉTAPE ...]\n"
-    "Lit le modèle ENTRÉE.off, lui applique les étapes dans l'ordre donné et\n"
-    "écrit le résultat dans SORTIE.off comme le fait \"Sauver\".\n"
-    "Étapes :\n"
-    "  bases      Bases optimales\n"
-    "  triangles  Tout en triangles\n"
-    "  loop       une subdivision de Loop (peut se répéter)\n"
-    "Sans étape, le modèle est lu puis réécrit.\n";
 
 using Step = RemodelStatus (*)();
 
@@ -47,24 +40,66 @@ bool readWholeFile(const std::string& path, std::string& contents) {
 }
 
 int usageError(std::ostream& err, const std::string& problem) {
-    err << "kestrune-batch : " << problem << "\n" << usageText;
+    err << "kestrune-batch : " << problem << "\n" << batchUsageText;
     return 2;
 }
 
-// Reads, remodels and writes; the global mesh holds the model meanwhile.
-int remodelFile(const std::string& input, const std::string& output, const std::vector<Step>& steps,
-                std::ostream& err) {
+// Reads a Kestrune OFF input with the window's own reader.
+bool readKestruneOff(const std::string& input, std::ostream& err) {
     std::string text;
     errno = 0;
     if (!readWholeFile(input, text)) {
         err << "kestrune-batch : lecture impossible de « " << input << " »"
             << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
-        return 1;
+        return false;
     }
     if (!readOffText(text.data(), text.size(), mesh)) {
-        err << "fichier modèle erroné\n";
-        return 1;
+        err << "fichier modèle erroné\n"
+            << "kestrune-batch : pour un fichier OFF standard (commentaires, polygones, couleurs), "
+               "essayer --import\n";
+        return false;
     }
+    return true;
+}
+
+// Reads any other input through the library, as the window would read the
+// OFF file made of it.
+bool importInput(const std::string& input, std::optional<TextureFile>& texture, std::ostream& err) {
+    std::string text;
+    if (!importModel(input, text, texture, err)) return false;
+    if (!readOffText(text.data(), text.size(), mesh)) {
+        err << "kestrune-batch : « " << input << " » : coordonnées hors de portée d'un modèle Kestrune\n";
+        return false;
+    }
+    return true;
+}
+
+// Texture mapping of the exported faces: the window's options file (or the
+// one given), then the flags.
+MappingSettings mappingSettings(const BatchOptions& batch) {
+    std::string text;
+    if (!batch.optionsFile.empty() && readWholeFile(batch.optionsFile, text)) {
+        options = parseOptionsText(text);
+        clampOptions();
+    } else {
+        readOptions();
+    }
+    if (batch.textureSize > 0) options.textureSize = batch.textureSize;
+    if (batch.commonBase > 0) options.commonBase = batch.commonBase;
+    MappingSettings settings;
+    settings.commonBase = options.commonBase;
+    settings.commonBaseLength = mesh.commonBaseLength;
+    settings.longestBaseEdge = measureLongestBaseEdge();
+    settings.scale = textureRepeatScale(options.textureSize);
+    return settings;
+}
+
+// Reads, remodels and writes; the global mesh holds the model meanwhile.
+int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::vector<Step>& steps,
+                std::ostream& err) {
+    bool kestruneInput = isOffPath(batch.input) && !batch.importThroughLibrary;
+    std::optional<TextureFile> texture;
+    if (kestruneInput ? !readKestruneOff(batch.input, err) : !importInput(batch.input, texture, err)) return 1;
     for (Step step : steps) {
         RemodelStatus status = step();
         if (status != RemodelStatus::Done) {
@@ -72,32 +107,34 @@ int remodelFile(const std::string& input, const std::string& output, const std::
             return 1;
         }
     }
-    errno = 0;
-    if (!replaceFileContents(output, formatOffText(mesh))) {
-        err << "kestrune-batch : écriture impossible de « " << output << " »"
-            << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
-        return 1;
+    if (kestruneInput && plan.kind == OutputKind::Library) {
+        texture = textureBesideModel(batch.input, mesh.textureFileName, err);
     }
-    return 0;
+    return writeModel(plan, mappingSettings(batch), options.uniformColor, texture, kestruneInput, err) ? 0 : 1;
 }
 
 }  // namespace
 
 int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            out << usageText;
-            return 0;
-        }
+    BatchOptions batch;
+    std::string problem;
+    switch (parseBatchArguments(args, batch, problem)) {
+        case ArgumentsResult::Help: out << batchUsageText; return 0;
+        case ArgumentsResult::UsageError: return usageError(err, problem);
+        case ArgumentsResult::Run: break;
     }
-    if (args.size() < 2) return usageError(err, "il faut un fichier d'entrée et un fichier de sortie");
     std::vector<Step> steps;
-    for (size_t i = 2; i < args.size(); ++i) {
-        std::optional<Step> step = stepNamed(args[i]);
-        if (!step) return usageError(err, "étape inconnue « " + args[i] + " »");
+    for (const std::string& name : batch.steps) {
+        std::optional<Step> step = stepNamed(name);
+        if (!step) return usageError(err, "étape inconnue « " + name + " »");
         steps.push_back(*step);
     }
-    int code = remodelFile(args[0], args[1], steps, err);
+    OutputPlan plan;
+    if (!planOutput(batch.output, batch.standardOff, batch.ascii, plan, problem)) {
+        err << "kestrune-batch : « " << batch.output << " » : " << problem << "\n";
+        return 1;
+    }
+    int code = remodelFile(batch, plan, steps, err);
     freeModel();
     return code;
 }
