@@ -64,8 +64,8 @@ bool readKestruneOff(const std::string& input, std::ostream& err) {
 
 // Reads any other input through the library, as the window would read the
 // OFF file made of it.
-bool importInput(const std::string& input, std::optional<TextureFile>& texture, std::ostream& err) {
-    std::string text;
+bool importInput(const std::string& input, std::string& text, std::optional<TextureFile>& texture,
+                 std::ostream& err) {
     if (!importModel(input, text, texture, err)) return false;
     if (!readOffText(text.data(), text.size(), mesh)) {
         err << "kestrune-batch : « " << input << " » : coordonnées hors de portée d'un modèle Kestrune\n";
@@ -99,7 +99,13 @@ int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::ve
                 std::ostream& err) {
     bool kestruneInput = isOffPath(batch.input) && !batch.importThroughLibrary;
     std::optional<TextureFile> texture;
-    if (kestruneInput ? !readKestruneOff(batch.input, err) : !importInput(batch.input, texture, err)) return 1;
+    std::string imported;
+    if (kestruneInput ? !readKestruneOff(batch.input, err) : !importInput(batch.input, imported, texture, err)) {
+        return 1;
+    }
+    if (!kestruneInput && steps.empty() && plan.kind == OutputKind::KestruneOff) {
+        return writeImportedOff(plan.path, imported, texture, err) ? 0 : 1;
+    }
     for (Step step : steps) {
         RemodelStatus status = step();
         if (status != RemodelStatus::Done) {

@@ -116,3 +116,13 @@ bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uni
     }
     return writeThroughLibrary(plan, mapping, uniformColor, texture, err);
 }
+
+bool writeImportedOff(const std::string& path, const std::string& offText, std::optional<TextureFile> texture,
+                      std::ostream& err) {
+    if (texture && !textureFits(path, *texture, err)) texture.reset();
+    if (texture && !placeTextureReporting(path, *texture, err)) return false;
+    if (!texture) return replaceReporting(path, offText, err);
+    std::string named = offText;
+    named.insert(5, texture->name);
+    return replaceReporting(path, named, err);
+}

@@ -37,3 +37,9 @@ std::optional<TextureFile> textureBesideModel(const std::string& inputPath, cons
 // the file is then left as it was.
 bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uniformColor,
                 std::optional<TextureFile> texture, bool keepHeaderName, std::ostream& err);
+
+// Writes `offText`, a Kestrune OFF text whose header line is "OFF  ", with
+// the texture's name inserted on that line once the picture is beside it:
+// an imported model left unchanged keeps its exact coordinates.
+bool writeImportedOff(const std::string& path, const std::string& offText, std::optional<TextureFile> texture,
+                      std::ostream& err);
