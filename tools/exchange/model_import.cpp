@@ -9,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -31,20 +30,19 @@ struct MergedScene {
 // positions that compare equal join.
 using PositionKey = std::array<uint32_t, 3>;
 
-struct PositionHash {
-    size_t operator()(const PositionKey& key) const {
-        uint64_t h = key[0];
-        h = h * 0x9E3779B97F4A7C15ull ^ key[1];
-        h = h * 0x9E3779B97F4A7C15ull ^ key[2];
-        return static_cast<size_t>(h ^ (h >> 29));
-    }
-};
-
 PositionKey keyOf(const aiVector3D& p) {
     PositionKey key;
     const float values[3] = {p.x + 0.0f, p.y + 0.0f, p.z + 0.0f};
     for (int k = 0; k < 3; ++k) std::memcpy(&key[k], &values[k], sizeof(float));
     return key;
+}
+
+size_t hashOf(const PositionKey& key) {
+    uint64_t h = key[0];
+    h = h * 0x9E3779B97F4A7C15ull ^ key[1];
+    h = h * 0x9E3779B97F4A7C15ull ^ key[2];
+    h *= 0x9E3779B97F4A7C15ull;
+    return static_cast<size_t>(h ^ (h >> 32));
 }
 
 // Every (mesh, transform) pair of the node tree, parents before children;
@@ -66,11 +64,37 @@ std::vector<std::pair<unsigned, aiMatrix4x4>> meshInstances(const aiScene* scene
     return instances;
 }
 
-// Faces taken so far and the index of every position met.
+// Faces taken so far and an open-addressing table of the positions met:
+// each slot holds a joined vertex number, or -1 when free. Sized for every
+// vertex of the scene at half load, so that it never fills.
 struct Merger {
     MergedScene merged;
-    std::unordered_map<PositionKey, int32_t, PositionHash> index;
+    std::vector<PositionKey> keys;  // per joined vertex
+    std::vector<int32_t> slots;
 };
+
+void sizeTable(Merger& merger, size_t vertexTotal) {
+    size_t size = 16;
+    while (size < 2 * vertexTotal) size *= 2;
+    merger.slots.assign(size, -1);
+}
+
+// The joined number of a position, added when new.
+int32_t joinedVertex(Merger& merger, const aiVector3D& p) {
+    PositionKey key = keyOf(p);
+    size_t mask = merger.slots.size() - 1;
+    for (size_t at = hashOf(key) & mask;; at = (at + 1) & mask) {
+        int32_t v = merger.slots[at];
+        if (v < 0) {
+            v = static_cast<int32_t>(merger.keys.size());
+            merger.slots[at] = v;
+            merger.keys.push_back(key);
+            merger.merged.positions.insert(merger.merged.positions.end(), {p.x, p.y, p.z});
+            return v;
+        }
+        if (merger.keys[static_cast<size_t>(v)] == key) return v;
+    }
+}
 
 void addFace(MergedScene& merged, const aiFace& face, const std::vector<int32_t>& joined) {
     const unsigned n = face.mNumIndices;
@@ -95,13 +119,7 @@ bool addPlacedMesh(Merger& merger, const aiMesh* source, const aiMatrix4x4& tran
             problem = "coordonnée infinie ou indéfinie";
             return false;
         }
-        auto [at, added] = merger.index.try_emplace(keyOf(p), static_cast<int32_t>(merger.index.size()));
-        if (added) merger.merged.positions.insert(merger.merged.positions.end(), {p.x, p.y, p.z});
-        if (merger.index.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-            problem = "trop de sommets pour un fichier OFF";
-            return false;
-        }
-        joined[v] = at->second;
+        joined[v] = joinedVertex(merger, p);
     }
     for (unsigned f = 0; f < source->mNumFaces; ++f) {
         const aiFace& face = source->mFaces[f];
@@ -219,7 +237,17 @@ bool importModel(const std::string& path, std::string& offText, std::optional<Te
     Merger merger;
     MergedScene& merged = merger.merged;
     std::string problem;
-    for (const auto& [meshIndex, transform] : meshInstances(scene)) {
+    std::vector<std::pair<unsigned, aiMatrix4x4>> instances = meshInstances(scene);
+    size_t vertexTotal = 0;
+    for (const auto& instance : instances) {
+        if (scene->mMeshes[instance.first] != nullptr) vertexTotal += scene->mMeshes[instance.first]->mNumVertices;
+    }
+    if (vertexTotal > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        err << prefix << "trop de sommets pour un fichier OFF\n";
+        return false;
+    }
+    sizeTable(merger, vertexTotal);
+    for (const auto& [meshIndex, transform] : instances) {
         const aiMesh* source = scene->mMeshes[meshIndex];
         if (source == nullptr) continue;
         if (merged.firstMesh == nullptr) merged.firstMesh = source;
