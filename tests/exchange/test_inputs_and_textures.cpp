@@ -155,6 +155,10 @@ TEST_F(ExchangeTest, TexturedCubeInGlbCarriesItsBricksAndMapping) {
         }
     }
     EXPECT_EQ(triangle, out->mNumFaces);
+    // Imported back, the embedded picture is written out beside the model.
+    ASSERT_EQ(run({path("cube.glb"), path("back.off")}), 0);
+    EXPECT_EQ(read("back.off").substr(0, 14), "OFF  back.jpg\n");
+    EXPECT_EQ(read("back.jpg"), read("briques.jpg"));
 }
 
 }  // namespace
