@@ -91,6 +91,8 @@ TEST_F(ExchangeTest, BadInputsAndOutputsWriteNothing) {
     EXPECT_FALSE(fs::exists(path("kept.xyz")));
     EXPECT_EQ(run({"--texture-size", "0", path("house.off"), path("x.obj")}), 2);
     EXPECT_EQ(run({"--bogus", path("house.off"), path("x.obj")}), 2);
+    EXPECT_EQ(run({path("house.off"), path("x.obj"), "--ascii"}), 2);
+    EXPECT_NE(err.str().find("précéder"), std::string::npos);
 }
 
 // Corner texture points of the global mesh as the window draws them.

@@ -85,6 +85,12 @@ ArgumentsResult parseBatchArguments(const std::vector<std::string>& args, BatchO
         problem = "il faut un fichier d'entrée et un fichier de sortie";
         return ArgumentsResult::UsageError;
     }
+    for (size_t k = i + 2; k < args.size(); ++k) {
+        if (args[k].compare(0, 2, "--") == 0) {
+            problem = "l'option « " + args[k] + " » doit précéder les fichiers";
+            return ArgumentsResult::UsageError;
+        }
+    }
     into.input = args[i];
     into.output = args[i + 1];
     into.steps.assign(args.begin() + static_cast<long>(i) + 2, args.end());
