@@ -74,18 +74,29 @@ bool importInput(const std::string& input, std::string& text, std::optional<Text
     return true;
 }
 
-// Texture mapping of the exported faces: the window's options file (or the
-// one given), then the flags.
-MappingSettings mappingSettings(const BatchOptions& batch) {
-    std::string text;
-    if (!batch.optionsFile.empty() && readWholeFile(batch.optionsFile, text)) {
+// The window's options file from the current directory, or the one given
+// (then it must be readable), with the flags over them.
+bool loadOptions(const BatchOptions& batch, std::ostream& err) {
+    if (batch.optionsFile.empty()) {
+        readOptions();
+    } else {
+        std::string text;
+        errno = 0;
+        if (!readWholeFile(batch.optionsFile, text)) {
+            err << "kestrune-batch : lecture impossible de « " << batch.optionsFile << " »"
+                << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
+            return false;
+        }
         options = parseOptionsText(text);
         clampOptions();
-    } else {
-        readOptions();
     }
     if (batch.textureSize > 0) options.textureSize = batch.textureSize;
     if (batch.commonBase > 0) options.commonBase = batch.commonBase;
+    return true;
+}
+
+// Texture mapping of the exported faces, as the window draws the model.
+MappingSettings mappingSettings() {
     MappingSettings settings;
     settings.commonBase = options.commonBase;
     settings.commonBaseLength = mesh.commonBaseLength;
@@ -116,7 +127,7 @@ int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::ve
     if (kestruneInput && plan.kind == OutputKind::Library) {
         texture = textureBesideModel(batch.input, mesh.textureFileName, err);
     }
-    return writeModel(plan, mappingSettings(batch), options.uniformColor, texture, kestruneInput, err) ? 0 : 1;
+    return writeModel(plan, mappingSettings(), options.uniformColor, texture, kestruneInput, err) ? 0 : 1;
 }
 
 }  // namespace
@@ -140,6 +151,7 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         err << "kestrune-batch : « " << batch.output << " » : " << problem << "\n";
         return 1;
     }
+    if (!loadOptions(batch, err)) return 1;
     int code = remodelFile(batch, plan, steps, err);
     freeModel();
     return code;

@@ -73,19 +73,18 @@ TEST_F(ExchangeTest, BadInputsAndOutputsWriteNothing) {
     write("notes.obj", "this is not a model\n");
     write("wire.obj", "v 0 0 0\nv 1 0 0\nl 1 2\n");
     write("kept.off", "kept");
-    const std::vector<std::vector<std::string>> failures = {
-        {path("notes.obj"), path("kept.off")},
-        {path("wire.obj"), path("kept.off")},
-        {path("missing.ply"), path("kept.off")},
-        {path("house.off"), path("kept.xyz")},
+    // Each failure and the file its message names.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> failures = {
+        {{path("notes.obj"), path("kept.off")}, "notes.obj"},
+        {{path("wire.obj"), path("kept.off")}, "wire.obj"},
+        {{path("missing.ply"), path("kept.off")}, "missing.ply"},
+        {{path("house.off"), path("kept.xyz")}, "kept.xyz"},
+        {{"--options", path("missing.txt"), path("house.off"), path("kept.off")}, "missing.txt"},
     };
-    for (const auto& args : failures) {
-        SCOPED_TRACE(args[0]);
+    for (const auto& [args, named] : failures) {
+        SCOPED_TRACE(named);
         EXPECT_EQ(run(args), 1);
-        EXPECT_NE(err.str().find(fs::path(args[0]).filename().string() == "house.off" ? "kept.xyz"
-                                                                                       : args[0]),
-                  std::string::npos)
-            << err.str();
+        EXPECT_NE(err.str().find(named), std::string::npos) << err.str();
     }
     EXPECT_EQ(read("kept.off"), "kept");
     EXPECT_FALSE(fs::exists(path("kept.xyz")));
