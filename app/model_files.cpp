@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "app/app_state.h"
+#include "app/core/regular_file.h"
 #include "app/core/safe_file.h"
 #include "app/messages.h"
 #include "mesh/mesh.h"
@@ -42,7 +43,7 @@ char* blockFor(size_t bytes) {
 
 bool readWholeFile(const std::string& path, FileBytes& bytes) {
     bytes = FileBytes{};
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = openRegularFileForReading(path);
     if (fd < 0) return false;
     struct stat status;
     bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);

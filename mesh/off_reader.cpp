@@ -290,6 +290,11 @@ int scanFloats(std::string_view line, float* out, int count) {
     return count;
 }
 
+bool isStorableTextureName(std::string_view name) {
+    if (name.size() >= sizeof Mesh::textureFileName) return false;
+    return std::none_of(name.begin(), name.end(), [](char c) { return c == '\0' || isScanSpace(c); });
+}
+
 bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhausted) {
     if (memoryExhausted != nullptr) *memoryExhausted = false;
     // The text is a C string to the reader: a NUL byte ends it.

@@ -40,6 +40,10 @@ bool isCommentLine(std::string_view line);
 int scanInts(std::string_view line, int32_t* out, int count);
 int scanFloats(std::string_view line, float* out, int count);
 
+// Whether the header line "OFF  name" reads back as `name`: one word, no
+// white space (C locale), no NUL, at most 123 characters.
+bool isStorableTextureName(std::string_view name);
+
 // Parses a whole OFF text (it ends at `size` or at a NUL byte, whichever
 // comes first). On success fills `into` completely: the seven arrays
 // allocated with exactly the counts (the arrays `into` held are released),

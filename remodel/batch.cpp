@@ -2,11 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <new>
 #include <optional>
+#include <string_view>
+#include <unistd.h>
 
+#include "app/core/regular_file.h"
 #include "app/core/safe_file.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
@@ -35,15 +36,42 @@ std::optional<Step> stepNamed(const std::string& name) {
 }
 
 bool readWholeFile(const std::string& path, std::string& contents) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        errno = EISDIR;
-        return false;
+    int fd = openRegularFileForReading(path);
+    if (fd < 0) return false;
+    char buffer[1 << 16];
+    ssize_t got;
+    try {
+        while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) break;
+            contents.append(buffer, static_cast<size_t>(got));
+        }
+    } catch (...) {
+        ::close(fd);
+        throw;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    int readErrno = errno;
+    ::close(fd);
+    errno = readErrno;
+    return got == 0;
+}
+
+bool isScanSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Whether the header line of a text the reader took holds nothing after the
+// texture name: the reader keeps the first word only, so "OFF my tex.jpg"
+// would be written back as "OFF  my".
+bool headerCarriedWhole(const std::string& text) {
+    std::string_view rest(text.data(), strnlen(text.data(), text.size()));
+    std::string_view line;
+    while (takeLine(rest, line, offHeaderLineLimit) == LineTaken) {
+        if (!isBlankLine(line) && !isCommentLine(line)) break;
+    }
+    int words = 0;
+    for (size_t k = 0; k < line.size(); ++k) {
+        if (!isScanSpace(line[k]) && (k == 0 || isScanSpace(line[k - 1]))) ++words;
+    }
+    return words <= 2;
 }
 
 int usageError(std::ostream& err, const std::string& problem) {
@@ -61,8 +89,16 @@ int remodelFile(const std::string& input, const std::string& output, const std::
             << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
         return 1;
     }
-    if (!readOffText(text.data(), text.size(), mesh)) {
-        err << "fichier modèle erroné\n";
+    bool memoryExhausted = false;
+    if (!readOffText(text.data(), text.size(), mesh, &memoryExhausted)) {
+        err << (memoryExhausted ? "kestrune-batch : mémoire insuffisante\n" : "fichier modèle erroné\n");
+        return 1;
+    }
+    if (!headerCarriedWhole(text)) {
+        err << "kestrune-batch : l'en-tête de « " << input
+            << " » porte plus d'un mot après OFF : un nom de texture avec un blanc ne peut pas être "
+               "réécrit, « "
+            << output << " » n'est pas écrit\n";
         return 1;
     }
     for (Step step : steps) {
@@ -97,7 +133,13 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (!step) return usageError(err, "étape inconnue « " + args[i] + " »");
         steps.push_back(*step);
     }
-    int code = remodelFile(args[0], args[1], steps, err);
+    int code = 1;
+    try {
+        code = remodelFile(args[0], args[1], steps, err);
+    } catch (const std::bad_alloc&) {
+        // Reading, a step, the text or the writing ran short: nothing is written.
+        err << "kestrune-batch : mémoire insuffisante\n";
+    }
     freeModel();
     return code;
 }

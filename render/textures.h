@@ -5,22 +5,10 @@
 #include <optional>
 #include <string>
 
-inline constexpr int textureImageSide = 256;
-
-using TextureImage = uint8_t[textureImageSide][textureImageSide][3];
+#include "render/jpeg_texture.h"
 
 extern TextureImage uniformImage;
 extern TextureImage loadedImage;
-
-// Outcome of decoding a texture file.
-enum class TextureLoad { Loaded, CannotOpen, WrongSize, NotColour, Damaged };
-
-// The user's text for a failed load ("" for Loaded).
-const char* textureLoadMessage(TextureLoad result);
-
-// Decodes the 256 x 256 colour JPEG file `name` into `image`. On failure the
-// image may hold part of the picture; callers decode into a scratch image.
-TextureLoad decodeJpegTexture(const char* name, TextureImage& image);
 
 // Sets linear filtering and repeat wrapping on the bound 2D texture.
 void setTextureParameters();
@@ -29,7 +17,8 @@ void setTextureParameters();
 void buildUniformTexture();
 // Decodes mesh.textureFileName into loadedImage (a copy of the uniform image
 // when the name is empty) and uploads it into textureNames[1]. A file that
-// cannot be used is a fatal error.
+// cannot be used is a fatal error; one with corrupt data is shown as decoded,
+// with a message.
 void buildLoadedTexture();
 // buildUniformTexture with texturing switched off meanwhile.
 void rebuildUniformTexture();
@@ -37,5 +26,6 @@ void rebuildUniformTexture();
 // or nothing when the user cancelled.
 std::optional<std::string> chooseTextureFile();
 // "Modifier / Texture": lets the user choose a new image and loads it. An
-// unusable image is reported and leaves the previous image and name in place.
+// unusable or corrupt image, or a name the model file could not hold, is
+// reported and leaves the previous image and name in place.
 void changeTexture();

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <sys/stat.h>
+#include <cerrno>
+#include <unistd.h>
 
+#include "app/core/regular_file.h"
 #include "app/core/safe_file.h"
 
 Options options;
@@ -66,17 +68,20 @@ bool scanLong(ScanPosition& scan, long& value) {
 // "%d" keeps the low 32 bits of what strtol gives, like the C library.
 int narrowedToInt(long value) { return static_cast<int>(static_cast<unsigned long>(value)); }
 
-// The file's text, or false when it is missing, not a regular file or unreadable.
+// The file's text, or false when it is missing, not a regular file (a FIFO
+// would block the start) or unreadable.
 bool readOptionsFile(std::string& text) {
-    FILE* file = std::fopen(optionsFileName, "rb");
-    if (file == nullptr) return false;
-    struct stat status;
-    bool read = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+    int fd = openRegularFileForReading(optionsFileName);
+    if (fd < 0) return false;
     char buffer[4096];
-    for (size_t got; read && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
-    read = read && !std::ferror(file);
-    std::fclose(file);
-    return read;
+    ssize_t got;
+    while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) break;
+        text.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return got == 0;
 }
 
 }  // namespace
