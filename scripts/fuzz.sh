@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzzers of the OFF reader and of the options text with clang
+# Builds the fuzzers of the OFF reader, of the options text and of the texture
+# decoder with clang
 # (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) and runs each for
 # a bounded time (FUZZ_SECONDS, 20 by default) on a scratch copy of its seed
 # corpus. Fails when a fuzzer finds a crash; the input is kept in build/fuzz.
@@ -20,6 +21,8 @@ clang++ "${flags[@]}" tests/fuzz/fuzz_off_reader.cpp mesh/off_reader.cpp mesh/of
   -o "$out/fuzz_off_reader"
 clang++ "${flags[@]}" tests/fuzz/fuzz_options.cpp app/core/options.cpp app/core/safe_file.cpp \
   -o "$out/fuzz_options"
+clang++ "${flags[@]}" tests/fuzz/fuzz_texture.cpp render/jpeg_texture.cpp app/core/regular_file.cpp -ljpeg \
+  -o "$out/fuzz_texture"
 
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
@@ -42,4 +45,5 @@ run() {
 status=0
 run fuzz_off_reader tests/fuzz/corpus_off -dict=tests/fuzz/off.dict || status=1
 run fuzz_options tests/fuzz/corpus_options || status=1
+run fuzz_texture tests/fuzz/corpus_texture || status=1
 exit $status

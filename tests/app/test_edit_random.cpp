@@ -21,9 +21,16 @@ int frameCount() {
     return text != nullptr ? std::atoi(text) : 1000;
 }
 
+// KESTRUNE_RANDOM_SEED replays or varies the run; every failure names it.
+unsigned seedFromEnvironment() {
+    const char* text = std::getenv("KESTRUNE_RANDOM_SEED");
+    return text != nullptr ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 20261207u;
+}
+
 class RandomEditing : public EditTest {
 protected:
-    std::mt19937 random{20261207};
+    const unsigned seed = seedFromEnvironment();
+    std::mt19937 random{seed};
 
     int below(int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); }
     float coordinate() { return std::uniform_real_distribution<float>(-0.6f, 0.6f)(random); }
@@ -113,6 +120,7 @@ protected:
 }  // namespace
 
 TEST_F(RandomEditing, MeshAndSelectionsStaySoundFrameAfterFrame) {
+    SCOPED_TRACE("KESTRUNE_RANDOM_SEED=" + std::to_string(seed));
     randomMesh();
     const int frames = frameCount();
     int boxes = 0;
@@ -136,10 +144,13 @@ TEST_F(RandomEditing, MeshAndSelectionsStaySoundFrameAfterFrame) {
             ASSERT_EQ(scripted::shownBoxes()[boxes].text.find("OpenGL"), std::string::npos);
         }
     }
-    // A full-length run did edit: every mode had its frames, and frames both
-    // added to and took from the mesh.
+    // A full-length run did edit: every mode had frames, and some frames
+    // added to the mesh and some took from it. A mode is entered about 75
+    // times in 1000 frames, and creating and deleting modes change the mesh
+    // on most clicks, so these hold for any seed but with odds far below
+    // one in a million.
     if (frames < 1000) return;
-    for (int mode = 1; mode <= 6; ++mode) EXPECT_GT(framesInMode[mode], frames / 40) << "mode " << mode;
-    EXPECT_GT(grown, frames / 100);
-    EXPECT_GT(shrunk, frames / 100);
+    for (int mode = 1; mode <= 6; ++mode) EXPECT_GT(framesInMode[mode], 0) << "mode " << mode;
+    EXPECT_GT(grown, 0);
+    EXPECT_GT(shrunk, 0);
 }
