@@ -95,6 +95,28 @@ protected:
         }
     }
 
+    // Every stretchLength frames a short scripted stretch: the keys are let go
+    // and the next mode in turn is entered, then the button is pressed over a
+    // vertex. So every mode runs and vertices are both created and deleted,
+    // whatever the seed.
+    static constexpr int stretchLength = 100;
+
+    void scriptedStep(int frameIndex) {
+        const int step = frameIndex % stretchLength;
+        if (step == 0) {
+            for (Key key : {Key::LeftButton, Key::Delete, Key::Return, Key::RightButton, Key::End}) {
+                scripted::setKey(key, false);
+            }
+            if (mesh.vertexCount == 0) randomMesh();
+            command(CreateStop);
+            command(modeCommands[(frameIndex / stretchLength) % 6]);
+        } else if (step == 1) {
+            ScreenPoint pixel = pixelOf(position(below(mesh.vertexCount)));
+            scripted::setCursorClient(pixel.x, pixel.y);
+            scripted::setKey(Key::LeftButton, true);
+        }
+    }
+
     std::string problem() {
         if (!meshIsConsistent(mesh)) return "inconsistent mesh";
         for (int v = 0; v < mesh.vertexCount; ++v) {
@@ -128,8 +150,12 @@ TEST_F(RandomEditing, MeshAndSelectionsStaySoundFrameAfterFrame) {
     int grown = 0;
     int shrunk = 0;
     for (int i = 0; i < frames; ++i) {
-        const int actions = 1 + below(4);
-        for (int a = 0; a < actions; ++a) randomAction();
+        if (i % stretchLength < 2) {
+            scriptedStep(i);
+        } else {
+            const int actions = 1 + below(4);
+            for (int a = 0; a < actions; ++a) randomAction();
+        }
         const int before = mesh.vertexCount + mesh.faceCount;
         const EditMode mode = edit.editMode;
         frame();
@@ -144,12 +170,9 @@ TEST_F(RandomEditing, MeshAndSelectionsStaySoundFrameAfterFrame) {
             ASSERT_EQ(scripted::shownBoxes()[boxes].text.find("OpenGL"), std::string::npos);
         }
     }
-    // A full-length run did edit: every mode had frames, and some frames
-    // added to the mesh and some took from it. A mode is entered about 75
-    // times in 1000 frames, and creating and deleting modes change the mesh
-    // on most clicks, so these hold for any seed but with odds far below
-    // one in a million.
-    if (frames < 1000) return;
+    // A run long enough for a stretch in each mode did edit: every mode had
+    // frames, and some frames added to the mesh and some took from it.
+    if (frames < 6 * stretchLength) return;
     for (int mode = 1; mode <= 6; ++mode) EXPECT_GT(framesInMode[mode], 0) << "mode " << mode;
     EXPECT_GT(grown, 0);
     EXPECT_GT(shrunk, 0);
