@@ -117,15 +117,27 @@ void syncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+// The process id in a name of the form temporaryName makes, or 0 for any
+// other name (never a file of the user's own).
+long temporaryOwner(std::string_view name) {
+    if (name.substr(0, temporaryPrefix.size()) != temporaryPrefix) return 0;
+    name.remove_prefix(temporaryPrefix.size());
+    size_t digits = 0;
+    while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
+    if (digits == 0 || digits > 9 || name.size() != digits + 7 || name[digits] != '-') return 0;
+    for (char c : name.substr(digits + 1)) {
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return 0;
+    }
+    return std::strtol(std::string(name.substr(0, digits)).c_str(), nullptr, 10);
+}
+
 bool isStale(const std::string& folder, const char* name) {
-    std::string_view rest(name);
-    if (rest.substr(0, temporaryPrefix.size()) != temporaryPrefix) return false;
-    rest.remove_prefix(temporaryPrefix.size());
-    long pid = std::strtol(std::string(rest).c_str(), nullptr, 10);
+    long pid = temporaryOwner(name);
+    if (pid <= 0) return false;
     struct stat status;
     std::string path = folder + "/" + name;
     if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-    bool processGone = pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    bool processGone = ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
     return processGone || std::time(nullptr) - status.st_mtime > staleSeconds;
 }
 

@@ -132,7 +132,9 @@ TEST_F(SafeFile, KilledSaveLeavesNoTemporaryFile) {
 
     write(".kestrune-999999999-abcdef", "left by a process that is gone");
     write(".kestrune-" + std::to_string(getpid()) + "-abcdef", "a save under way");
+    write(".kestrune-999999999-notes.txt", "the user's own file");
     ASSERT_TRUE(replaceFileContents(path("model.off"), "new"));
     EXPECT_FALSE(fs::exists(path(".kestrune-999999999-abcdef")));
     EXPECT_TRUE(fs::exists(path(".kestrune-" + std::to_string(getpid()) + "-abcdef")));
+    EXPECT_TRUE(fs::exists(path(".kestrune-999999999-notes.txt")));
 }
