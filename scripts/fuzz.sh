@@ -19,7 +19,7 @@ flags=(-std=c++20 -O1 -g -I. -ffp-contract=off
        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 clang++ "${flags[@]}" tests/fuzz/fuzz_off_reader.cpp mesh/off_reader.cpp mesh/off_writer.cpp mesh/mesh.cpp \
   -o "$out/fuzz_off_reader"
-clang++ "${flags[@]}" tests/fuzz/fuzz_options.cpp app/core/options.cpp app/core/safe_file.cpp \
+clang++ "${flags[@]}" tests/fuzz/fuzz_options.cpp app/core/options.cpp app/core/safe_file.cpp app/core/regular_file.cpp \
   -o "$out/fuzz_options"
 clang++ "${flags[@]}" tests/fuzz/fuzz_texture.cpp render/jpeg_texture.cpp app/core/regular_file.cpp -ljpeg \
   -o "$out/fuzz_texture"
