@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <optional>
+#include <string_view>
 
 #include "app/core/file_bytes.h"
 #include "app/core/options.h"
@@ -10,6 +12,7 @@
 #include "mesh/face_mapping.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
+#include "mesh/text_scan.h"
 #include "remodel/remodel.h"
 #include "tools/exchange/batch_options.h"
 #include "tools/exchange/model_import.h"
@@ -40,21 +43,48 @@ int usageError(std::ostream& err, const std::string& problem) {
     return 2;
 }
 
+// Whether the header line of a text the reader took holds nothing after the
+// texture name: the reader keeps the first word only, so "OFF my tex.jpg"
+// would be written back as "OFF  my".
+bool headerCarriedWhole(const char* data, size_t size) {
+    std::string_view rest(data, strnlen(data, size));
+    std::string_view line;
+    while (takeLine(rest, line, offHeaderLineLimit) == LineTaken) {
+        if (!isBlankLine(line) && !isCommentLine(line)) break;
+    }
+    int words = 0;
+    for (size_t k = 0; k < line.size(); ++k) {
+        if (!isScanSpace(line[k]) && (k == 0 || isScanSpace(line[k - 1]))) ++words;
+    }
+    return words <= 2;
+}
+
 // Reads a Kestrune OFF input with the window's own reader.
-bool readKestruneOff(const std::string& input, std::ostream& err) {
+bool readKestruneOff(const std::string& input, const std::string& output, std::ostream& err) {
     FileBytes text;
     errno = 0;
     if (!readWholeFile(input, text)) {
+        if (errno == ENOMEM) throw std::bad_alloc();
         err << "kestrune-batch : lecture impossible de « " << input << " »"
             << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
         return false;
     }
-    bool read = readOffText(text.data, text.size, mesh);
+    bool memoryExhausted = false;
+    bool read = readOffText(text.data, text.size, mesh, &memoryExhausted);
+    bool headerWhole = !read || headerCarriedWhole(text.data, text.size);
     releaseFileBytes(text);
+    if (!read && memoryExhausted) throw std::bad_alloc();
     if (!read) {
         err << "fichier modèle erroné\n"
             << "kestrune-batch : pour un fichier OFF standard (commentaires, polygones, couleurs), "
                "essayer --import\n";
+        return false;
+    }
+    if (!headerWhole) {
+        err << "kestrune-batch : l'en-tête de « " << input
+            << " » porte plus d'un mot après OFF : un nom de texture avec un blanc ne peut pas être "
+               "réécrit, « "
+            << output << " » n'est pas écrit\n";
         return false;
     }
     return true;
@@ -65,7 +95,9 @@ bool readKestruneOff(const std::string& input, std::ostream& err) {
 bool importInput(const std::string& input, std::string& text, std::optional<TextureFile>& texture,
                  std::ostream& err) {
     if (!importModel(input, text, texture, err)) return false;
-    if (!readOffText(text.data(), text.size(), mesh)) {
+    bool memoryExhausted = false;
+    if (!readOffText(text.data(), text.size(), mesh, &memoryExhausted)) {
+        if (memoryExhausted) throw std::bad_alloc();
         err << "kestrune-batch : « " << input << " » : coordonnées hors de portée d'un modèle Kestrune\n";
         return false;
     }
@@ -109,7 +141,7 @@ int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::ve
     bool kestruneInput = isOffPath(batch.input) && !batch.importThroughLibrary;
     std::optional<TextureFile> texture;
     std::string imported;
-    if (kestruneInput ? !readKestruneOff(batch.input, err) : !importInput(batch.input, imported, texture, err)) {
+    if (kestruneInput ? !readKestruneOff(batch.input, batch.output, err) : !importInput(batch.input, imported, texture, err)) {
         return 1;
     }
     if (!kestruneInput && steps.empty() && plan.kind == OutputKind::KestruneOff) {
@@ -150,8 +182,14 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         err << "kestrune-batch : « " << batch.output << " » : " << problem << "\n";
         return 1;
     }
-    if (!loadOptions(batch, err)) return 1;
-    int code = remodelFile(batch, plan, steps, err);
+    int code = 1;
+    try {
+        if (loadOptions(batch, err)) code = remodelFile(batch, plan, steps, err);
+    } catch (const std::bad_alloc&) {
+        // Reading, a step, the text or the writing ran short: nothing is written.
+        err << "kestrune-batch : mémoire insuffisante\n";
+        code = 1;
+    }
     freeModel();
     return code;
 }
