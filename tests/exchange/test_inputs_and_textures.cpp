@@ -2,6 +2,8 @@
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
+#include <array>
+#include <cmath>
 #include <cstdio>
 
 #include "exchange_fixture.h"
@@ -22,7 +24,7 @@ struct Input {
 
 TEST_F(ExchangeTest, InputsFromOtherToolsOpenInTheProgramsReader) {
     const Input inputs[] = {
-        // Pentagon and hexagon fanned, a line dropped.
+        // Pentagon and hexagon fanned (both convex), a line dropped.
         {"objects.obj", 11, 8, 1, "tile.jpg", "1 segment ignoré"},
         // One square placed twice under a scaled root: the shared edge joined.
         {"hierarchy.gltf", 6, 4, 0, "tile.jpg", ""},
@@ -163,3 +165,28 @@ TEST_F(ExchangeTest, TexturedCubeInGlbCarriesItsBricksAndMapping) {
 }
 
 }  // namespace
+
+namespace {
+
+double turn(int f) {
+    auto at = [](int v) { return std::array<double, 2>{mesh.vertexX[v], mesh.vertexY[v]}; };
+    auto a = at(mesh.faceA[f]), b = at(mesh.faceB[f]), c = at(mesh.faceC[f]);
+    return (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+}
+
+}  // namespace
+
+TEST_F(ExchangeTest, ConcavePolygonsAreCutIntoTrianglesInsideThem) {
+    // A chevron: its first corner cannot see the notch, so a fan would fold.
+    write("chevron.obj", "v 0 0 0\nv 4 0 0\nv 4 4 0\nv 2 1 0\nv 0 4 0\nf 1 2 3 4 5\n");
+    ASSERT_EQ(run({path("chevron.obj"), path("chevron.off")}), 0) << err.str();
+    ASSERT_TRUE(load("chevron.off"));
+    ASSERT_EQ(mesh.faceCount, 3);
+    double total = 0.0, unsigned_total = 0.0;
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        EXPECT_GT(turn(f), 0.0) << "face " << f;
+        total += turn(f);
+        unsigned_total += std::fabs(turn(f));
+    }
+    EXPECT_NEAR(total, unsigned_total, 1e-9);
+}

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "mesh/off_writer.h"
+#include "tools/exchange/polygon_split.h"
 
 namespace {
 
@@ -104,9 +105,15 @@ void addFace(MergedScene& merged, const aiFace& face, const std::vector<int32_t>
     if (n == 3 || n == 4) {
         merged.corners.insert(merged.corners.end(), {corner(0), corner(1), corner(2), n == 4 ? corner(3) : -1});
     }
-    // Larger polygons: a fan from the first corner, as GL draws a polygon.
-    for (unsigned k = 1; n >= 5 && k + 1 < n; ++k) {
-        merged.corners.insert(merged.corners.end(), {corner(0), corner(k), corner(k + 1), -1});
+    if (n < 5) return;
+    // Larger polygons: cut into triangles that stay inside them.
+    std::vector<PolygonPoint> points(n);
+    for (unsigned k = 0; k < n; ++k) {
+        const float* p = &merged.positions[3 * static_cast<size_t>(corner(k))];
+        points[k] = PolygonPoint{p[0], p[1], p[2]};
+    }
+    for (const std::array<unsigned, 3>& t : splitPolygon(points)) {
+        merged.corners.insert(merged.corners.end(), {corner(t[0]), corner(t[1]), corner(t[2]), -1});
     }
 }
 

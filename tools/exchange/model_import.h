@@ -12,8 +12,8 @@
 // file of the whole scene, without a texture name: every mesh with its node
 // transform applied, equal positions joined into one vertex (in the order
 // they first appear), vertices no face uses left out, faces of three and four
-// corners kept in their corner order, larger polygons fanned into triangles
-// from their first corner, points and lines dropped (counted on `err`).
+// corners kept in their corner order, larger polygons cut into triangles
+// (splitPolygon), points and lines dropped (counted on `err`).
 // `texture` receives the diffuse picture of the first mesh's material when it
 // is a Kestrune texture; otherwise `err` says why there is none.
 // False, with a message naming the file on `err`, when the file cannot be
