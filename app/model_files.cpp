@@ -5,7 +5,6 @@
 
 #include "app/core/file_bytes.h"
 #include "app/core/paths.h"
-#include "app/state/program_state.h"
 #include "app/core/safe_file.h"
 #include "app/state/messages.h"
 #include "app/state/program_state.h"

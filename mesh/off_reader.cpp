@@ -1,5 +1,6 @@
 #include "mesh/off_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -155,6 +156,11 @@ LineResult nextDataLine(std::string_view& text, std::string_view& line, size_t l
         if (result != LineTaken) return result;
         if (!isBlankLine(line) && !isCommentLine(line)) return result;
     }
+}
+
+bool isStorableTextureName(std::string_view name) {
+    if (name.size() >= sizeof Mesh::textureFileName) return false;
+    return std::none_of(name.begin(), name.end(), [](char c) { return c == '\0' || isScanSpace(c); });
 }
 
 bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhausted) {

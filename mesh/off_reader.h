@@ -33,6 +33,10 @@ LineResult nextDataLine(std::string_view& text, std::string_view& line, size_t l
 bool isBlankLine(std::string_view line);
 bool isCommentLine(std::string_view line);
 
+// Whether the header line "OFF  name" reads back as `name`: one word, no
+// white space (C locale), no NUL, at most 123 characters.
+bool isStorableTextureName(std::string_view name);
+
 // Parses a whole OFF text (it ends at `size` or at a NUL byte, whichever
 // comes first). On success fills `into` completely: the seven arrays
 // allocated with exactly the counts (the arrays `into` held are released),

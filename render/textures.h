@@ -5,9 +5,7 @@
 #include <optional>
 #include <string>
 
-inline constexpr int textureImageSide = 256;
-
-using TextureImage = uint8_t[textureImageSide][textureImageSide][3];
+#include "render/jpeg_texture.h"
 
 // The texture images and their GL names.
 struct TextureState {
@@ -22,16 +20,6 @@ struct TextureState {
 
 extern TextureState textures;
 
-// Outcome of decoding a texture file.
-enum class TextureLoad { Loaded, CannotOpen, WrongSize, NotColour, Damaged };
-
-// The user's text for a failed load ("" for Loaded).
-const char* textureLoadMessage(TextureLoad result);
-
-// Decodes the 256 x 256 colour JPEG file `name` into `image`. On failure the
-// image may hold part of the picture; callers decode into a scratch image.
-TextureLoad decodeJpegTexture(const char* name, TextureImage& image);
-
 // Sets linear filtering and repeat wrapping on the bound 2D texture.
 void setTextureParameters();
 // Fills the uniform image from options.uniformColor and uploads it into
@@ -39,7 +27,8 @@ void setTextureParameters();
 void buildUniformTexture();
 // Decodes mesh.textureFileName into the loaded image (a copy of the uniform
 // image when the name is empty) and uploads it into textures.names[1]. A file that
-// cannot be used is a fatal error.
+// cannot be used is a fatal error; one with corrupt data is shown as decoded,
+// with a message.
 void buildLoadedTexture();
 // buildUniformTexture with texturing switched off meanwhile.
 void rebuildUniformTexture();
@@ -47,5 +36,6 @@ void rebuildUniformTexture();
 // or nothing when the user cancelled.
 std::optional<std::string> chooseTextureFile();
 // "Modifier / Texture": lets the user choose a new image and loads it. An
-// unusable image is reported and leaves the previous image and name in place.
+// unusable or corrupt image, or a name the model file could not hold, is
+// reported and leaves the previous image and name in place.
 void changeTexture();

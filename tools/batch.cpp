@@ -2,28 +2,21 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <optional>
+#include <string_view>
 
 #include "app/core/file_bytes.h"
-#include "app/core/safe_file.h"
+#include "app/core/options.h"
 #include "kestrune_version.h"
+#include "mesh/face_mapping.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
-#include "mesh/off_writer.h"
+#include "mesh/text_scan.h"
 #include "remodel/remodel.h"
-
-const char* const batchUsageText =
-    "usage : kestrune-batch ENTRÉE.off SORTIE.off [ÉTAPE ...]\n"
-    "        kestrune-batch --help | --version\n"
-    "Lit le modèle ENTRÉE.off, lui applique les étapes dans l'ordre donné et\n"
-    "écrit le résultat dans SORTIE.off comme le fait \"Sauver\".\n"
-    "Étapes :\n"
-    "  bases      Bases optimales\n"
-    "  triangles  Tout en triangles\n"
-    "  loop       une subdivision de Loop (peut se répéter)\n"
-    "Sans étape, le modèle est lu puis réécrit.\n"
-    "Code de sortie : 0 réussi, 1 échec de lecture, d'étape ou d'écriture,\n"
-    "2 erreur d'usage.\n";
+#include "tools/exchange/batch_options.h"
+#include "tools/exchange/model_import.h"
+#include "tools/exchange/model_output.h"
 
 std::optional<RemodelStep> remodelStepNamed(const std::string& name) {
     if (name == "bases") return optimizeBases;
@@ -36,26 +29,123 @@ namespace {
 
 using Step = RemodelStep;
 
+// The whole file as text; errno says why when it cannot be read.
+bool readText(const std::string& path, std::string& contents) {
+    FileBytes bytes;
+    if (!readWholeFile(path, bytes)) return false;
+    contents.assign(bytes.data, bytes.size);
+    releaseFileBytes(bytes);
+    return true;
+}
+
 int usageError(std::ostream& err, const std::string& problem) {
     err << "kestrune-batch : " << problem << "\n" << batchUsageText;
     return 2;
 }
 
-// Reads, remodels and writes; the global mesh holds the model meanwhile.
-int remodelFile(const std::string& input, const std::string& output, const std::vector<Step>& steps,
-                std::ostream& err) {
+// Whether the header line of a text the reader took holds nothing after the
+// texture name: the reader keeps the first word only, so "OFF my tex.jpg"
+// would be written back as "OFF  my".
+bool headerCarriedWhole(const char* data, size_t size) {
+    std::string_view rest(data, strnlen(data, size));
+    std::string_view line;
+    while (takeLine(rest, line, offHeaderLineLimit) == LineTaken) {
+        if (!isBlankLine(line) && !isCommentLine(line)) break;
+    }
+    int words = 0;
+    for (size_t k = 0; k < line.size(); ++k) {
+        if (!isScanSpace(line[k]) && (k == 0 || isScanSpace(line[k - 1]))) ++words;
+    }
+    return words <= 2;
+}
+
+// Reads a Kestrune OFF input with the window's own reader.
+bool readKestruneOff(const std::string& input, const std::string& output, std::ostream& err) {
     FileBytes text;
     errno = 0;
     if (!readWholeFile(input, text)) {
+        if (errno == ENOMEM) throw std::bad_alloc();
         err << "kestrune-batch : lecture impossible de « " << input << " »"
             << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
+        return false;
+    }
+    bool memoryExhausted = false;
+    bool read = readOffText(text.data, text.size, mesh, &memoryExhausted);
+    bool headerWhole = !read || headerCarriedWhole(text.data, text.size);
+    releaseFileBytes(text);
+    if (!read && memoryExhausted) throw std::bad_alloc();
+    if (!read) {
+        err << "fichier modèle erroné\n"
+            << "kestrune-batch : pour un fichier OFF standard (commentaires, polygones, couleurs), "
+               "essayer --import\n";
+        return false;
+    }
+    if (!headerWhole) {
+        err << "kestrune-batch : l'en-tête de « " << input
+            << " » porte plus d'un mot après OFF : un nom de texture avec un blanc ne peut pas être "
+               "réécrit, « "
+            << output << " » n'est pas écrit\n";
+        return false;
+    }
+    return true;
+}
+
+// Reads any other input through the library, as the window would read the
+// OFF file made of it.
+bool importInput(const std::string& input, std::string& text, std::optional<TextureFile>& texture,
+                 std::ostream& err) {
+    if (!importModel(input, text, texture, err)) return false;
+    bool memoryExhausted = false;
+    if (!readOffText(text.data(), text.size(), mesh, &memoryExhausted)) {
+        if (memoryExhausted) throw std::bad_alloc();
+        err << "kestrune-batch : « " << input << " » : coordonnées hors de portée d'un modèle Kestrune\n";
+        return false;
+    }
+    return true;
+}
+
+// The window's options file from the current directory, or the one given
+// (then it must be readable), with the flags over them.
+bool loadOptions(const BatchOptions& batch, std::ostream& err) {
+    if (batch.optionsFile.empty()) {
+        readOptions();
+    } else {
+        std::string text;
+        errno = 0;
+        if (!readText(batch.optionsFile, text)) {
+            err << "kestrune-batch : lecture impossible de « " << batch.optionsFile << " »"
+                << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
+            return false;
+        }
+        options = parseOptionsText(text);
+        clampOptions();
+    }
+    if (batch.textureSize > 0) options.textureSize = batch.textureSize;
+    if (batch.commonBase > 0) options.commonBase = batch.commonBase;
+    return true;
+}
+
+// Texture mapping of the exported faces, as the window draws the model.
+MappingSettings mappingSettings() {
+    MappingSettings settings;
+    settings.commonBase = options.commonBase;
+    settings.commonBaseLength = mesh.commonBaseLength;
+    settings.longestBaseEdge = measureLongestBaseEdge(mesh);
+    settings.scale = textureRepeatScale(options.textureSize);
+    return settings;
+}
+
+// Reads, remodels and writes; the global mesh holds the model meanwhile.
+int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::vector<Step>& steps,
+                std::ostream& err) {
+    bool kestruneInput = isOffPath(batch.input) && !batch.importThroughLibrary;
+    std::optional<TextureFile> texture;
+    std::string imported;
+    if (kestruneInput ? !readKestruneOff(batch.input, batch.output, err) : !importInput(batch.input, imported, texture, err)) {
         return 1;
     }
-    bool read = readOffText(text.data, text.size, mesh);
-    releaseFileBytes(text);
-    if (!read) {
-        err << "fichier modèle erroné\n";
-        return 1;
+    if (!kestruneInput && steps.empty() && plan.kind == OutputKind::KestruneOff) {
+        return writeImportedOff(plan.path, imported, texture, err) ? 0 : 1;
     }
     for (Step step : steps) {
         RemodelStatus status = step();
@@ -64,36 +154,42 @@ int remodelFile(const std::string& input, const std::string& output, const std::
             return 1;
         }
     }
-    errno = 0;
-    if (!replaceFileContents(output, formatOffText(mesh))) {
-        err << "kestrune-batch : écriture impossible de « " << output << " »"
-            << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
-        return 1;
+    if (kestruneInput && plan.kind == OutputKind::Library) {
+        texture = textureBesideModel(batch.input, mesh.textureFileName, err);
     }
-    return 0;
+    return writeModel(plan, mappingSettings(), options.uniformColor, texture, kestruneInput, err) ? 0 : 1;
 }
 
 }  // namespace
 
 int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            out << batchUsageText;
-            return 0;
-        }
-        if (arg == "--version") {
-            out << "kestrune-batch " KESTRUNE_VERSION "\n";
-            return 0;
-        }
+    BatchOptions batch;
+    std::string problem;
+    switch (parseBatchArguments(args, batch, problem)) {
+        case ArgumentsResult::Help: out << batchUsageText; return 0;
+        case ArgumentsResult::Version: out << "kestrune-batch " KESTRUNE_VERSION "\n"; return 0;
+        case ArgumentsResult::UsageError: return usageError(err, problem);
+        case ArgumentsResult::Run: break;
     }
-    if (args.size() < 2) return usageError(err, "il faut un fichier d'entrée et un fichier de sortie");
     std::vector<Step> steps;
-    for (size_t i = 2; i < args.size(); ++i) {
-        std::optional<Step> step = remodelStepNamed(args[i]);
-        if (!step) return usageError(err, "étape inconnue « " + args[i] + " »");
+    for (const std::string& name : batch.steps) {
+        std::optional<Step> step = remodelStepNamed(name);
+        if (!step) return usageError(err, "étape inconnue « " + name + " »");
         steps.push_back(*step);
     }
-    int code = remodelFile(args[0], args[1], steps, err);
+    OutputPlan plan;
+    if (!planOutput(batch.output, batch.standardOff, batch.ascii, plan, problem)) {
+        err << "kestrune-batch : « " << batch.output << " » : " << problem << "\n";
+        return 1;
+    }
+    int code = 1;
+    try {
+        if (loadOptions(batch, err)) code = remodelFile(batch, plan, steps, err);
+    } catch (const std::bad_alloc&) {
+        // Reading, a step, the text or the writing ran short: nothing is written.
+        err << "kestrune-batch : mémoire insuffisante\n";
+        code = 1;
+    }
     freeModel();
     return code;
 }

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <new>
 
 #include "app/commands.h"
 #include "app/core/file_bytes.h"
@@ -22,6 +23,7 @@
 #include "render/textures.h"
 #include "resources/menu.h"
 #include "tools/batch.h"
+#include "tools/exchange/batch_options.h"
 #include "tools/picture_options.h"
 #include "tools/png_file.h"
 
@@ -70,12 +72,14 @@ bool readFileText(const std::string& path, std::string& text, std::ostream& err)
 bool loadOptions(const PictureRequest& request, std::ostream& err) {
     if (request.optionsFile.empty()) {
         setDefaultOptions();
-        return true;
+    } else {
+        std::string text;
+        if (!readFileText(request.optionsFile, text, err)) return false;
+        options = parseOptionsText(text);
+        clampOptions();
     }
-    std::string text;
-    if (!readFileText(request.optionsFile, text, err)) return false;
-    options = parseOptionsText(text);
-    clampOptions();
+    if (request.textureSize > 0) options.textureSize = request.textureSize;
+    if (request.commonBase > 0) options.commonBase = request.commonBase;
     return true;
 }
 
@@ -211,7 +215,13 @@ int runPicture(const std::vector<std::string>& args, std::ostream&, std::ostream
     }
     if (request.thumbnail) startWatchdog();
     registerFatalCleanup(printShownBoxes);
-    int code = makePicture(request, steps, err);
+    int code = 1;
+    try {
+        code = makePicture(request, steps, err);
+    } catch (const std::bad_alloc&) {
+        // Reading, a step, the drawing's arrays or the encoding ran short.
+        err << "kestrune-batch : mémoire insuffisante\n";
+    }
     resetProgramState();
     if (request.thumbnail) alarm(0);
     return code;

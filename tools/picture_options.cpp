@@ -26,7 +26,9 @@ const char* const pictureUsageText =
     "  --axes              les axes\n"
     "  --grid              la grille\n"
     "  --uniform           la couleur unie au lieu de l'image de texture du modèle\n"
-    "  --options FICHIER   fichier d'options à lire (sinon les options par défaut)\n"
+    "  --options FICHIER, --texture-size N, --common-base N\n"
+    "                      comme pour une conversion, mais sans --options une image\n"
+    "                      prend les options par défaut\n"
     "  --thumbnail         vignette carrée de TAILLE pixels pour un gestionnaire de\n"
     "                      fichiers ; abandonne au bout de 20 secondes\n"
     "Une image qui ne peut être faite (modèle erroné, texture illisible, pas de\n"
@@ -34,8 +36,13 @@ const char* const pictureUsageText =
 
 namespace {
 
+// The options a conversion takes too; the others ask for a picture.
+bool sharedWithConversion(const std::string& option) {
+    return option == "--options" || option == "--texture-size" || option == "--common-base";
+}
+
 bool takesValue(const std::string& option) {
-    return option == "--view" || option == "--size" || option == "--turn" || option == "--options";
+    return option == "--view" || option == "--size" || option == "--turn" || sharedWithConversion(option);
 }
 
 bool endsInPng(const std::string& name) {
@@ -48,11 +55,13 @@ bool endsInPng(const std::string& name) {
 
 bool isOption(const std::string& arg) { return arg.size() > 2 && arg.compare(0, 2, "--") == 0; }
 
-bool parseSide(std::string_view text, int& side) {
+bool parsePositive(std::string_view text, int highest, int& value) {
     const char* end = text.data() + text.size();
-    auto parsed = std::from_chars(text.data(), end, side);
-    return parsed.ec == std::errc() && parsed.ptr == end && side >= 1 && side <= scripted::maxDrawingSide;
+    auto parsed = std::from_chars(text.data(), end, value);
+    return parsed.ec == std::errc() && parsed.ptr == end && value >= 1 && value <= highest;
 }
+
+bool parseSide(std::string_view text, int& side) { return parsePositive(text, scripted::maxDrawingSide, side); }
 
 // "N" for a square, or "WxH".
 bool parseSize(const std::string& text, int& width, int& height) {
@@ -91,6 +100,8 @@ bool takeValueOption(const std::string& name, const std::string& value, PictureR
         into.optionsFile = value;
         return true;
     }
+    if (name == "--texture-size") return parsePositive(value, 1 << 30, into.textureSize);
+    if (name == "--common-base") return parsePositive(value, 3, into.commonBase);
     if (name == "--view") return parseView(value, into.view);
     if (name == "--turn") return parseTurn(value, into.turnY, into.turnX);
     return parseSize(value, into.width, into.height);
@@ -145,9 +156,9 @@ PictureArguments takeNames(const std::vector<std::string>& names, PictureRequest
 bool asksForPicture(const std::vector<std::string>& args) {
     size_t i = 0;
     for (; i < args.size() && isOption(args[i]); ++i) {
-        // Every option but --options belongs to the pictures alone.
+        // The options not shared with a conversion belong to the pictures.
         PictureRequest ignored;
-        if (args[i] != "--options" && (takesValue(args[i]) || takeFlag(args[i], ignored))) return true;
+        if (!sharedWithConversion(args[i]) && (takesValue(args[i]) || takeFlag(args[i], ignored))) return true;
         if (takesValue(args[i])) ++i;
     }
     return i + 1 < args.size() && endsInPng(args[i + 1]);

@@ -23,6 +23,8 @@ struct PictureRequest {
     bool grid = false;
     bool uniform = false;      // the uniform colour instead of the model's image
     std::string optionsFile;   // empty: the default options
+    int textureSize = 0;       // over the options when > 0
+    int commonBase = 0;
     bool thumbnail = false;    // unattended: a watchdog ends a run that hangs
     std::string input;
     std::string output;

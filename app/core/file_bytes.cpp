@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/core/regular_file.h"
 #include "mesh/huge_pages.h"
 
 namespace {
@@ -18,12 +18,10 @@ char* blockFor(size_t bytes) {
     return block;
 }
 
-// Regular file: anything else is refused before a read could block.
-bool isRegularFile(int fd, size_t& size) {
+// Size of the open regular file, false when it cannot be had.
+bool fileSize(int fd, size_t& size) {
     struct stat status;
     if (::fstat(fd, &status) != 0) return false;
-    if (S_ISDIR(status.st_mode)) errno = EISDIR;
-    if (!S_ISREG(status.st_mode)) return false;
     size = static_cast<size_t>(status.st_size);
     return true;
 }
@@ -32,11 +30,10 @@ bool isRegularFile(int fd, size_t& size) {
 
 bool readWholeFile(const std::string& path, FileBytes& bytes) {
     bytes = FileBytes{};
-    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = openRegularFileForReading(path);
     if (fd < 0) return false;
     size_t size = 0;
-    bool ok = isRegularFile(fd, size);
+    bool ok = fileSize(fd, size);
     char* block = ok ? blockFor(size) : nullptr;
     ok = block != nullptr;
     size_t got = 0;

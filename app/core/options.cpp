@@ -1,9 +1,10 @@
 #include "app/core/options.h"
 
-#include <cstdio>
-#include <cstdint>
-#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+
+#include "app/core/regular_file.h"
 #include "app/core/safe_file.h"
 #include "mesh/text_scan.h"
 
@@ -30,17 +31,20 @@ int clampedChoice(int value, int highest) {
 // "%s" over the text: false when only white space is left.
 bool scanNonEmptyWord(const char*& p, const char* end) { return !scanWord(p, end).empty(); }
 
-// The file's text, or false when it is missing, not a regular file or unreadable.
+// The file's text, or false when it is missing, not a regular file (a FIFO
+// would block the start) or unreadable.
 bool readOptionsFile(const std::string& path, std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    struct stat status;
-    bool read = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+    int fd = openRegularFileForReading(path);
+    if (fd < 0) return false;
     char buffer[4096];
-    for (size_t got; read && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
-    read = read && !std::ferror(file);
-    std::fclose(file);
-    return read;
+    ssize_t got;
+    while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) break;
+        text.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return got == 0;
 }
 
 }  // namespace

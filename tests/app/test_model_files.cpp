@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/core/file_bytes.h"
@@ -62,7 +63,9 @@ TEST_F(ModelFiles, OpenReadsTheModelAndNamesItInTheTitle) {
 
 TEST_F(ModelFiles, UnreadableFileIsReportedAndGivesTheStartingModel) {
     std::filesystem::create_directory(scratch / "dossier.off");
-    for (const char* name : {"absent.off", "dossier.off"}) {
+    ASSERT_EQ(mkfifo((scratch / "tube.off").c_str(), 0600), 0);  // opening it for reading would block
+    alarm(10);
+    for (const char* name : {"absent.off", "dossier.off", "tube.off"}) {
         scripted::reset();
         freeModel();
         scripted::queueOpenAnswer((scratch / name).string());
@@ -73,6 +76,7 @@ TEST_F(ModelFiles, UnreadableFileIsReportedAndGivesTheStartingModel) {
         EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
         EXPECT_EQ(display.textureSlot, 0);
     }
+    alarm(0);
 }
 
 TEST_F(ModelFiles, WholeFileIsReadIntoOneBlock) {

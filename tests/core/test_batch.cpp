@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
@@ -97,7 +99,8 @@ TEST_F(BatchCommand, BadInputLeavesTheOutputAsItWas) {
     write("out.off", "kept");
     write("broken.off", "OFF\n8 6\n0 0 0\n");
     EXPECT_EQ(run({path("broken.off"), path("out.off"), "loop"}), 1);
-    EXPECT_EQ(err.str(), "fichier modèle erroné\n");
+    EXPECT_EQ(err.str().rfind("fichier modèle erroné\n", 0), 0u);
+    EXPECT_NE(err.str().find("--import"), std::string::npos);
     EXPECT_EQ(run({path("missing.off"), path("out.off")}), 1);
     EXPECT_NE(err.str().find("missing.off"), std::string::npos);
     EXPECT_EQ(run({folder.string(), path("out.off")}), 1);
@@ -109,4 +112,24 @@ TEST_F(BatchCommand, UnwritableOutputIsReported) {
     EXPECT_EQ(run({path("cube.off"), path("no/such/folder/out.off"), "loop"}), 1);
     EXPECT_NE(err.str().find("écriture impossible"), std::string::npos);
     EXPECT_EQ(mesh.vertexX, nullptr);
+}
+
+TEST_F(BatchCommand, HeaderItCannotWriteBackIsRefused) {
+    std::string cube(cubeText);
+    write("blank.off", "OFF my tex.jpg" + cube.substr(3));
+    EXPECT_EQ(run({path("blank.off"), path("out.off")}), 1);
+    EXPECT_NE(err.str().find("blanc"), std::string::npos);
+    EXPECT_FALSE(fs::exists(path("out.off")));
+    // Comments before the header and a CR LF ending are fine.
+    write("named.off", "* cube\nOFF tex.jpg\r" + cube.substr(3));
+    EXPECT_EQ(run({path("named.off"), path("out.off")}), 0);
+    EXPECT_EQ(read("out.off").substr(0, 13), "OFF  tex.jpg\n");
+}
+
+TEST_F(BatchCommand, FifoInputIsRefusedAtOnce) {
+    ASSERT_EQ(mkfifo(path("pipe.off").c_str(), 0600), 0);
+    alarm(10);  // a blocking open would end the test here
+    EXPECT_EQ(run({path("pipe.off"), path("out.off")}), 1);
+    alarm(0);
+    EXPECT_NE(err.str().find("lecture impossible"), std::string::npos);
 }

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "app/core/options.h"
@@ -145,4 +147,14 @@ TEST(OptionsText, DamagedTextsReadAsTheLibraryReadsThem) {
         }
         ASSERT_EQ(valuesOf(parseOptionsText(text)), readWithLibrary(text)) << "[" << text << "]";
     }
+}
+
+TEST_F(OptionsFile, AFifoInPlaceOfTheFileGivesTheDefaultsAtOnce) {
+    ASSERT_EQ(mkfifo(optionsFileName, 0600), 0);
+    options = Options{};
+    alarm(10);  // a blocking open would end the test here
+    readOptions();
+    alarm(0);
+    EXPECT_EQ(valuesOf(options), (std::vector<long>{2, 256, 3, 1, 1, 1, 0}));
+    EXPECT_FALSE(writeOptionsTo(scratch.string()));  // nor is it replaced by a file
 }

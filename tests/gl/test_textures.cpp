@@ -7,13 +7,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <string>
 #include <vector>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <jpeglib.h>
 
 #include "app/core/options.h"
+#include "app/model_files.h"
 #include "app/state/program_state.h"
 #include "mesh/mesh.h"
 #include "render/gl_context.h"
@@ -93,6 +98,15 @@ void truncateFile(const std::string& path, size_t keep) {
     std::filesystem::resize_file(path, keep);
 }
 
+// Puts bytes that are not picture data before the final EOI marker: libjpeg
+// decodes the whole picture but warns of corrupt data.
+void insertGarbageBeforeEnd(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    bytes.insert(bytes.size() - 2, std::string(64, 'A'));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
 std::vector<uint8_t> boundTextureBytes(GLuint name) {
     std::vector<uint8_t> bytes(sizeof(TextureImage));
     glBindTexture(GL_TEXTURE_2D, name);
@@ -159,6 +173,13 @@ TEST_F(Textures, UnsuitableFilesAreNamedInTheCheckOrder) {
     EXPECT_EQ(decodeJpegTexture("gray_small.jpg", decoded), TextureLoad::WrongSize);
     EXPECT_EQ(decodeJpegTexture("cmyk.jpg", decoded), TextureLoad::NotColour);
     EXPECT_EQ(decodeJpegTexture("ycck.jpg", decoded), TextureLoad::NotColour);
+    // Only regular files are opened: a FIFO would block, a directory is no image.
+    ASSERT_EQ(mkfifo("pipe.jpg", 0600), 0);
+    std::filesystem::create_directory("folder.jpg");
+    alarm(10);
+    EXPECT_EQ(decodeJpegTexture("pipe.jpg", decoded), TextureLoad::CannotOpen);
+    alarm(0);
+    EXPECT_EQ(decodeJpegTexture("folder.jpg", decoded), TextureLoad::CannotOpen);
     EXPECT_STREQ(textureLoadMessage(TextureLoad::CannotOpen), "Ouverture impossible de la texture");
     EXPECT_STREQ(textureLoadMessage(TextureLoad::WrongSize),
                  "L'image de texture doit être de taille 256x256");
@@ -198,6 +219,18 @@ TEST_F(Textures, ModelNamingAGoodImageShowsItTopRowFirst) {
     expectNear(textures.loadedImage[255][0], {0, 0, 255});
     expectNear(textures.loadedImage[255][255], {255, 255, 255});
     EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[1]), textures.loadedImage));
+}
+
+TEST_F(Textures, ModelNamingACorruptImageShowsItWithOneMessage) {
+    writeJpeg("garbled.jpg", 256, 256, JCS_RGB, quadrants);
+    insertGarbageBeforeEnd("garbled.jpg");
+    EXPECT_EQ(decodeJpegTexture("garbled.jpg", decoded), TextureLoad::Corrupt);
+    startProgram();
+    std::strcpy(mesh.textureFileName, "garbled.jpg");
+    buildLoadedTexture();
+    ASSERT_EQ(scripted::shownBoxes().size(), 1u);
+    EXPECT_NE(lastBoxText().find("garbled.jpg sont endommagées"), std::string::npos) << lastBoxText();
+    expectNear(textures.loadedImage[255][0], {0, 0, 255});
 }
 
 TEST_F(Textures, ModelNamingAWrongSizedImageIsFatal) {
@@ -265,6 +298,8 @@ TEST_F(TextureChange, UnusableChoiceIsReportedAndChangesNothing) {
         return Rgb{(row * 5) & 255, (column * 3) & 255, (row + column) & 255};
     });
     truncateFile("cut.jpg", std::filesystem::file_size("cut.jpg") / 2);
+    writeJpeg("garbled.jpg", 256, 256, JCS_RGB, plain);
+    insertGarbageBeforeEnd("garbled.jpg");
     struct Case {
         const char* file;
         const char* message;
@@ -272,7 +307,8 @@ TEST_F(TextureChange, UnusableChoiceIsReportedAndChangesNothing) {
     for (Case item : {Case{"gray.jpg", "L'image doit être de type RGB"},
                       Case{"small.jpg", "L'image de texture doit être de taille 256x256"},
                       Case{"gone.jpg", "Ouverture impossible de la texture"},
-                      Case{"cut.jpg", "endommagée"}}) {
+                      Case{"cut.jpg", "endommagée"},
+                      Case{"garbled.jpg", "endommagée ou incomplète"}}) {
         size_t boxes = scripted::shownBoxes().size();
         scripted::queueOpenAnswer((scratch / item.file).string());
         command(ChangeTextureCommand);
@@ -281,6 +317,30 @@ TEST_F(TextureChange, UnusableChoiceIsReportedAndChangesNothing) {
         EXPECT_NE(lastBoxText().find(item.message), std::string::npos) << lastBoxText();
         expectPreviousTextureKept();
     }
+}
+
+// The model file keeps the texture name as one word of its header: a name
+// with a blank is refused, and the names taken read back after a save.
+TEST_F(TextureChange, NamesTakenReadBackAndOthersAreRefused) {
+    writeJpeg("my tex.jpg", 256, 256, JCS_RGB, plain);
+    scripted::queueOpenAnswer((scratch / "my tex.jpg").string());
+    command(ChangeTextureCommand);
+    ASSERT_EQ(scripted::shownBoxes().size(), 1u);
+    EXPECT_NE(lastBoxText().find("ni espace"), std::string::npos) << lastBoxText();
+    expectPreviousTextureKept();
+
+    const std::string odd = "brique-é_(2)*.jpeg";
+    writeJpeg(odd, 256, 256, JCS_RGB, plain);
+    scripted::queueOpenAnswer((scratch / odd).string());
+    command(ChangeTextureCommand);
+    ASSERT_STREQ(mesh.textureFileName, odd.c_str());
+    scripted::queueSaveAnswer((scratch / "m.off").string());
+    saveModel();
+    std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
+    scripted::queueOpenAnswer((scratch / "m.off").string());
+    openModel();
+    EXPECT_STREQ(mesh.textureFileName, odd.c_str());
+    EXPECT_EQ(scripted::shownBoxes().size(), 1u);
 }
 
 TEST_F(TextureChange, CancelledChoiceChangesNothing) {

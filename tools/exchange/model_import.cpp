@@ -1,0 +1,283 @@
+#include "tools/exchange/model_import.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "mesh/off_writer.h"
+#include "tools/exchange/polygon_split.h"
+
+namespace {
+
+// The scene flattened into one polygon list: positions in file units and
+// four corners per face (-1 as the fourth of a triangle).
+struct MergedScene {
+    std::vector<float> positions;  // x y z per vertex
+    std::vector<int32_t> corners;  // a b c d per face
+    size_t droppedPoints = 0;
+    size_t droppedLines = 0;
+    const aiMesh* firstMesh = nullptr;
+};
+
+// Position key: the bits of the three floats, with -0 taken as +0 so that
+// positions that compare equal join.
+using PositionKey = std::array<uint32_t, 3>;
+
+PositionKey keyOf(const aiVector3D& p) {
+    PositionKey key;
+    const float values[3] = {p.x + 0.0f, p.y + 0.0f, p.z + 0.0f};
+    for (int k = 0; k < 3; ++k) std::memcpy(&key[k], &values[k], sizeof(float));
+    return key;
+}
+
+size_t hashOf(const PositionKey& key) {
+    uint64_t h = key[0];
+    h = h * 0x9E3779B97F4A7C15ull ^ key[1];
+    h = h * 0x9E3779B97F4A7C15ull ^ key[2];
+    h *= 0x9E3779B97F4A7C15ull;
+    return static_cast<size_t>(h ^ (h >> 32));
+}
+
+// Every (mesh, transform) pair of the node tree, parents before children;
+// walked with an explicit stack so that a deep hierarchy cannot overflow.
+std::vector<std::pair<unsigned, aiMatrix4x4>> meshInstances(const aiScene* scene) {
+    std::vector<std::pair<unsigned, aiMatrix4x4>> instances;
+    std::vector<std::pair<const aiNode*, aiMatrix4x4>> pending{{scene->mRootNode, aiMatrix4x4()}};
+    while (!pending.empty()) {
+        auto [node, parent] = pending.back();
+        pending.pop_back();
+        aiMatrix4x4 transform = parent * node->mTransformation;
+        for (unsigned k = 0; k < node->mNumMeshes; ++k) {
+            if (node->mMeshes[k] < scene->mNumMeshes) instances.emplace_back(node->mMeshes[k], transform);
+        }
+        for (unsigned k = node->mNumChildren; k-- > 0;) {
+            if (node->mChildren[k] != nullptr) pending.emplace_back(node->mChildren[k], transform);
+        }
+    }
+    return instances;
+}
+
+// Faces taken so far and an open-addressing table of the positions met:
+// each slot holds a joined vertex number, or -1 when free. Sized for every
+// vertex of the scene at half load, so that it never fills.
+struct Merger {
+    MergedScene merged;
+    std::vector<PositionKey> keys;  // per joined vertex
+    std::vector<int32_t> slots;
+};
+
+void sizeTable(Merger& merger, size_t vertexTotal) {
+    size_t size = 16;
+    while (size < 2 * vertexTotal) size *= 2;
+    merger.slots.assign(size, -1);
+}
+
+// The joined number of a position, added when new.
+int32_t joinedVertex(Merger& merger, const aiVector3D& p) {
+    PositionKey key = keyOf(p);
+    size_t mask = merger.slots.size() - 1;
+    for (size_t at = hashOf(key) & mask;; at = (at + 1) & mask) {
+        int32_t v = merger.slots[at];
+        if (v < 0) {
+            v = static_cast<int32_t>(merger.keys.size());
+            merger.slots[at] = v;
+            merger.keys.push_back(key);
+            merger.merged.positions.insert(merger.merged.positions.end(), {p.x, p.y, p.z});
+            return v;
+        }
+        if (merger.keys[static_cast<size_t>(v)] == key) return v;
+    }
+}
+
+void addFace(MergedScene& merged, const aiFace& face, const std::vector<int32_t>& joined) {
+    const unsigned n = face.mNumIndices;
+    auto corner = [&](unsigned k) { return joined[face.mIndices[k]]; };
+    if (n == 1) ++merged.droppedPoints;
+    if (n == 2) ++merged.droppedLines;
+    if (n == 3 || n == 4) {
+        merged.corners.insert(merged.corners.end(), {corner(0), corner(1), corner(2), n == 4 ? corner(3) : -1});
+    }
+    if (n < 5) return;
+    // Larger polygons: cut into triangles that stay inside them.
+    std::vector<PolygonPoint> points(n);
+    for (unsigned k = 0; k < n; ++k) {
+        const float* p = &merged.positions[3 * static_cast<size_t>(corner(k))];
+        points[k] = PolygonPoint{p[0], p[1], p[2]};
+    }
+    for (const std::array<unsigned, 3>& t : splitPolygon(points)) {
+        merged.corners.insert(merged.corners.end(), {corner(t[0]), corner(t[1]), corner(t[2]), -1});
+    }
+}
+
+// Adds one placed mesh; false with `problem` set on bad data.
+bool addPlacedMesh(Merger& merger, const aiMesh* source, const aiMatrix4x4& transform, std::string& problem) {
+    std::vector<int32_t> joined(source->mNumVertices);
+    for (unsigned v = 0; v < source->mNumVertices; ++v) {
+        aiVector3D p = transform * source->mVertices[v];
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+            problem = "coordonnée infinie ou indéfinie";
+            return false;
+        }
+        joined[v] = joinedVertex(merger, p);
+    }
+    for (unsigned f = 0; f < source->mNumFaces; ++f) {
+        const aiFace& face = source->mFaces[f];
+        for (unsigned k = 0; k < face.mNumIndices; ++k) {
+            if (face.mIndices[k] >= source->mNumVertices) {
+                problem = "une face nomme un sommet qui n'existe pas";
+                return false;
+            }
+        }
+        addFace(merger.merged, face, joined);
+    }
+    return true;
+}
+
+// Leaves out the vertices no face uses, keeping the others in order.
+void dropUnusedVertices(MergedScene& merged) {
+    size_t count = merged.positions.size() / 3;
+    std::vector<int32_t> renumbered(count, -1);
+    for (int32_t v : merged.corners) {
+        if (v >= 0) renumbered[static_cast<size_t>(v)] = 0;
+    }
+    int32_t next = 0;
+    for (size_t v = 0; v < count; ++v) {
+        if (renumbered[v] < 0) continue;
+        renumbered[v] = next;
+        for (int k = 0; k < 3; ++k) merged.positions[3 * static_cast<size_t>(next) + k] = merged.positions[3 * v + k];
+        ++next;
+    }
+    merged.positions.resize(3 * static_cast<size_t>(next));
+    for (int32_t& v : merged.corners) {
+        if (v >= 0) v = renumbered[static_cast<size_t>(v)];
+    }
+}
+
+// The OFF text as "Sauver" lays it out: coordinates as "%15.8g".
+std::string formatMergedOff(const MergedScene& merged) {
+    size_t vertexCount = merged.positions.size() / 3;
+    size_t faceCount = merged.corners.size() / 4;
+    std::string text = "OFF  \n " + std::to_string(vertexCount) + "  " + std::to_string(faceCount) + "\n";
+    text.reserve(text.size() + vertexCount * 49 + faceCount * 48);
+    char field[16];
+    for (size_t v = 0; v < vertexCount; ++v) {
+        for (int k = 0; k < 3; ++k) {
+            text += ' ';
+            text.append(field, static_cast<size_t>(
+                                   formatCoordinateField(static_cast<double>(merged.positions[3 * v + k]), field)));
+        }
+        text += '\n';
+    }
+    for (size_t f = 0; f < faceCount; ++f) {
+        const int32_t* c = &merged.corners[4 * f];
+        text += c[3] < 0 ? " 3" : " 4";
+        for (int k = 0; k < (c[3] < 0 ? 3 : 4); ++k) {
+            text += ' ';
+            text += std::to_string(c[k]);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+// The diffuse picture of the first mesh's material, embedded in the file or
+// found beside it (relative to the input's folder).
+std::optional<TextureFile> findTexture(const aiScene* scene, const MergedScene& merged,
+                                       const std::string& inputPath, std::string& problem) {
+    const aiMesh* first = merged.firstMesh;
+    if (first == nullptr || first->mMaterialIndex >= scene->mNumMaterials) {
+        problem = "pas de matériau";
+        return std::nullopt;
+    }
+    aiString reference;
+    if (scene->mMaterials[first->mMaterialIndex]->GetTexture(aiTextureType_DIFFUSE, 0, &reference) != AI_SUCCESS) {
+        problem = "le premier matériau n'a pas de texture diffuse";
+        return std::nullopt;
+    }
+    std::string name = reference.C_Str();
+    TextureFile texture;
+    if (const aiTexture* embedded = scene->GetEmbeddedTexture(reference.C_Str())) {
+        if (embedded->mHeight != 0 || embedded->pcData == nullptr) {
+            problem = "la texture incluse n'est pas une image JPEG";
+            return std::nullopt;
+        }
+        texture.bytes.assign(reinterpret_cast<const char*>(embedded->pcData), embedded->mWidth);
+        problem = textureProblem(texture.bytes);
+        if (!problem.empty()) return std::nullopt;
+        // The name is chosen when the picture is written beside the output.
+        return texture;
+    }
+    for (char& c : name) {
+        if (c == '\\') c = '/';
+    }
+    std::filesystem::path location(name);
+    if (location.is_relative()) location = std::filesystem::path(inputPath).parent_path() / location;
+    if (!readTextureFile(location.string(), texture, problem)) return std::nullopt;
+    return texture;
+}
+
+std::string countText(size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+bool importModel(const std::string& path, std::string& offText, std::optional<TextureFile>& texture,
+                 std::ostream& err) {
+    const std::string prefix = "kestrune-batch : « " + path + " » : ";
+    Assimp::Importer importer;
+    // No post-processing: positions are joined below across meshes, and
+    // triangulating would split the quads too.
+    const aiScene* scene = importer.ReadFile(path, 0);
+    if (scene == nullptr) {
+        err << prefix << "lecture impossible : " << importer.GetErrorString() << "\n";
+        return false;
+    }
+    Merger merger;
+    MergedScene& merged = merger.merged;
+    std::string problem;
+    std::vector<std::pair<unsigned, aiMatrix4x4>> instances = meshInstances(scene);
+    size_t vertexTotal = 0;
+    for (const auto& instance : instances) {
+        if (scene->mMeshes[instance.first] != nullptr) vertexTotal += scene->mMeshes[instance.first]->mNumVertices;
+    }
+    if (vertexTotal > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        err << prefix << "trop de sommets pour un fichier OFF\n";
+        return false;
+    }
+    sizeTable(merger, vertexTotal);
+    for (const auto& [meshIndex, transform] : instances) {
+        const aiMesh* source = scene->mMeshes[meshIndex];
+        if (source == nullptr) continue;
+        if (merged.firstMesh == nullptr) merged.firstMesh = source;
+        if (!addPlacedMesh(merger, source, transform, problem)) {
+            err << prefix << problem << "\n";
+            return false;
+        }
+    }
+    if (merged.droppedPoints + merged.droppedLines > 0) {
+        err << prefix << countText(merged.droppedPoints, "point ignoré", "points ignorés") << ", "
+            << countText(merged.droppedLines, "segment ignoré", "segments ignorés") << "\n";
+    }
+    if (merged.corners.empty()) {
+        err << prefix << "scène vide : aucune face à trois sommets ou plus\n";
+        return false;
+    }
+    if (merged.corners.size() / 4 > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        err << prefix << "trop de faces pour un fichier OFF\n";
+        return false;
+    }
+    dropUnusedVertices(merged);
+    texture = findTexture(scene, merged, path, problem);
+    if (!texture) err << prefix << "modèle sans texture : " << problem << "\n";
+    offText = formatMergedOff(merged);
+    return true;
+}

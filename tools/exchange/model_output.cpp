@@ -1,0 +1,128 @@
+#include "tools/exchange/model_output.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "app/core/safe_file.h"
+#include "mesh/mesh.h"
+#include "mesh/off_writer.h"
+
+namespace {
+
+std::string writeFailure(const std::string& path) {
+    return "kestrune-batch : écriture impossible de « " + path + " »" +
+           (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) + "\n";
+}
+
+bool replaceReporting(const std::string& path, const std::string& bytes, std::ostream& err) {
+    errno = 0;
+    if (replaceFileContents(path, bytes)) return true;
+    err << writeFailure(path);
+    return false;
+}
+
+// Gives an embedded picture the output's name and checks that the picture
+// can stand beside the output under its name; reports why not.
+bool textureFits(const std::string& output, TextureFile& texture, std::ostream& err) {
+    if (texture.name.empty()) texture.name = std::filesystem::path(output).stem().string() + ".jpg";
+    std::string problem;
+    if (!usableTextureName(texture.name)) {
+        problem = "le nom « " + texture.name + " » ne tient pas sur la ligne d'en-tête OFF";
+    } else if (placeTextureBeside(output, texture, problem, false)) {
+        return true;
+    }
+    err << "kestrune-batch : texture laissée de côté : " << problem << "\n";
+    return false;
+}
+
+bool placeTextureReporting(const std::string& output, const TextureFile& texture, std::ostream& err) {
+    std::string problem;
+    if (placeTextureBeside(output, texture, problem)) return true;
+    err << "kestrune-batch : « " << output << " » non écrit : " << problem << "\n";
+    return false;
+}
+
+bool writeKestruneOff(const std::string& path, std::optional<TextureFile>& texture, bool keepHeaderName,
+                      std::ostream& err) {
+    if (!keepHeaderName) {
+        if (texture && !textureFits(path, *texture, err)) texture.reset();
+        if (texture && !placeTextureReporting(path, *texture, err)) return false;
+        std::string name = texture ? texture->name : std::string();
+        std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
+        std::memcpy(mesh.textureFileName, name.data(), name.size());
+    }
+    return replaceReporting(path, formatOffText(mesh), err);
+}
+
+// Exports into memory first: a failing export writes nothing at all.
+bool writeThroughLibrary(const OutputPlan& plan, const MappingSettings& mapping, long uniformColor,
+                         std::optional<TextureFile>& texture, std::ostream& err) {
+    if (!plan.format.cornerTextures) texture.reset();
+    bool besideOutput = texture && !plan.format.embedsTexture;
+    if (besideOutput && !textureFits(plan.path, *texture, err)) texture.reset();
+    if (texture && texture->name.empty()) texture->name = std::filesystem::path(plan.path).stem().string() + ".jpg";
+    std::vector<ExportedFile> files;
+    std::string problem;
+    if (!exportToMemory(plan.path, plan.format, mapping, uniformColor, texture ? &*texture : nullptr, files,
+                        problem)) {
+        err << "kestrune-batch : « " << plan.path << " » : export impossible : " << problem << "\n";
+        return false;
+    }
+    if (texture && besideOutput && !placeTextureReporting(plan.path, *texture, err)) return false;
+    // Companions first (.mtl, .bin), the model itself last.
+    for (const ExportedFile& file : files) {
+        if (!replaceReporting(file.path, file.bytes, err)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool isOffPath(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    return extension.size() == 4 && strncasecmp(extension.c_str(), ".off", 4) == 0;
+}
+
+bool planOutput(const std::string& path, bool standardOff, bool ascii, OutputPlan& plan, std::string& problem) {
+    plan.path = path;
+    if (isOffPath(path)) {
+        plan.kind = standardOff ? OutputKind::StandardOff : OutputKind::KestruneOff;
+        return true;
+    }
+    plan.kind = OutputKind::Library;
+    return exportFormatFor(path, ascii, plan.format, problem);
+}
+
+std::optional<TextureFile> textureBesideModel(const std::string& inputPath, const char* name, std::ostream& err) {
+    if (name[0] == '\0') return std::nullopt;
+    std::filesystem::path location = std::filesystem::path(inputPath).parent_path() / name;
+    TextureFile texture;
+    std::string problem;
+    if (!readTextureFile(location.string(), texture, problem)) {
+        err << "kestrune-batch : modèle exporté sans texture : " << problem << "\n";
+        return std::nullopt;
+    }
+    return texture;
+}
+
+bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uniformColor,
+                std::optional<TextureFile> texture, bool keepHeaderName, std::ostream& err) {
+    switch (plan.kind) {
+        case OutputKind::KestruneOff: return writeKestruneOff(plan.path, texture, keepHeaderName, err);
+        case OutputKind::StandardOff: return replaceReporting(plan.path, formatStandardOff(mesh), err);
+        case OutputKind::Library: break;
+    }
+    return writeThroughLibrary(plan, mapping, uniformColor, texture, err);
+}
+
+bool writeImportedOff(const std::string& path, const std::string& offText, std::optional<TextureFile> texture,
+                      std::ostream& err) {
+    if (texture && !textureFits(path, *texture, err)) texture.reset();
+    if (texture && !placeTextureReporting(path, *texture, err)) return false;
+    if (!texture) return replaceReporting(path, offText, err);
+    std::string named = offText;
+    named.insert(5, texture->name);
+    return replaceReporting(path, named, err);
+}

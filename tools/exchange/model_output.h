@@ -1,0 +1,45 @@
+// Writing the batch's result in the format its extension names, all or
+// nothing, with the texture placed beside it when the format refers to one.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "mesh/face_mapping.h"
+#include "tools/exchange/model_export.h"
+#include "tools/exchange/texture_file.h"
+
+enum class OutputKind { KestruneOff, StandardOff, Library };
+
+struct OutputPlan {
+    std::string path;
+    OutputKind kind = OutputKind::KestruneOff;
+    ExportFormat format;  // for OutputKind::Library
+};
+
+// True for a path ending in ".off" (any case).
+bool isOffPath(const std::string& path);
+
+// The way `path` is written. False with `problem` set when no format fits.
+bool planOutput(const std::string& path, bool standardOff, bool ascii, OutputPlan& plan, std::string& problem);
+
+// The texture named on the header of the OFF model read from `inputPath`,
+// looked up beside it as the window does. None when the model names none; a
+// missing or unusable picture is reported on `err`.
+std::optional<TextureFile> textureBesideModel(const std::string& inputPath, const char* name, std::ostream& err);
+
+// Writes the global mesh as `plan` says. `texture` is the model's picture
+// (an imported one, or the one of an OFF input); with `keepHeaderName` a
+// Kestrune OFF output keeps the texture name the model was read with. A
+// picture that cannot be placed beside the output is reported and left out.
+// False, with a message naming the file, when the output cannot be written;
+// the file is then left as it was.
+bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uniformColor,
+                std::optional<TextureFile> texture, bool keepHeaderName, std::ostream& err);
+
+// Writes `offText`, a Kestrune OFF text whose header line is "OFF  ", with
+// the texture's name inserted on that line once the picture is beside it:
+// an imported model left unchanged keeps its exact coordinates.
+bool writeImportedOff(const std::string& path, const std::string& offText, std::optional<TextureFile> texture,
+                      std::ostream& err);
