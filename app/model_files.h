@@ -1,6 +1,8 @@
 // Opening and saving model files through the platform's file dialogs.
 #pragma once
 
+#include <string>
+
 // Lets the user choose an OFF file and reads it into the mesh. Cancelled: the
 // starting model. Unreadable file: an error box, then the starting model.
 // Malformed file: fatal error. The caller has released the previous model.

@@ -5,11 +5,10 @@
 #include <optional>
 
 #include "app/core/file_bytes.h"
-#include "app/core/safe_file.h"
+#include "app/core/off_file.h"
 #include "kestrune_version.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
-#include "mesh/off_writer.h"
 #include "remodel/remodel.h"
 
 namespace {
@@ -65,7 +64,7 @@ int remodelFile(const std::string& input, const std::string& output, const std::
         }
     }
     errno = 0;
-    if (!replaceFileContents(output, formatOffText(mesh))) {
+    if (saveOffFile(output, mesh) != OffSaveResult::Saved) {
         err << "kestrune-batch : écriture impossible de « " << output << " »"
             << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
         return 1;

@@ -23,6 +23,10 @@ bool writeAll(int fd, const std::string& contents) {
 }  // namespace
 
 bool replaceFileContents(const std::string& path, const std::string& contents) {
+    return replaceFileWith(path, [&contents](int fd) { return writeAll(fd, contents); });
+}
+
+bool replaceFileWith(const std::string& path, const std::function<bool(int fd)>& writeContents) {
     std::string temporary = path + ".XXXXXX";
     int fd = ::mkstemp(temporary.data());
     if (fd < 0) return false;
@@ -31,7 +35,7 @@ bool replaceFileContents(const std::string& path, const std::string& contents) {
     mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
-    bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
+    bool written = writeContents(fd) && ::fsync(fd) == 0;
     written = (::close(fd) == 0) && written;
     if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
         std::remove(temporary.c_str());
