@@ -104,11 +104,8 @@ void navigate() {
         options.transparency = 1;
     }
     bool returnDown = isKeyDown(Key::Return);
-    if (view.signFlipArmed && returnDown) {
-        view.viewSign = -view.viewSign;
-        view.signFlipArmed = false;
-    }
-    if (!returnDown) view.signFlipArmed = true;
+    if (input.returnPressed || (view.signFlipArmed && returnDown)) view.viewSign = -view.viewSign;
+    view.signFlipArmed = !returnDown;
     rememberCursor();
 }
 
