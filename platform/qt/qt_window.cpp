@@ -1,5 +1,6 @@
 #include <QCloseEvent>
 #include <QCursor>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <QIcon>
@@ -88,6 +89,9 @@ QTimer* frameTimer = nullptr;
 int framesOwed = framesAfterInput;
 QPoint cursorAtLastFrame;
 unsigned long long framesDrawn = 0;
+// For measurements: KESTRUNE_FRAME_COUNT set, each frame's time is written
+// to the standard error, and the count at the end.
+bool frameLog = false;
 
 void frameTimerTick() {
     if (shell.quitPosted) return;
@@ -106,6 +110,11 @@ void frameTimerTick() {
     cursorAtLastFrame = QCursor::pos();
     bool more = windowEvents().frameDue();
     ++framesDrawn;
+    if (frameLog) {
+        auto now = std::chrono::system_clock::now().time_since_epoch();
+        long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+        std::fprintf(stderr, "frame %llu at %lld\n", framesDrawn, ms);
+    }
     framesOwed = more ? framesAfterInput : framesOwed - 1;
 }
 
@@ -203,11 +212,11 @@ void runMessageLoop() {
     frameTimer = &timer;
     QObject::connect(&timer, &QTimer::timeout, frameTimerTick);
     framesOwed = framesAfterInput;
+    frameLog = std::getenv("KESTRUNE_FRAME_COUNT") != nullptr;
     timer.start(0);
     QApplication::exec();
     frameTimer = nullptr;
-    // For measurements: the frames drawn in the whole run.
-    if (std::getenv("KESTRUNE_FRAME_COUNT") != nullptr) std::fprintf(stderr, "frames: %llu\n", framesDrawn);
+    if (frameLog) std::fprintf(stderr, "frames: %llu\n", framesDrawn);
 }
 
 void postQuit(int exitCode) {
