@@ -8,7 +8,7 @@
 #include <cstring>
 #include <future>
 #include <new>
-#include <system_error>
+#include <exception>
 #include <vector>
 #include <locale.h>
 
@@ -250,7 +250,8 @@ bool writeOffText(const Mesh& m, const OffTextSink& sink, size_t chunkSize, bool
     std::vector<char> chunks[2];
     try {
         chunks[0].resize(size);
-        if (lineCount * static_cast<int64_t>(longestLine) > static_cast<int64_t>(size)) chunks[1].resize(size);
+        // A second chunk unless every line fits the first beside the header.
+        if ((lineCount + 4) * static_cast<int64_t>(longestLine) > static_cast<int64_t>(size)) chunks[1].resize(size);
     } catch (const std::bad_alloc&) {
         if (memoryExhausted != nullptr) *memoryExhausted = true;
         errno = ENOMEM;
@@ -274,7 +275,8 @@ bool writeOffText(const Mesh& m, const OffTextSink& sink, size_t chunkSize, bool
         }
         try {
             writing = std::async(std::launch::async, sinkErrno, std::cref(sink), begin, used);
-        } catch (const std::system_error&) {
+        } catch (const std::exception&) {
+            // No thread (or no memory for one): write this chunk here.
             failure = sinkErrno(sink, begin, used);
             if (failure != 0) break;
         }
