@@ -21,7 +21,7 @@ std::string formatOffText(const Mesh& m);
 // (errno telling why).
 using OffTextSink = std::function<bool(const char* data, size_t size)>;
 
-inline constexpr size_t offTextChunkSize = size_t{4} << 20;
+inline constexpr size_t offTextChunkSize = size_t{2} << 20;
 
 // The same bytes as formatOffText, handed to `sink` in pieces of at most
 // `chunkSize` bytes as they are made: memory for two pieces, not the whole

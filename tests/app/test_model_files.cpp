@@ -140,7 +140,7 @@ TEST_F(ModelFiles, SaveWithoutMemoryKeepsTheModelAndWritesNothing) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     auto saveUnderLimit = [this] {
         newModel();
-        const int vertexCount = 2000000;  // 24 MB of coordinates, a text of about 98 MB in 4 MB pieces
+        const int vertexCount = 2000000;  // 24 MB of coordinates, a text of about 98 MB in 2 MB pieces
         if (!resizeVertexArrays(vertexCount)) std::_Exit(4);
         std::memset(mesh.vertexX, 0, sizeof(float) * vertexCount);
         std::memset(mesh.vertexY, 0, sizeof(float) * vertexCount);
@@ -150,7 +150,7 @@ TEST_F(ModelFiles, SaveWithoutMemoryKeepsTheModelAndWritesNothing) {
         size_t pages = 0;
         statm >> pages;
         rlimit limit{};
-        limit.rlim_cur = limit.rlim_max = pages * static_cast<size_t>(sysconf(_SC_PAGESIZE)) + (2u << 20);  // less than one piece
+        limit.rlim_cur = limit.rlim_max = pages * static_cast<size_t>(sysconf(_SC_PAGESIZE)) + (1u << 20);  // less than one piece
         setrlimit(RLIMIT_AS, &limit);
         scripted::queueSaveAnswer((scratch / "grand.off").string());
         saveModel();
