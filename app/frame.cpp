@@ -29,6 +29,8 @@ void takeFramePresses() {
     input.leftPressed = takeKeyPress(Key::LeftButton);
     input.deletePressed = takeKeyPress(Key::Delete);
     input.returnPressed = takeKeyPress(Key::Return);
+    input.rightPressed = takeKeyPress(Key::RightButton);
+    input.endPressed = takeKeyPress(Key::End);
 }
 
 // Whether the picture or the state may change again with no new event: the
@@ -116,8 +118,8 @@ void pollInput() {
         if (edit.selectedFace >= 0) input.validatePending = true;
     }
     input.returnArmed = !returnDown;
-    if (isKeyDown(Key::RightButton)) stopMode();
-    if (isKeyDown(Key::End)) stopMode();
+    if (isKeyDown(Key::RightButton) || input.rightPressed) stopMode();
+    if (isKeyDown(Key::End) || input.endPressed) stopMode();
     rememberCursor();
 }
 

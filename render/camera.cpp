@@ -99,7 +99,7 @@ void navigate() {
         clampAbove(view.orthoZoom, 6.0);
         clampBelow(view.orthoZoom, 0.6);
     }
-    if (isKeyDown(Key::End)) {
+    if (isKeyDown(Key::End) || input.endPressed) {
         options.animation = 1;
         options.transparency = 1;
     }

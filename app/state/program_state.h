@@ -26,6 +26,8 @@ struct InputState {
     bool leftPressed = false;
     bool deletePressed = false;
     bool returnPressed = false;
+    bool rightPressed = false;
+    bool endPressed = false;
 };
 
 struct EditState {

@@ -81,10 +81,11 @@ protected:
         } else if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && target->isWindowType()) {
             // Every key event reaches a window first: count it there, once.
             noteKey(target, static_cast<QKeyEvent*>(event), type == QEvent::KeyPress);
-        } else if (type == QEvent::MouseButtonPress && target == shell.drawingWindow &&
-                   static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !modalOrPopupOpen()) {
+        } else if (type == QEvent::MouseButtonPress && target == shell.drawingWindow && !modalOrPopupOpen()) {
             // A click may be released before the next frame polls the buttons.
-            keyPressed[static_cast<int>(Key::LeftButton)] = true;
+            Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+            if (button == Qt::LeftButton) keyPressed[static_cast<int>(Key::LeftButton)] = true;
+            if (button == Qt::RightButton) keyPressed[static_cast<int>(Key::RightButton)] = true;
         }
         if (wakesFrameLoop(type)) wakeFrameLoop();
         return QObject::eventFilter(target, event);

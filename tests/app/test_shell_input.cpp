@@ -161,6 +161,13 @@ TEST_F(InputPolling, PressReleasedBetweenTwoFramesCountsOnce) {
     frames(2);
     EXPECT_EQ(mesh.vertexCount, 2);
     EXPECT_FALSE(input.deletePending);
+    // A quick right click or End leaves the mode.
+    for (Key stopKey : {Key::RightButton, Key::End}) {
+        command(CreateVerticesCommand);
+        scripted::pressAndRelease(stopKey);
+        frame();
+        EXPECT_EQ(edit.editMode, Base);
+    }
 }
 
 // The message loop draws while something may change and then waits: an idle
