@@ -88,12 +88,18 @@ void frameArguments(benchmark::internal::Benchmark* bench) {
 
 BENCHMARK(drawFrame)->Apply(frameArguments)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
-// The first frame after a change of the model, which rebuilds the arrays.
+// The first frame after a change of the model, which rebuilds the arrays and
+// the edge list.
 void firstFrameAfterChange(benchmark::State& state) {
     prepareContext();
     drawing.path = DrawingPath::VertexArrays;
+    int side = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        buildSheet(static_cast<int>(state.range(0)), 0.9f);
+        // A sheet of another size each time: new corners and coordinates.
+        state.PauseTiming();
+        side = side == state.range(0) ? side - 1 : side + 1;
+        buildSheet(side, 0.9f);
+        state.ResumeTiming();
         cameraForFrame();
         drawFaces();
         drawEdges();
