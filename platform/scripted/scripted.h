@@ -73,8 +73,6 @@ bool busyCursorShown();
 void setFrameBudget(int frames);
 // Frames the message loop has drawn since reset.
 int framesDrawn();
-// Frames the message loop still owes to the inputs set since the last one.
-int framesOwed();
 bool mainWindowShown();
 bool menuIsAttached();
 

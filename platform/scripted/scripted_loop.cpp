@@ -17,7 +17,6 @@ int owed = framesAfterInput;
 namespace scripted {
 void setFrameBudget(int frames) { frameBudget = frames; }
 int framesDrawn() { return framesDrawnSoFar; }
-int framesOwed() { return owed; }
 void noteInput() { owed = framesAfterInput; }
 void resetFrameLoop() {
     framesDrawnSoFar = 0;
