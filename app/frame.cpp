@@ -18,13 +18,31 @@
 namespace {
 
 // A press counts once: `armed` is true while the button or key was up at the
-// last poll.
-void latchPress(bool down, bool& armed, bool& pending) {
-    if (armed && down) {
-        pending = true;
-        armed = false;
+// last poll. A press made and released again between two polls counts at the
+// next one.
+void latchPress(bool down, bool pressed, bool& armed, bool& pending) {
+    if (pressed || (armed && down)) pending = true;
+    armed = !down;
+}
+
+void takeFramePresses() {
+    input.leftPressed = takeKeyPress(Key::LeftButton);
+    input.deletePressed = takeKeyPress(Key::Delete);
+    input.returnPressed = takeKeyPress(Key::Return);
+    input.rightPressed = takeKeyPress(Key::RightButton);
+    input.endPressed = takeKeyPress(Key::End);
+}
+
+// Whether the picture or the state may change again with no new event: the
+// model turning by itself, a press not yet used by an editing step, or a
+// button or key held (a drag).
+bool anotherFrameWanted() {
+    if (options.animation == 2) return true;
+    if (input.clickPending || input.deletePending || input.validatePending) return true;
+    for (Key key : {Key::LeftButton, Key::RightButton, Key::Delete, Key::Return, Key::End, Key::Space}) {
+        if (isKeyDown(key)) return true;
     }
-    if (!down) armed = true;
+    return false;
 }
 
 const char* modeTextOf(EditMode mode) {
@@ -91,22 +109,22 @@ void checkGlError() {
 
 void pollInput() {
     sampleCursor();
-    latchPress(isKeyDown(Key::LeftButton), input.leftArmed, input.clickPending);
-    latchPress(isKeyDown(Key::Delete), input.deleteArmed, input.deletePending);
+    latchPress(isKeyDown(Key::LeftButton), input.leftPressed, input.leftArmed, input.clickPending);
+    latchPress(isKeyDown(Key::Delete), input.deletePressed, input.deleteArmed, input.deletePending);
     // Return sets the validate event only while a face is selected, but a
     // press is used up either way.
     bool returnDown = isKeyDown(Key::Return);
-    if (input.returnArmed && returnDown) {
+    if (input.returnPressed || (input.returnArmed && returnDown)) {
         if (edit.selectedFace >= 0) input.validatePending = true;
-        input.returnArmed = false;
     }
-    if (!returnDown) input.returnArmed = true;
-    if (isKeyDown(Key::RightButton)) stopMode();
-    if (isKeyDown(Key::End)) stopMode();
+    input.returnArmed = !returnDown;
+    if (isKeyDown(Key::RightButton) || input.rightPressed) stopMode();
+    if (isKeyDown(Key::End) || input.endPressed) stopMode();
     rememberCursor();
 }
 
 void renderFrame() {
+    takeFramePresses();
     applyCamera();
     pollInput();
     drawFaces();
@@ -122,7 +140,8 @@ void renderFrame() {
     checkGlError();
 }
 
-void drawFrame() {
+bool drawFrame() {
     renderFrame();
     presentFrame();
+    return anotherFrameWanted();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 void renderFrame();
-// renderFrame, then the frame shown on the screen.
-void drawFrame();
+// renderFrame, then the frame shown on the screen. Returns whether another
+// frame is wanted even if no event comes (see WindowEvents::frameDue).
+bool drawFrame();
 void pollInput();

@@ -1,16 +1,14 @@
 #include "app/model_files.h"
 
-#include <new>
 #include <string>
 
 #include "app/core/file_bytes.h"
 #include "app/core/paths.h"
-#include "app/core/safe_file.h"
+#include "app/core/off_file.h"
 #include "app/state/messages.h"
 #include "app/state/program_state.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
-#include "mesh/off_writer.h"
 #include "platform/platform.h"
 
 void startingModel() {
@@ -49,14 +47,12 @@ void saveModel() {
     std::optional<std::string> chosen = chooseFileToSave({{"Fichier off(* off)", "*.off"}}, "off");
     if (!chosen) return;
     std::string name = fileNameOf(*chosen);
-    std::string text;
-    try {
-        text = formatOffText(mesh);
-    } catch (const std::bad_alloc&) {
-        // The model is still whole: say so and let the user go on (and save
-        // it again once memory is freed) rather than end the program.
+    // The text is streamed to the file: the model stays whole whatever
+    // happens, and memory running out is told apart from a failed write.
+    OffSaveResult result = saveOffFile(*chosen, mesh);
+    if (result == OffSaveResult::MemoryExhausted) {
         reportError("mémoire insuffisante : le fichier " + name + " n'est pas écrit");
-        return;
+    } else if (result == OffSaveResult::WriteFailed) {
+        reportError("Impossible d'écrire le fichier " + name);
     }
-    if (!replaceFileContents(*chosen, text)) reportError("Impossible d'écrire le fichier " + name);
 }

@@ -1,9 +1,15 @@
 #include "mesh/off_writer.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstddef>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <future>
+#include <new>
+#include <exception>
+#include <vector>
 #include <locale.h>
 
 #include "mesh/huge_pages.h"
@@ -142,6 +148,74 @@ int formatCoordinateField(double value, char* out) {
     return padding + length;
 }
 
+namespace {
+
+// Longest line the writer makes: a vertex line is 3 x 16 + 1 bytes, a face
+// line at most " 4" and four 11-character integers with their blanks, and LF.
+constexpr size_t longestLine = 64;
+
+char* appendHeader(char* out, const Mesh& m) {
+    size_t nameLength = strnlen(m.textureFileName, sizeof m.textureFileName);
+    std::memcpy(out, "OFF  ", 5);
+    out += 5;
+    std::memcpy(out, m.textureFileName, nameLength);
+    out += nameLength;
+    *out++ = '\n';
+    *out++ = ' ';
+    out = appendInt(out, m.vertexCount);
+    *out++ = ' ';
+    *out++ = ' ';
+    out = appendInt(out, m.faceCount);
+    *out++ = '\n';
+    return out;
+}
+
+char* appendVertexLine(char* out, const Mesh& m, int32_t i) {
+    const float* axes[3] = {m.vertexX, m.vertexY, m.vertexZ};
+    for (int axis = 0; axis < 3; ++axis) {
+        *out++ = ' ';
+        float value = fileCoordinate(axes[axis][i], m.modelScale, m.modelCenter[axis]);
+        out += formatCoordinateField(static_cast<double>(value), out);
+    }
+    *out++ = '\n';
+    return out;
+}
+
+char* appendFaceLine(char* out, const Mesh& m, int32_t f) {
+    bool triangle = m.faceD[f] == -1;
+    std::memcpy(out, triangle ? " 3" : " 4", 2);
+    out += 2;
+    const int32_t corners[4] = {m.faceA[f], m.faceB[f], m.faceC[f], m.faceD[f]};
+    for (int k = 0; k < (triangle ? 3 : 4); ++k) {
+        *out++ = ' ';
+        out = appendInt(out, corners[k]);
+    }
+    *out++ = '\n';
+    return out;
+}
+
+// Appends lines from `line` on (the vertex lines, then the face lines) while
+// a longest line still fits before `end`. Moves `line` past the lines taken.
+char* appendLines(const Mesh& m, int64_t& line, char* out, const char* end) {
+    int32_t vertexCount = m.vertexCount > 0 ? m.vertexCount : 0;
+    int64_t lineCount = vertexCount + static_cast<int64_t>(m.faceCount > 0 ? m.faceCount : 0);
+    for (; line < lineCount && end - out >= static_cast<std::ptrdiff_t>(longestLine); ++line) {
+        out = line < vertexCount ? appendVertexLine(out, m, static_cast<int32_t>(line))
+                                 : appendFaceLine(out, m, static_cast<int32_t>(line - vertexCount));
+    }
+    return out;
+}
+
+// Hands a chunk to the sink; on failure the sink's errno comes back with it,
+// as the sink may run on another thread.
+int sinkErrno(const OffTextSink& sink, const char* data, size_t size) {
+    errno = 0;
+    if (sink(data, size)) return 0;
+    return errno != 0 ? errno : EIO;
+}
+
+}  // namespace
+
 std::string formatOffText(const Mesh& m) {
     size_t nameLength = strnlen(m.textureFileName, sizeof m.textureFileName);
     int32_t vertexCount = m.vertexCount > 0 ? m.vertexCount : 0;
@@ -161,40 +235,52 @@ std::string formatOffText(const Mesh& m) {
     // The text is written once from end to end.
     adviseHugePages(text.data(), size);
     text.resize(size);
-    char* out = text.data();
-
-    std::memcpy(out, "OFF  ", 5);
-    out += 5;
-    std::memcpy(out, m.textureFileName, nameLength);
-    out += nameLength;
-    *out++ = '\n';
-    *out++ = ' ';
-    out = appendInt(out, m.vertexCount);
-    *out++ = ' ';
-    *out++ = ' ';
-    out = appendInt(out, m.faceCount);
-    *out++ = '\n';
-
-    const float* axes[3] = {m.vertexX, m.vertexY, m.vertexZ};
-    for (int32_t i = 0; i < vertexCount; ++i) {
-        for (int axis = 0; axis < 3; ++axis) {
-            *out++ = ' ';
-            float value = fileCoordinate(axes[axis][i], m.modelScale, m.modelCenter[axis]);
-            out += formatCoordinateField(static_cast<double>(value), out);
-        }
-        *out++ = '\n';
-    }
-    for (int32_t f = 0; f < faceCount; ++f) {
-        bool triangle = m.faceD[f] == -1;
-        std::memcpy(out, triangle ? " 3" : " 4", 2);
-        out += 2;
-        const int32_t corners[4] = {m.faceA[f], m.faceB[f], m.faceC[f], m.faceD[f]};
-        for (int k = 0; k < (triangle ? 3 : 4); ++k) {
-            *out++ = ' ';
-            out = appendInt(out, corners[k]);
-        }
-        *out++ = '\n';
-    }
+    char* out = appendHeader(text.data(), m);
+    for (int32_t i = 0; i < vertexCount; ++i) out = appendVertexLine(out, m, i);
+    for (int32_t f = 0; f < faceCount; ++f) out = appendFaceLine(out, m, f);
     text.resize(static_cast<size_t>(out - text.data()));
     return text;
+}
+
+bool writeOffText(const Mesh& m, const OffTextSink& sink, size_t chunkSize, bool* memoryExhausted) {
+    if (memoryExhausted != nullptr) *memoryExhausted = false;
+    int64_t lineCount = (m.vertexCount > 0 ? m.vertexCount : 0) + static_cast<int64_t>(m.faceCount > 0 ? m.faceCount : 0);
+    // Room for the header (under 200 bytes) and a line in the first chunk.
+    size_t size = chunkSize > 1024 ? chunkSize : 1024;
+    std::vector<char> chunks[2];
+    try {
+        chunks[0].resize(size);
+        // A second chunk unless every line fits the first beside the header.
+        if ((lineCount + 4) * static_cast<int64_t>(longestLine) > static_cast<int64_t>(size)) chunks[1].resize(size);
+    } catch (const std::bad_alloc&) {
+        if (memoryExhausted != nullptr) *memoryExhausted = true;
+        errno = ENOMEM;
+        return false;
+    }
+    // Each chunk but the last is written on a second thread while the next
+    // one is formatted; the sink gets them one at a time, in order.
+    std::future<int> writing;
+    int failure = 0;
+    int64_t line = 0;
+    for (int k = 0;; k ^= 1) {
+        char* begin = chunks[k].data();
+        char* out = line == 0 ? appendHeader(begin, m) : begin;
+        out = appendLines(m, line, out, begin + size);
+        if (writing.valid()) failure = writing.get();
+        if (failure != 0) break;
+        size_t used = static_cast<size_t>(out - begin);
+        if (line == lineCount) {
+            failure = sinkErrno(sink, begin, used);
+            break;
+        }
+        try {
+            writing = std::async(std::launch::async, sinkErrno, std::cref(sink), begin, used);
+        } catch (const std::exception&) {
+            // No thread (or no memory for one): write this chunk here.
+            failure = sinkErrno(sink, begin, used);
+            if (failure != 0) break;
+        }
+    }
+    errno = failure;
+    return failure == 0;
 }

@@ -1,6 +1,8 @@
 // The OFF text of a model, in the coordinates of the file it came from.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 #include "mesh/mesh.h"
@@ -14,3 +16,19 @@ int formatCoordinateField(double value, char* out);
 // " 3 %d %d %d" or " 4 %d %d %d %d" line per face; LF line ends. The model is
 // only read: file coordinates are worked out line by line.
 std::string formatOffText(const Mesh& m);
+
+// Takes the next piece of the text; false when it could not be written
+// (errno telling why).
+using OffTextSink = std::function<bool(const char* data, size_t size)>;
+
+inline constexpr size_t offTextChunkSize = size_t{2} << 20;
+
+// The same bytes as formatOffText, handed to `sink` in pieces of at most
+// `chunkSize` bytes as they are made: memory for two pieces, not the whole
+// text. The next piece is formatted on this thread while `sink` takes the
+// previous one on another, so `sink` must not touch what this thread uses.
+// Returns false as soon as `sink` fails (errno as the sink left it) or when
+// memory for the pieces cannot be had (ENOMEM, *memoryExhausted set when
+// given); nothing more is handed over then.
+bool writeOffText(const Mesh& m, const OffTextSink& sink, size_t chunkSize = offTextChunkSize,
+                  bool* memoryExhausted = nullptr);

@@ -50,7 +50,10 @@ struct WindowEvents {
     void (*menuClosed)();                     // the last open popup has closed
     void (*escapePressed)();                  // Escape in the drawing window
     void (*closeRequested)();                 // the close box or closeMainWindow
-    void (*frameDue)();                       // nothing waits: draw and present a frame
+    // Nothing waits: draw and present a frame. Returns true when the picture
+    // or the state may change again without any new event (an animation, a
+    // held button); otherwise the window draws no more frames until one comes.
+    bool (*frameDue)();
 };
 // Installs the program's handlers; call before createMainWindow.
 void registerWindowEvents(const WindowEvents& events);
@@ -59,6 +62,10 @@ const WindowEvents& windowEvents();
 
 // --- Input state, as of the events already handled ---------------------------
 bool isKeyDown(Key key);
+// Whether `key` was pressed in the drawing window since the last call for it,
+// even if it was released again since. Presses made while a menu or a dialog
+// had the keyboard are not the window's.
+bool takeKeyPress(Key key);
 // Cursor position on the screen, in pixels.
 ScreenPoint cursorScreenPosition();
 // Outer rectangle of the main window on the screen, frame included.
@@ -121,5 +128,7 @@ void showMainWindow();
 // Builds the menu bar from the menu table and attaches it.
 void attachMenu();
 // Handles waiting messages one at a time; whenever none waits and no menu or
-// dialog is open, sends frameDue. Returns once postQuit has been called.
+// dialog is open, sends frameDue, as long as the last frameDue asked for more
+// or an input event came since (a press, a release, a cursor move, a resize,
+// a command, a dialog closing). Returns once postQuit has been called.
 void runMessageLoop();

@@ -13,7 +13,7 @@ WindowEvents withDefaults(WindowEvents events) {
     if (events.menuClosed == nullptr) events.menuClosed = [] {};
     if (events.escapePressed == nullptr) events.escapePressed = [] {};
     if (events.closeRequested == nullptr) events.closeRequested = [] {};
-    if (events.frameDue == nullptr) events.frameDue = [] {};
+    if (events.frameDue == nullptr) events.frameDue = [] { return false; };
     return events;
 }
 

@@ -99,16 +99,13 @@ void navigate() {
         clampAbove(view.orthoZoom, 6.0);
         clampBelow(view.orthoZoom, 0.6);
     }
-    if (isKeyDown(Key::End)) {
+    if (isKeyDown(Key::End) || input.endPressed) {
         options.animation = 1;
         options.transparency = 1;
     }
     bool returnDown = isKeyDown(Key::Return);
-    if (view.signFlipArmed && returnDown) {
-        view.viewSign = -view.viewSign;
-        view.signFlipArmed = false;
-    }
-    if (!returnDown) view.signFlipArmed = true;
+    if (input.returnPressed || (view.signFlipArmed && returnDown)) view.viewSign = -view.viewSign;
+    view.signFlipArmed = !returnDown;
     rememberCursor();
 }
 

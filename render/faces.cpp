@@ -3,15 +3,13 @@
 #include <GL/gl.h>
 
 #include <cstddef>
-#include <cstdint>
-#include <new>
-#include <vector>
 
 #include "app/core/options.h"
 #include "app/state/view_state.h"
 #include "mesh/face_mapping.h"
 #include "mesh/mesh.h"
 #include "mesh/mesh_geometry.h"
+#include "render/mesh_arrays.h"
 #include "render/unproject.h"
 
 DrawingCaches drawing;
@@ -72,70 +70,9 @@ void drawFacesImmediate(const MappingSettings& settings) {
 }
 
 
-template <typename T>
-void ensureSize(std::vector<T>& buffer, size_t size) {
-    if (buffer.size() < size) buffer.resize(size);
-}
-
-// A polygon is split into triangles fanned around its first corner, each
-// listed as (i + 1, i + 2, 0): the decomposition GL itself applies to
-// GL_POLYGON, so every triangle is interpolated from the same corners.
-size_t appendFaceTriangles(size_t base, int count, GLuint* out) {
-    size_t written = 0;
-    for (int i = 0; i + 2 < count; ++i) {
-        out[written++] = static_cast<GLuint>(base + i + 1);
-        out[written++] = static_cast<GLuint>(base + i + 2);
-        out[written++] = static_cast<GLuint>(base);
-    }
-    return written;
-}
-
-// Fills the arrays for every drawable face. Returns false when memory for them
-// cannot be had.
-bool fillFaceArrays(const MappingSettings& settings, size_t& cornerCount, size_t& indexCount) {
-    size_t maxCorners = 4 * static_cast<size_t>(mesh.faceCount);
-    if (maxCorners > UINT32_MAX) return false;
-    try {
-        ensureSize(drawing.facePositions, 3 * maxCorners);
-        ensureSize(drawing.faceNormals, 3 * maxCorners);
-        ensureSize(drawing.faceTexturePoints, 2 * maxCorners);
-        ensureSize(drawing.faceIndices, 6 * static_cast<size_t>(mesh.faceCount));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    float* position = drawing.facePositions.data();
-    float* normal = drawing.faceNormals.data();
-    float* texture = drawing.faceTexturePoints.data();
-    cornerCount = 0;
-    indexCount = 0;
-    for (int f = 0; f < mesh.faceCount; ++f) {
-        if (!faceCornersStored(mesh, f)) continue;
-        int corners[4];
-        int count = faceCorners(f, corners);
-        TexturePoint points[4];
-        faceTextureCoordinates(f, settings, points);
-        Vec3 n = orientedNormal(f);
-        for (int k = 0; k < count; ++k) {
-            int v = corners[k];
-            *position++ = mesh.vertexX[v];
-            *position++ = mesh.vertexY[v];
-            *position++ = mesh.vertexZ[v];
-            *normal++ = n.x;
-            *normal++ = n.y;
-            *normal++ = n.z;
-            *texture++ = points[k].s;
-            *texture++ = points[k].t;
-        }
-        indexCount += appendFaceTriangles(cornerCount, count, drawing.faceIndices.data() + indexCount);
-        cornerCount += static_cast<size_t>(count);
-    }
-    return true;
-}
-
 bool drawFacesWithArrays(const MappingSettings& settings) {
-    size_t cornerCount = 0;
-    size_t indexCount = 0;
-    if (!fillFaceArrays(settings, cornerCount, indexCount)) return false;
+    if (!refreshFaceArrays(settings)) return false;
+    size_t indexCount = drawing.faceIndices.size();
     if (indexCount == 0) return true;
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
@@ -149,6 +86,11 @@ bool drawFacesWithArrays(const MappingSettings& settings) {
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     return true;
+}
+
+MappingSettings mappingSettings() {
+    return MappingSettings{options.commonBase, mesh.commonBaseLength, drawing.longestBaseEdge,
+                           textureRepeatScale(options.textureSize)};
 }
 
 }  // namespace
@@ -167,11 +109,14 @@ void drawFaces() {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     }
-    drawing.longestBaseEdge = measureLongestBaseEdge(mesh);
-    MappingSettings settings{options.commonBase, mesh.commonBaseLength, drawing.longestBaseEdge,
-                             textureRepeatScale(options.textureSize)};
-    if (drawing.path != DrawingPath::VertexArrays || !drawFacesWithArrays(settings)) {
-        drawFacesImmediate(settings);
+    bool drawn = false;
+    if (drawing.path == DrawingPath::VertexArrays && noteMeshChanges()) {
+        // The longest A-B edge was measured when the mesh last changed.
+        drawn = drawFacesWithArrays(mappingSettings());
+    }
+    if (!drawn) {
+        drawing.longestBaseEdge = measureLongestBaseEdge(mesh);
+        drawFacesImmediate(mappingSettings());
     }
     if (transparent) {
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

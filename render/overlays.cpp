@@ -2,14 +2,11 @@
 
 #include <GL/gl.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <new>
-#include <vector>
 
 #include "app/state/view_state.h"
 #include "mesh/mesh.h"
 #include "render/faces.h"
+#include "render/mesh_arrays.h"
 
 
 namespace {
@@ -116,57 +113,15 @@ bool storedVertex(int v) {
     return v >= 0 && v < mesh.vertexCapacity;
 }
 
-// Storage of the vertex-array path of the edges, refilled at every drawing.
-
-// The same segments in the same order as faceOutline, as index pairs into the
-// packed vertex positions. Returns the number of indices.
-size_t fillEdgeIndices() {
-    GLuint* out = drawing.edgeIndices.data();
-    size_t written = 0;
-    auto segmentIndices = [&](int32_t from, int32_t to) {
-        out[written++] = static_cast<GLuint>(from);
-        out[written++] = static_cast<GLuint>(to);
-    };
-    for (int f = 0; f < mesh.faceCount; ++f) {
-        if (!faceCornersStored(mesh, f)) continue;
-        int32_t a = mesh.faceA[f];
-        int32_t b = mesh.faceB[f];
-        int32_t c = mesh.faceC[f];
-        int32_t d = mesh.faceD[f];
-        segmentIndices(a, b);
-        segmentIndices(b, c);
-        if (d >= 0) {
-            segmentIndices(c, d);
-            segmentIndices(d, a);
-        } else {
-            segmentIndices(c, a);
-        }
-    }
-    return written;
-}
-
-// Draws the edges from vertex arrays. Returns false when memory for them
-// cannot be had.
+// Draws each edge once from the arrays kept between frames. Returns false
+// when memory for them cannot be had.
 bool drawEdgesWithArrays() {
-    size_t stored = static_cast<size_t>(mesh.vertexCapacity);
-    try {
-        if (drawing.edgePositions.size() < 3 * stored) drawing.edgePositions.resize(3 * stored);
-        size_t maxIndices = 8 * static_cast<size_t>(mesh.faceCount);
-        if (drawing.edgeIndices.size() < maxIndices) drawing.edgeIndices.resize(maxIndices);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    float* position = drawing.edgePositions.data();
-    for (size_t v = 0; v < stored; ++v) {
-        *position++ = mesh.vertexX[v];
-        *position++ = mesh.vertexY[v];
-        *position++ = mesh.vertexZ[v];
-    }
-    size_t indexCount = fillEdgeIndices();
-    if (indexCount == 0) return true;
+    if (!noteMeshChanges() || !refreshEdgeArrays()) return false;
+    if (drawing.edgeIndices.empty()) return true;
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, drawing.edgePositions.data());
-    glDrawElements(GL_LINES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, drawing.edgeIndices.data());
+    glDrawElements(GL_LINES, static_cast<GLsizei>(drawing.edgeIndices.size()), GL_UNSIGNED_INT,
+                   drawing.edgeIndices.data());
     glDisableClientState(GL_VERTEX_ARRAY);
     return true;
 }

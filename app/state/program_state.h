@@ -21,6 +21,13 @@ struct InputState {
     bool clickPending = false;
     bool deletePending = false;
     bool validatePending = false;
+    // Presses the window saw since the previous frame, even those released
+    // again before it: taken once at the start of each frame.
+    bool leftPressed = false;
+    bool deletePressed = false;
+    bool returnPressed = false;
+    bool rightPressed = false;
+    bool endPressed = false;
 };
 
 struct EditState {

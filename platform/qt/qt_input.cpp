@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMenuBar>
 
 #include "platform/platform.h"
@@ -10,6 +11,8 @@
 namespace {
 
 bool keyHeld[7] = {};
+// Presses seen since takeKeyPress last reported them.
+bool keyPressed[7] = {};
 
 int trackedKey(int qtKey) {
     switch (qtKey) {
@@ -36,6 +39,36 @@ bool menuBarHasKeyboard() {
     return bar != nullptr && bar->activeAction() != nullptr;
 }
 
+// The drawing window has the keyboard: no menu or dialog holds it.
+bool windowHasKeyboard(QObject* target) {
+    return isOurWindow(target) && !menuBarHasKeyboard() && !modalOrPopupOpen();
+}
+
+bool wakesFrameLoop(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Resize:
+        case QEvent::Expose:
+        case QEvent::Show:
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+        case QEvent::ApplicationActivate:
+        case QEvent::ApplicationDeactivate:
+        case QEvent::WindowUnblocked:
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+        case QEvent::Enter:
+        case QEvent::Leave: return true;
+        default: return false;
+    }
+}
+
 class KeyTracker : public QObject {
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
@@ -48,7 +81,13 @@ protected:
         } else if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && target->isWindowType()) {
             // Every key event reaches a window first: count it there, once.
             noteKey(target, static_cast<QKeyEvent*>(event), type == QEvent::KeyPress);
+        } else if (type == QEvent::MouseButtonPress && target == shell.drawingWindow && !modalOrPopupOpen()) {
+            // A click may be released before the next frame polls the buttons.
+            Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+            if (button == Qt::LeftButton) keyPressed[static_cast<int>(Key::LeftButton)] = true;
+            if (button == Qt::RightButton) keyPressed[static_cast<int>(Key::RightButton)] = true;
         }
+        if (wakesFrameLoop(type)) wakeFrameLoop();
         return QObject::eventFilter(target, event);
     }
 
@@ -56,8 +95,16 @@ private:
     static void noteKey(QObject* target, QKeyEvent* key, bool pressed) {
         if (key->isAutoRepeat()) return;
         int index = trackedKey(key->key());
-        if (index >= 0) keyHeld[index] = pressed;
-        if (pressed && key->key() == Qt::Key_Escape && isOurWindow(target) && !menuBarHasKeyboard()) {
+        // A key pressed while a menu or a dialog has the keyboard is theirs
+        // (the Return that chose a menu item must not reach the window); a
+        // release anywhere means the key is up.
+        bool ours = windowHasKeyboard(target);
+        if (index >= 0 && !pressed) keyHeld[index] = false;
+        if (index >= 0 && pressed && ours) {
+            keyHeld[index] = true;
+            keyPressed[index] = true;
+        }
+        if (pressed && key->key() == Qt::Key_Escape && ours) {
             windowEvents().escapePressed();
         }
     }
@@ -75,6 +122,12 @@ bool isKeyDown(Key key) {
         case Key::RightButton: return (QGuiApplication::mouseButtons() & Qt::RightButton) != 0;
         default: return keyHeld[static_cast<int>(key)];
     }
+}
+
+bool takeKeyPress(Key key) {
+    bool pressed = keyPressed[static_cast<int>(key)];
+    keyPressed[static_cast<int>(key)] = false;
+    return pressed;
 }
 
 ScreenPoint cursorScreenPosition() {

@@ -39,5 +39,10 @@ extern QtShell shell;
 
 // Device pixels per logical pixel of the drawing window.
 double drawingPixelRatio();
-// Tracks key presses and releases for isKeyDown.
+// Tracks key presses and releases for isKeyDown and takeKeyPress, and wakes
+// the frame loop on every input event.
 void installKeyTracking();
+// An input event came: the frame loop draws again.
+void wakeFrameLoop();
+// A menu or a dialog is open.
+bool modalOrPopupOpen();

@@ -1,4 +1,8 @@
 #include <QCloseEvent>
+#include <QCursor>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -46,6 +50,7 @@ void reportMenuExitWhenClosed() {
     QTimer::singleShot(0, [] {
         if (QApplication::activePopupWidget() == nullptr) {
             windowEvents().menuClosed();
+            wakeFrameLoop();
         }
     });
 }
@@ -63,7 +68,10 @@ void addPopup(QMenuBar* bar, int position) {
         int id = item.id;
         // The command runs once the menu has closed, after the end-of-menu text.
         QObject::connect(action, &QAction::triggered, [id] {
-            QTimer::singleShot(0, [id] { windowEvents().command(id); });
+            QTimer::singleShot(0, [id] {
+                windowEvents().command(id);
+                wakeFrameLoop();
+            });
         });
         QObject::connect(action, &QAction::hovered, [id] { windowEvents().menuItemHighlighted(id); });
     }
@@ -72,11 +80,54 @@ void addPopup(QMenuBar* bar, int position) {
     QObject::connect(menu, &QMenu::aboutToHide, [] { reportMenuExitWhenClosed(); });
 }
 
+// The frame loop: frames are drawn while the program asks for more or an
+// input event came since, then the loop only looks every idleCheckInterval
+// ms whether the cursor moved where no event tells (outside the window).
+constexpr int framesAfterInput = 2;  // the frame that shows it, one for what that frame changed
+constexpr int idleCheckInterval = 50;
+QTimer* frameTimer = nullptr;
+int framesOwed = framesAfterInput;
+QPoint cursorAtLastFrame;
+unsigned long long framesDrawn = 0;
+// For measurements: KESTRUNE_FRAME_COUNT set, each frame's time is written
+// to the standard error, and the count at the end.
+bool frameLog = false;
+
+void frameTimerTick() {
+    if (shell.quitPosted) return;
+    // No frame while a menu or a dialog runs; wait without spinning.
+    if (modalOrPopupOpen()) {
+        frameTimer->setInterval(30);
+        return;
+    }
+    if (QCursor::pos() != cursorAtLastFrame) framesOwed = framesAfterInput;
+    if (framesOwed == 0) {
+        frameTimer->setInterval(idleCheckInterval);
+        return;
+    }
+    frameTimer->setInterval(0);
+    if (shell.glContext == nullptr || !shell.glContext->makeCurrent(shell.drawingWindow)) return;
+    cursorAtLastFrame = QCursor::pos();
+    bool more = windowEvents().frameDue();
+    ++framesDrawn;
+    if (frameLog) {
+        auto now = std::chrono::system_clock::now().time_since_epoch();
+        long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+        std::fprintf(stderr, "frame %llu at %lld\n", framesDrawn, ms);
+    }
+    framesOwed = more ? framesAfterInput : framesOwed - 1;
+}
+
+}  // namespace
+
 bool modalOrPopupOpen() {
     return QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr;
 }
 
-}  // namespace
+void wakeFrameLoop() {
+    framesOwed = framesAfterInput;
+    if (frameTimer != nullptr && frameTimer->interval() != 0) frameTimer->start(0);
+}
 
 DrawingWindow::DrawingWindow() {
     setSurfaceType(QWindow::OpenGLSurface);
@@ -157,20 +208,15 @@ void attachMenu() {
 
 void runMessageLoop() {
     if (shell.quitPosted) return;
-    QTimer frameTimer;
-    QObject::connect(&frameTimer, &QTimer::timeout, [&frameTimer] {
-        if (shell.quitPosted) return;
-        // No frame while a menu or a dialog runs; wait without spinning.
-        if (modalOrPopupOpen()) {
-            frameTimer.setInterval(30);
-            return;
-        }
-        frameTimer.setInterval(0);
-        if (shell.glContext == nullptr || !shell.glContext->makeCurrent(shell.drawingWindow)) return;
-        windowEvents().frameDue();
-    });
-    frameTimer.start(0);
+    QTimer timer;
+    frameTimer = &timer;
+    QObject::connect(&timer, &QTimer::timeout, frameTimerTick);
+    framesOwed = framesAfterInput;
+    frameLog = std::getenv("KESTRUNE_FRAME_COUNT") != nullptr;
+    timer.start(0);
     QApplication::exec();
+    frameTimer = nullptr;
+    if (frameLog) std::fprintf(stderr, "frames: %llu\n", framesDrawn);
 }
 
 void postQuit(int exitCode) {

@@ -40,7 +40,10 @@ void setDrawingSize(int width, int height);
 // help page are looked up beside it); the test binary itself after reset.
 void setExecutablePath(const std::string& path);
 
+// Sets a button or key; going down is a press (see takeKeyPress).
 void setKey(Key key, bool down);
+// A press and its release between two frames: the key stays up.
+void pressAndRelease(Key key);
 void setCursorScreen(int x, int y);
 // Cursor over pixel (x, y) of the drawing area, origin at its top-left.
 void setCursorClient(int x, int y);
@@ -71,8 +74,12 @@ int quitCode();
 bool closeRequested();
 bool busyCursorShown();
 
-// The scripted message loop draws at most this many frames (0 at first).
+// The scripted message loop runs at most this many turns (0 at first). Like
+// the real loop it draws a frame only while the last frame asked for more or
+// an input was set since (a key, a press, the cursor); 2 frames follow each.
 void setFrameBudget(int frames);
+// Frames the message loop has drawn since reset.
+int framesDrawn();
 bool mainWindowShown();
 bool menuIsAttached();
 
@@ -85,5 +92,9 @@ Pixel readPixel(int x, int y);
 // The whole drawing area as RGB bytes, rows from the top as the screen shows
 // them; empty without a GL context.
 std::vector<unsigned char> readDrawing();
+
+// For the scripted layer itself: an input was set; the loop starts afresh.
+void noteInput();
+void resetFrameLoop();
 
 }  // namespace scripted

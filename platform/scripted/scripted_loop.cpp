@@ -7,10 +7,21 @@ namespace {
 int frameBudget = 0;
 bool windowShown = false;
 bool menuAttached = false;
+int framesDrawnSoFar = 0;
+// Frames owed since the last input: the frame that shows it and one more,
+// for what that frame itself changed.
+constexpr int framesAfterInput = 2;
+int owed = framesAfterInput;
 }  // namespace
 
 namespace scripted {
 void setFrameBudget(int frames) { frameBudget = frames; }
+int framesDrawn() { return framesDrawnSoFar; }
+void noteInput() { owed = framesAfterInput; }
+void resetFrameLoop() {
+    framesDrawnSoFar = 0;
+    owed = framesAfterInput;
+}
 bool mainWindowShown() { return windowShown; }
 bool menuIsAttached() { return menuAttached; }
 }  // namespace scripted
@@ -30,6 +41,11 @@ void runMessageLoop() {
             windowEvents().closeRequested();
             continue;
         }
-        windowEvents().frameDue();
+        // Nothing can change the picture: the real loop would wait for an
+        // event, and none will come.
+        if (owed == 0) break;
+        bool more = windowEvents().frameDue();
+        ++framesDrawnSoFar;
+        owed = more ? framesAfterInput : owed - 1;
     }
 }

@@ -9,6 +9,7 @@ namespace {
 
 struct Desktop {
     bool keys[7] = {};
+    bool pressed[7] = {};
     ScreenPoint cursor{scripted::drawingOrigin.x, scripted::drawingOrigin.y};
     std::deque<std::optional<std::string>> openAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
@@ -55,11 +56,24 @@ namespace scripted {
 void reset() {
     desktop = Desktop{};
     setDrawingSize(drawingWidth, drawingHeight);
+    resetFrameLoop();
 }
 void setExecutablePath(const std::string& path) { desktop.executable = path; }
-void setKey(Key key, bool down) { desktop.keys[static_cast<int>(key)] = down; }
-void setCursorScreen(int x, int y) { desktop.cursor = ScreenPoint{x, y}; }
-void setCursorClient(int x, int y) { desktop.cursor = ScreenPoint{drawingOrigin.x + x, drawingOrigin.y + y}; }
+void setKey(Key key, bool down) {
+    bool& held = desktop.keys[static_cast<int>(key)];
+    if (down && !held) desktop.pressed[static_cast<int>(key)] = true;
+    held = down;
+    noteInput();
+}
+void pressAndRelease(Key key) {
+    desktop.pressed[static_cast<int>(key)] = true;
+    noteInput();
+}
+void setCursorScreen(int x, int y) {
+    desktop.cursor = ScreenPoint{x, y};
+    noteInput();
+}
+void setCursorClient(int x, int y) { setCursorScreen(drawingOrigin.x + x, drawingOrigin.y + y); }
 void queueOpenAnswer(std::optional<std::string> path) { desktop.openAnswers.push_back(std::move(path)); }
 void queueSaveAnswer(std::optional<std::string> path) { desktop.saveAnswers.push_back(std::move(path)); }
 void queueColorAnswer(std::optional<uint32_t> color) { desktop.colorAnswers.push_back(color); }
@@ -82,6 +96,11 @@ bool busyCursorShown() { return desktop.busy; }
 }  // namespace scripted
 
 bool isKeyDown(Key key) { return desktop.keys[static_cast<int>(key)]; }
+bool takeKeyPress(Key key) {
+    bool pressed = desktop.pressed[static_cast<int>(key)];
+    desktop.pressed[static_cast<int>(key)] = false;
+    return pressed;
+}
 ScreenPoint cursorScreenPosition() { return desktop.cursor; }
 ScreenRect mainWindowRect() { return scripted::windowRect; }
 

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "app/frame.h"
+#include "render/faces.h"
+#include "render/overlays.h"
 #include "test_edit_fixture.h"
 
 namespace {
@@ -148,6 +150,24 @@ protected:
         if (mesh.faceCount + editRecords.undoFaceCount > mesh.faceCapacity) return "face undo past the arrays";
         return "";
     }
+
+    // The faces and edges of this frame's view drawn again from the arrays
+    // kept between frames, then from arrays built anew: the same pixels,
+    // whatever the frames before changed in the mesh.
+    std::string staleArrays() {
+        auto picture = [] {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            drawFaces();
+            drawEdges();
+            std::vector<unsigned char> pixels(4 * scripted::drawingWidth * scripted::drawingHeight);
+            glReadPixels(0, 0, scripted::drawingWidth, scripted::drawingHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+                         pixels.data());
+            return pixels;
+        };
+        std::vector<unsigned char> kept = picture();
+        drawing = DrawingCaches{};
+        return picture() == kept ? "" : "the arrays kept between frames are stale";
+    }
 };
 
 }  // namespace
@@ -176,6 +196,9 @@ TEST_F(RandomEditing, MeshAndSelectionsStaySoundFrameAfterFrame) {
         shrunk += after < before ? 1 : 0;
         std::string found = problem();
         ASSERT_EQ(found, "") << "after frame " << i << " in mode " << edit.editMode;
+        if (i % 3 == 0) {
+            ASSERT_EQ(staleArrays(), "") << "after frame " << i << " in mode " << edit.editMode;
+        }
         // Message boxes (mode refusals, about) are fine; GL errors are not.
         for (; boxes < static_cast<int>(scripted::shownBoxes().size()); ++boxes) {
             ASSERT_EQ(scripted::shownBoxes()[boxes].text.find("OpenGL"), std::string::npos);

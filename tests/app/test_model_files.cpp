@@ -138,13 +138,13 @@ TEST_F(ModelFiles, FailedSaveIsReportedAndLeavesFilesAsTheyWere) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
-// Memory running out while the text is built: the model stays and the user is
+// Memory running out even for the pieces of the text: the model stays and the user is
 // told; nothing is written. Run in a child process under an address-space limit.
 TEST_F(ModelFiles, SaveWithoutMemoryKeepsTheModelAndWritesNothing) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     auto saveUnderLimit = [this] {
         newModel();
-        const int vertexCount = 2000000;  // 24 MB of coordinates, a text of about 98 MB
+        const int vertexCount = 2000000;  // 24 MB of coordinates, a text of about 98 MB in 2 MB pieces
         if (!resizeVertexArrays(vertexCount)) std::_Exit(4);
         std::memset(mesh.vertexX, 0, sizeof(float) * vertexCount);
         std::memset(mesh.vertexY, 0, sizeof(float) * vertexCount);
@@ -154,7 +154,7 @@ TEST_F(ModelFiles, SaveWithoutMemoryKeepsTheModelAndWritesNothing) {
         size_t pages = 0;
         statm >> pages;
         rlimit limit{};
-        limit.rlim_cur = limit.rlim_max = pages * static_cast<size_t>(sysconf(_SC_PAGESIZE)) + (48u << 20);
+        limit.rlim_cur = limit.rlim_max = pages * static_cast<size_t>(sysconf(_SC_PAGESIZE)) + (1u << 20);  // less than one piece
         setrlimit(RLIMIT_AS, &limit);
         scripted::queueSaveAnswer((scratch / "grand.off").string());
         saveModel();

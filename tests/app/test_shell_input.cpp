@@ -129,3 +129,75 @@ TEST_F(InputPolling, GlErrorIsReportedOncePerFrame) {
     frame();
     EXPECT_EQ(scripted::shownBoxes().size(), 1u);
 }
+
+// A press made and released between two frames counts once, at the next
+// frame: a click creates its vertex, Return turns the views over, Delete
+// takes the vertex back. Held across frames it still counts once.
+TEST_F(InputPolling, PressReleasedBetweenTwoFramesCountsOnce) {
+    command(ViewXOyCommand);
+    frame();
+    float sign = view.viewSign;
+    scripted::pressAndRelease(Key::Return);
+    frames(3);
+    EXPECT_EQ(view.viewSign, -sign);
+    scripted::setKey(Key::Return, true);
+    frames(3);
+    scripted::setKey(Key::Return, false);
+    frames(2);
+    EXPECT_EQ(view.viewSign, sign);
+
+    command(CreateVerticesCommand);
+    scripted::setCursorClient(300, 300);
+    frame();
+    scripted::pressAndRelease(Key::LeftButton);
+    frames(3);
+    EXPECT_EQ(mesh.vertexCount, 2);
+    scripted::setKey(Key::LeftButton, true);
+    frames(3);
+    scripted::setKey(Key::LeftButton, false);
+    frames(2);
+    EXPECT_EQ(mesh.vertexCount, 3);
+    scripted::pressAndRelease(Key::Delete);
+    frames(2);
+    EXPECT_EQ(mesh.vertexCount, 2);
+    EXPECT_FALSE(input.deletePending);
+    // A quick right click or End leaves the mode.
+    for (Key stopKey : {Key::RightButton, Key::End}) {
+        command(CreateVerticesCommand);
+        scripted::pressAndRelease(stopKey);
+        frame();
+        EXPECT_EQ(edit.editMode, Base);
+    }
+}
+
+// The message loop draws while something may change and then waits: an idle
+// program draws no frame, and every kind of input gets its frames.
+TEST_F(InputPolling, IdleLoopDrawsNoFrameAndEveryInputWakesIt) {
+    auto framesOfLoop = [] {
+        int before = scripted::framesDrawn();
+        scripted::setFrameBudget(50);
+        runMessageLoop();
+        return scripted::framesDrawn() - before;
+    };
+    EXPECT_EQ(framesOfLoop(), 2);  // the first picture, then one more
+    EXPECT_EQ(framesOfLoop(), 0);
+    scripted::setCursorClient(200, 200);
+    EXPECT_EQ(framesOfLoop(), 2);
+    // A press released between frames, a key held (a drag) and the turning
+    // model keep the frames coming while they last.
+    scripted::pressAndRelease(Key::Return);
+    EXPECT_EQ(framesOfLoop(), 2);
+    scripted::setKey(Key::LeftButton, true);
+    EXPECT_EQ(framesOfLoop(), 50);
+    scripted::setKey(Key::LeftButton, false);
+    EXPECT_GE(framesOfLoop(), 2);  // the click waits for an editing mode
+    input.clickPending = false;
+    options.animation = 2;
+    scripted::setCursorClient(201, 200);
+    float angle = view.angleY;
+    EXPECT_EQ(framesOfLoop(), 50);
+    EXPECT_NE(view.angleY, angle);
+    options.animation = 1;
+    EXPECT_EQ(framesOfLoop(), 2);
+    EXPECT_EQ(framesOfLoop(), 0);
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/off_file.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "mesh/off_writer.h"
@@ -191,4 +194,53 @@ TEST(OffWriter, LongestTextureNameReadsBack) {
     std::string text = formatOffText(written.m);
     ASSERT_TRUE(readOffText(text.data(), text.size(), reread.m));
     EXPECT_EQ(std::string(reread.m.textureFileName), name);
+}
+
+// A model whose text spans several pieces: random coordinates over many
+// magnitudes, triangles and quads with large corner numbers.
+TEST(OffWriterStreamed, SameBytesAsTheOneBufferTextWhateverThePieceSize) {
+    OwnedMesh owned;
+    Mesh& m = owned.m;
+    makeModel(m, 110000, 60000);
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> unit(-0.6f, 0.6f);
+    for (int i = 0; i < m.vertexCount; ++i) {
+        m.vertexX[i] = unit(random), m.vertexY[i] = unit(random) * 1e-6f, m.vertexZ[i] = unit(random);
+    }
+    for (int f = 0; f < m.faceCount; ++f) {
+        int32_t* corners[4] = {&m.faceA[f], &m.faceB[f], &m.faceC[f], &m.faceD[f]};
+        for (int32_t* c : corners) *c = static_cast<int32_t>(random() % 110000);
+        if (f % 3 == 0) m.faceD[f] = -1;
+    }
+    m.modelScale = 3.5e7f;
+    m.modelCenter[1] = -12.0f;
+    std::memset(m.textureFileName, 't', 123);
+    std::string whole = formatOffText(m);
+    ASSERT_GT(whole.size(), offTextChunkSize);
+    for (size_t pieceSize : {size_t{1024}, size_t{4093}, offTextChunkSize}) {
+        std::string streamed;
+        size_t largest = 0;
+        ASSERT_TRUE(writeOffText(m, [&](const char* data, size_t size) {
+            streamed.append(data, size);
+            largest = std::max(largest, size);
+            return true;
+        }, pieceSize));
+        EXPECT_LE(largest, pieceSize);
+        EXPECT_TRUE(streamed == whole) << "pieces of " << pieceSize;
+    }
+    // Saved through the file replacement: the file holds exactly that text.
+    std::string path = ::testing::TempDir() + "streamed.off";
+    ASSERT_EQ(saveOffFile(path, m), OffSaveResult::Saved);
+    EXPECT_TRUE(readFile(path) == whole);
+    std::remove(path.c_str());
+
+    // A sink that fails stops the writing at once, with its errno.
+    int calls = 0;
+    EXPECT_FALSE(writeOffText(m, [&](const char*, size_t) {
+        if (++calls < 3) return true;
+        errno = ENOSPC;
+        return false;
+    }, 4096));
+    EXPECT_EQ(errno, ENOSPC);
+    EXPECT_EQ(calls, 3);
 }

@@ -183,19 +183,24 @@ protected:
     }
 };
 
+// Polygons outline every face; the arrays draw each edge once, in the
+// direction of the first outline that holds it.
 TEST_F(OverlaysOnMesh, EdgesOutlineEveryFaceInCornerOrder) {
     const int expected[][2] = {{0, 1}, {1, 2}, {2, 0}, {0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 0}, {0, 3}, {3, 4}};
+    const int once[] = {0, 1, 2, 5, 6, 7, 9};
     for (DrawingPath path : {DrawingPath::Immediate, DrawingPath::VertexArrays}) {
         drawing.path = path;
         std::vector<Primitive> lines = feedback(drawEdges);
-        ASSERT_EQ(lines.size(), 10u);
-        for (int k = 0; k < 10; ++k) {
+        size_t count = path == DrawingPath::Immediate ? 10 : 7;
+        ASSERT_EQ(lines.size(), count);
+        for (size_t line = 0; line < count; ++line) {
+            int k = path == DrawingPath::Immediate ? static_cast<int>(line) : once[line];
             int from = expected[k][0];
             int to = expected[k][1];
-            EXPECT_TRUE(hasColour(lines[k], 0.8f, 0.8f, 0.8f));
-            EXPECT_TRUE(isAt(lines[k].corners[0], mesh.vertexX[from], mesh.vertexY[from], mesh.vertexZ[from]))
+            EXPECT_TRUE(hasColour(lines[line], 0.8f, 0.8f, 0.8f));
+            EXPECT_TRUE(isAt(lines[line].corners[0], mesh.vertexX[from], mesh.vertexY[from], mesh.vertexZ[from]))
                 << "segment " << k;
-            EXPECT_TRUE(isAt(lines[k].corners[1], mesh.vertexX[to], mesh.vertexY[to], mesh.vertexZ[to]))
+            EXPECT_TRUE(isAt(lines[line].corners[1], mesh.vertexX[to], mesh.vertexY[to], mesh.vertexZ[to]))
                 << "segment " << k;
         }
         EXPECT_NEAR(currentFloat(GL_LINE_WIDTH), 0.6f, 1e-6f);

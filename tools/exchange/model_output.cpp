@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <vector>
 
+#include "app/core/off_file.h"
 #include "app/core/safe_file.h"
 #include "mesh/mesh.h"
 #include "mesh/off_writer.h"
@@ -53,7 +55,13 @@ bool writeKestruneOff(const std::string& path, std::optional<TextureFile>& textu
         std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
         std::memcpy(mesh.textureFileName, name.data(), name.size());
     }
-    return replaceReporting(path, formatOffText(mesh), err);
+    // Streamed into the file as it is made: a big model's text is never held whole.
+    errno = 0;
+    OffSaveResult saved = saveOffFile(path, mesh);
+    if (saved == OffSaveResult::MemoryExhausted) throw std::bad_alloc();
+    if (saved == OffSaveResult::Saved) return true;
+    err << writeFailure(path);
+    return false;
 }
 
 // Exports into memory first: a failing export writes nothing at all.

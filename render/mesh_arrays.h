@@ -1,0 +1,18 @@
+// The vertex arrays of the faces and of the edges, kept between frames and
+// rebuilt only when what they are made of changes.
+#pragma once
+
+#include "mesh/face_mapping.h"
+
+// Compares the mesh with what the drawing last saw and counts a change of the
+// face corners or of the coordinates. False when memory for the copy cannot
+// be had (then the next call counts a change again). On a change the
+// longest A-B edge (drawing.longestBaseEdge) is measured again.
+bool noteMeshChanges();
+// Brings the face arrays up to date with the mesh seen and `settings`, then
+// turns every face normal toward drawing.viewerDirection. False when memory
+// for them cannot be had.
+bool refreshFaceArrays(const MappingSettings& settings);
+// Brings the edge list and the packed coordinates up to date with the mesh
+// seen. False when memory for them cannot be had.
+bool refreshEdgeArrays();
