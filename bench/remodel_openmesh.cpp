@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/sphere_mesh.h"
 #include "mesh/mesh.h"
 #include "remodel/remodel.h"
 // The reference scans of the tests, for scale.
@@ -37,35 +38,6 @@ void allocateGlobalMesh(int32_t vertexCount, int32_t faceCount) {
     if (!resizeVertexArrays(vertexCount) || !resizeFaceArrays(faceCount)) std::abort();
     mesh.vertexCount = vertexCount;
     mesh.faceCount = faceCount;
-}
-
-// A closed latitude-longitude sphere of 2 x segments x (rings - 1) triangles,
-// outward winding, with fans at the poles.
-void buildSphere(int32_t segments, int32_t rings) {
-    allocateGlobalMesh(segments * (rings - 1) + 2, 2 * segments * (rings - 1));
-    int32_t south = mesh.vertexCount - 2, north = mesh.vertexCount - 1;
-    for (int32_t i = 1; i < rings; ++i) {
-        double latitude = M_PI * i / rings - M_PI / 2;
-        for (int32_t j = 0; j < segments; ++j) {
-            double longitude = 2 * M_PI * j / segments;
-            int32_t v = (i - 1) * segments + j;
-            mesh.vertexX[v] = static_cast<float>(0.6 * std::cos(latitude) * std::cos(longitude));
-            mesh.vertexY[v] = static_cast<float>(0.6 * std::cos(latitude) * std::sin(longitude));
-            mesh.vertexZ[v] = static_cast<float>(0.6 * std::sin(latitude));
-        }
-    }
-    mesh.vertexX[south] = mesh.vertexY[south] = mesh.vertexX[north] = mesh.vertexY[north] = 0;
-    mesh.vertexZ[south] = -0.6f, mesh.vertexZ[north] = 0.6f;
-    auto at = [&](int32_t ring, int32_t j) { return (ring - 1) * segments + j % segments; };
-    int32_t f = 0;
-    for (int32_t j = 0; j < segments; ++j) {
-        setFace(f++, south, at(1, j + 1), at(1, j), -1);
-        setFace(f++, north, at(rings - 1, j), at(rings - 1, j + 1), -1);
-        for (int32_t i = 1; i + 1 < rings; ++i) {
-            setFace(f++, at(i, j), at(i, j + 1), at(i + 1, j + 1), -1);
-            setFace(f++, at(i, j), at(i + 1, j + 1), at(i + 1, j), -1);
-        }
-    }
 }
 
 // Sphere sizes by triangle count: 100,000 and 1,000,000.
