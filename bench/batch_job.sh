@@ -8,10 +8,14 @@
 set -euo pipefail
 build=$1
 scratch=${2:-$(mktemp -d)}
+mkdir -p "$scratch"
 batch=${BATCH:-$build/kestrune-batch}
 peer=$build/bench/bench_batch_openmesh
 [ -f "$scratch/sphere.off" ] || "$peer" sphere "$scratch/sphere.off"
 run() {  # label command...
+  # The previous run's output is flushed first, so that its writeback never
+  # lands in the time of the next one.
+  sync
   /usr/bin/time -f "%e %M" -o "$scratch/time.txt" "${@:2}" >/dev/null
   read -r seconds kilobytes < "$scratch/time.txt"
   echo "$1 $seconds $kilobytes" | tee -a "$scratch/runs.txt"

@@ -1,14 +1,23 @@
 #include "app/core/off_file.h"
 
+#include <fcntl.h>
+
 #include "app/core/safe_file.h"
 #include "mesh/off_writer.h"
 
 OffSaveResult saveOffFile(const std::string& path, const Mesh& m) {
     bool memoryExhausted = false;
     bool saved = replaceFileWith(path, [&](int fd) {
-        return writeOffText(
-            m, [fd](const char* data, size_t size) { return writeAllTo(fd, data, size); }, offTextChunkSize,
-            &memoryExhausted);
+        off_t written = 0;
+        auto sink = [fd, &written](const char* data, size_t size) {
+            if (!writeAllTo(fd, data, size)) return false;
+            // Start the disk writes of this piece now, while the next ones are
+            // made: the flush that ends the save then has little left to wait for.
+            ::sync_file_range(fd, written, static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+            written += static_cast<off_t>(size);
+            return true;
+        };
+        return writeOffText(m, sink, offTextChunkSize, &memoryExhausted);
     });
     if (saved) return OffSaveResult::Saved;
     return memoryExhausted ? OffSaveResult::MemoryExhausted : OffSaveResult::WriteFailed;
