@@ -4,6 +4,7 @@
 # a plain click (press and release at once) creates its vertex; ten choices
 # of a view with the keyboard leave the side the views are seen from as it was.
 set -euo pipefail
+here="$(readlink -f "$(dirname "$0")")"
 program="$(readlink -f "$1")"
 batch="$(dirname "$program")/kestrune-batch"
 examples="$(readlink -f "$(dirname "$0")/../../examples")"
@@ -20,15 +21,7 @@ program="$1"
 KESTRUNE_FRAME_COUNT=1 "$program" > program.log 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
-find_window() {
-  local id
-  for _ in $(seq 1 200); do
-    id=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+source ./find_window.sh
 pixel() { import -window root shot.png; convert shot.png -format "%[pixel:p{$1,$2}]" info:; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 # Opens the menu at x with a click and chooses its item n with the keyboard.
@@ -82,6 +75,7 @@ kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
 wait "$pid" || fail "exit code $?"
 grep "^frames:" program.log
 SESSION
+cp "$here/find_window.sh" .
 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" bash session.sh "$program"
 rm -f "$(dirname "$program")/optionsKestrune.txt"
 echo "PASS"

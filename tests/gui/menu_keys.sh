@@ -3,6 +3,7 @@
 # opens; the longest menu help text fits the status line; Escape that leaves the menu bar belongs to the menu and must
 # not end the program; Escape in the window ends it.
 set -euo pipefail
+here="$(readlink -f "$(dirname "$0")")"
 program="$(readlink -f "$1")"
 options_file="$(dirname "$program")/optionsKestrune.txt"
 work="$(mktemp -d)"
@@ -19,16 +20,7 @@ program="$1"
 "$program" > program.log 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
-# xdotool gives up when a window closes while it searches: retry until found.
-find_window() {
-  local id
-  for _ in $(seq 1 200); do
-    id=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+source ./find_window.sh
 running() { kill -0 "$pid" 2>/dev/null; }
 
 # A model whose name has no dot, typed in the open dialog.
@@ -77,6 +69,7 @@ running && fail "program still running after Escape"
 wait "$pid" || fail "exit code $?"
 echo "program ended with 0"
 SESSION
+cp "$here/find_window.sh" .
 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" bash session.sh "$program"
 [ -f "$options_file" ] || { echo "FAIL: no options file at $options_file"; exit 1; }
 rm -f "$options_file"

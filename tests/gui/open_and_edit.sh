@@ -3,6 +3,7 @@
 # open dialog, see it drawn with its texture, delete the face under the
 # cursor with a click, bring it back with Delete, and quit with Escape.
 set -euo pipefail
+here="$(readlink -f "$(dirname "$0")")"
 program="$(readlink -f "$1")"
 cube="$(readlink -f "$(dirname "$0")/../../examples/cube.off")"
 work="$(mktemp -d)"
@@ -17,16 +18,7 @@ cube="$2"
 "$program" > program.log 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
-# xdotool gives up when a window closes while it searches: retry until found.
-find_window() {
-  local id
-  for _ in $(seq 1 200); do
-    id=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+source ./find_window.sh
 pixel() { import -window root shot.png; convert shot.png -format "%[pixel:p{$1,$2}]" info:; }
 # Presses are polled once per frame: hold each one across a few frames.
 press() { xdotool "$1"down "$2"; sleep 0.2; xdotool "$1"up "$2"; sleep 0.6; }
@@ -65,6 +57,7 @@ kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
 wait "$pid" || fail "exit code $?"
 echo "program ended with 0"
 SESSION
+cp "$here/find_window.sh" .
 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" bash session.sh "$program" "$cube"
 rm -f "$(dirname "$program")/optionsKestrune.txt"
 echo "PASS"

@@ -3,6 +3,7 @@
 # check the window title, the menu bar and the grey drawing area, quit with
 # Escape, and find the options written beside the executable.
 set -euo pipefail
+here="$(readlink -f "$(dirname "$0")")"
 program="$(readlink -f "$1")"
 options_file="$(dirname "$program")/optionsKestrune.txt"
 work="$(mktemp -d)"
@@ -17,16 +18,7 @@ program="$1"
 "$program" > program.log 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null || true; exit 1; }
-# xdotool gives up when a window closes while it searches: retry until found.
-find_window() {
-  local id
-  for _ in $(seq 1 200); do
-    id=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+source ./find_window.sh
 
 # The open dialog comes first; Escape cancels it and the starting model is built.
 dialog=$(find_window "Choisissez le fichier du mod") || fail "no open dialog"
@@ -53,6 +45,7 @@ kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
 wait "$pid" || fail "exit code $?"
 echo "program ended with 0"
 SESSION
+cp "$here/find_window.sh" .
 xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" bash session.sh "$program"
 [ -f "$options_file" ] || { echo "FAIL: no options file at $options_file"; exit 1; }
 grep -q "^option 0 = 2 " "$options_file" || { echo "FAIL: options file content"; cat -A "$options_file"; exit 1; }

@@ -7,6 +7,7 @@
 # examples, without a browser "Aide en html" shows where the page is, and with
 # the prefix read-only its options land in $XDG_CONFIG_HOME/kestrune/.
 set -euo pipefail
+here="$(readlink -f "$(dirname "$0")")"
 build="$(readlink -f "$1")"
 work="$(mktemp -d)"
 trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
@@ -107,16 +108,7 @@ version="$2"
 PATH=/nonexistent "$program" > program.log 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; cat program.log; kill "$pid" 2>/dev/null || true; exit 1; }
-# xdotool gives up when a window closes while it searches: retry until found.
-find_window() {
-  local id
-  for _ in $(seq 1 200); do
-    id=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+source ./find_window.sh
 # The dialog starts in the installed examples: the bare name is enough.
 dialog=$(find_window "Choisissez le fichier du mod") || fail "no open dialog"
 sleep 1
@@ -141,7 +133,8 @@ kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
 wait "$pid" || fail "exit code $?"
 echo "program ended with 0"
 SESSION
-chmod 755 "$work/run/session.sh"
+cp "$here/../gui/find_window.sh" "$work/run/"
+chmod 755 "$work/run/session.sh" "$work/run/find_window.sh"
 (
   cd "$work/run"
   env HOME="$work/home" XDG_CONFIG_HOME="$work/config" "${run_as[@]}" \

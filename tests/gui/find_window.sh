@@ -1,0 +1,12 @@
+# Sourced by the scripts that drive the Qt program under Xvfb.
+# find_window TITLE_REGEX: the id of the first window whose name matches.
+# xdotool gives up when a window closes while it searches: retry until found.
+find_window() {
+  local id
+  for _ in $(seq 1 200); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
