@@ -74,6 +74,15 @@ bool meshIsConsistent(const Mesh& m);
 // undo count as stored.
 bool faceCornersStored(const Mesh& m, int f);
 
+// The corners A, B, C, D of face f (D = -1 for a triangle); returns 3 or 4.
+inline int faceCorners(int f, int32_t corners[4]) {
+    corners[0] = mesh.faceA[f];
+    corners[1] = mesh.faceB[f];
+    corners[2] = mesh.faceC[f];
+    corners[3] = mesh.faceD[f];
+    return corners[3] < 0 ? 3 : 4;
+}
+
 inline bool isTriangle(int f) {
     assert(f >= 0 && f < mesh.faceCapacity);
     return mesh.faceD[f] < 0;

@@ -43,18 +43,10 @@ Vec3 orientedNormal(int f) {
     return n;
 }
 
-int faceCorners(int f, int corners[4]) {
-    corners[0] = mesh.faceA[f];
-    corners[1] = mesh.faceB[f];
-    corners[2] = mesh.faceC[f];
-    corners[3] = mesh.faceD[f];
-    return corners[3] < 0 ? 3 : 4;
-}
-
 void drawFacesImmediate(const MappingSettings& settings) {
     for (int f = 0; f < mesh.faceCount; ++f) {
         if (!faceCornersStored(mesh, f)) continue;
-        int corners[4];
+        int32_t corners[4];
         int count = faceCorners(f, corners);
         TexturePoint points[4];
         faceTextureCoordinates(f, settings, points);

@@ -49,14 +49,6 @@ void forgetSeenMesh() {
     ++drawing.coordinatesRevision;
 }
 
-int cornersOf(int f, int32_t corners[4]) {
-    corners[0] = mesh.faceA[f];
-    corners[1] = mesh.faceB[f];
-    corners[2] = mesh.faceC[f];
-    corners[3] = mesh.faceD[f];
-    return corners[3] < 0 ? 3 : 4;
-}
-
 // A polygon is split into triangles fanned around its first corner, each
 // listed as (i + 1, i + 2, 0): the decomposition GL itself applies to
 // GL_POLYGON, so every triangle is interpolated from the same corners.
@@ -84,7 +76,7 @@ void buildFaceArrays(const MappingSettings& settings) {
     for (int f = 0; f < mesh.faceCount; ++f) {
         if (!faceCornersStored(mesh, f)) continue;
         int32_t corners[4];
-        int count = cornersOf(f, corners);
+        int count = faceCorners(f, corners);
         TexturePoint points[4];
         faceTextureCoordinates(f, settings, points);
         for (int k = 0; k < count; ++k) {
@@ -135,7 +127,7 @@ void buildEdgeList() {
     for (int f = 0; f < mesh.faceCount; ++f) {
         if (!faceCornersStored(mesh, f)) continue;
         int32_t corners[4];
-        int count = cornersOf(f, corners);
+        int count = faceCorners(f, corners);
         for (int k = 0; k < count; ++k) {
             segments.push_back(static_cast<uint32_t>(corners[k]));
             segments.push_back(static_cast<uint32_t>(corners[(k + 1) % count]));
