@@ -14,8 +14,8 @@
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "sheet_mesh.h"
-#include "tools/exchange/model_import.h"
-#include "tools/exchange/model_output.h"
+#include "exchange/model_import.h"
+#include "exchange/model_output.h"
 
 namespace {
 

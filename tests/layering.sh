@@ -2,7 +2,7 @@
 # Checks that every source file of the program includes only headers of its
 # own layer or of the layers below it:
 #
-#   0 core       mesh/ remodel/ app/core/ resources/
+#   0 core       mesh/ remodel/ app/core/ resources/ exchange/
 #   1 platform   platform/platform.h and platform/*.cpp (the interface)
 #   2 state      app/state/
 #   3 render     render/
@@ -20,7 +20,7 @@ cd "$root" || exit 2
 
 rank_of() {
   case "$1" in
-    mesh/*|remodel/*|app/core/*|resources/*) echo 0 ;;
+    mesh/*|remodel/*|app/core/*|resources/*|exchange/*) echo 0 ;;
     platform/qt/*|platform/scripted/*) echo impl ;;
     platform/*) echo 1 ;;
     app/state/*) echo 2 ;;

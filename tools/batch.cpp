@@ -14,9 +14,9 @@
 #include "mesh/off_reader.h"
 #include "mesh/text_scan.h"
 #include "remodel/remodel.h"
-#include "tools/exchange/batch_options.h"
-#include "tools/exchange/model_import.h"
-#include "tools/exchange/model_output.h"
+#include "tools/batch_options.h"
+#include "exchange/model_import.h"
+#include "exchange/model_output.h"
 
 std::optional<RemodelStep> remodelStepNamed(const std::string& name) {
     if (name == "bases") return optimizeBases;

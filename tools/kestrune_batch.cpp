@@ -1,7 +1,7 @@
 #include <iostream>
 
 #include "tools/batch.h"
-#include "tools/exchange/batch_options.h"
+#include "tools/batch_options.h"
 #include "tools/picture.h"
 #include "tools/picture_options.h"
 

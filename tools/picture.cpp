@@ -23,7 +23,7 @@
 #include "render/textures.h"
 #include "resources/menu.h"
 #include "tools/batch.h"
-#include "tools/exchange/batch_options.h"
+#include "tools/batch_options.h"
 #include "tools/picture_options.h"
 #include "tools/png_file.h"
 

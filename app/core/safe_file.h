@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Replaces the file at `path` with what `writeContents` writes to the
 // descriptor it is given (in as many writes as it likes; it returns false to
@@ -21,6 +22,20 @@
 // Other hard links to the target keep the old contents: the rename gives the
 // name a new file.
 bool replaceFileWith(const std::string& path, const std::function<bool(int fd)>& writeContents);
+
+// One file of a set replaced together.
+struct FileReplacement {
+    std::string path;
+    std::function<bool(int fd)> writeContents;
+};
+
+// Replaces several files as one: every new file is written completely to a
+// temporary in its target's folder and flushed before any target is touched;
+// only then are they renamed over their targets, companions first, `files`'s
+// last one last. Should a rename fail part way, the targets already replaced
+// get their old contents back. On failure no target has changed, errno tells
+// why and false is returned. Each file follows the rules of replaceFileWith.
+bool replaceFilesTogether(const std::vector<FileReplacement>& files);
 
 // replaceFileWith writing `contents` in one go.
 bool replaceFileContents(const std::string& path, const std::string& contents);

@@ -15,7 +15,7 @@
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "tools/batch.h"
-#include "tools/exchange/model_export.h"
+#include "exchange/model_export.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "tools/exchange/model_output.h"
+#include "exchange/model_output.h"
 
 #include <cerrno>
 #include <cstring>

@@ -7,7 +7,7 @@
 
 #include "mesh/mesh.h"
 #include "mesh/face_mapping.h"
-#include "tools/exchange/texture_file.h"
+#include "exchange/texture_file.h"
 
 // How one output format is written by the library.
 struct ExportFormat {

@@ -1,4 +1,4 @@
-#include "tools/exchange/texture_file.h"
+#include "exchange/texture_file.h"
 
 #include <csetjmp>
 #include <cstdio>

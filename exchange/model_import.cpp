@@ -1,4 +1,4 @@
-#include "tools/exchange/model_import.h"
+#include "exchange/model_import.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "mesh/off_writer.h"
-#include "tools/exchange/polygon_split.h"
+#include "exchange/polygon_split.h"
 
 namespace {
 

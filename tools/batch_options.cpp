@@ -1,4 +1,4 @@
-#include "tools/exchange/batch_options.h"
+#include "tools/batch_options.h"
 
 #include <charconv>
 

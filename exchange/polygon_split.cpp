@@ -1,4 +1,4 @@
-#include "tools/exchange/polygon_split.h"
+#include "exchange/polygon_split.h"
 
 #include <cmath>
 #include <cstddef>

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "tools/exchange/texture_file.h"
+#include "exchange/texture_file.h"
 
 // Reads `path` with the library and writes into `offText` the Kestrune OFF
 // file of the whole scene, without a texture name: every mesh with its node

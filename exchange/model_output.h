@@ -7,8 +7,8 @@
 #include <string>
 
 #include "mesh/face_mapping.h"
-#include "tools/exchange/model_export.h"
-#include "tools/exchange/texture_file.h"
+#include "exchange/model_export.h"
+#include "exchange/texture_file.h"
 
 enum class OutputKind { KestruneOff, StandardOff, Library };
 

@@ -1,4 +1,4 @@
-#include "tools/exchange/model_export.h"
+#include "exchange/model_export.h"
 
 #include <assimp/Exporter.hpp>
 #include <assimp/IOStream.hpp>

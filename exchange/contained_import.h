@@ -1,0 +1,35 @@
+// Importing a model of another format without letting the file harm the
+// program: the library reads it in a child process (kestrune-import) under a
+// memory and a time limit, confined to the model's folder, and hands back the
+// Kestrune OFF text of the scene, which the caller validates by reading it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "exchange/texture_file.h"
+
+// How much the child may use. Sized from the file: see importLimitsFor.
+struct ImportLimits {
+    uint64_t memoryBytes = 0;  // address space of the child
+    unsigned seconds = 0;      // wall-clock time of the child
+};
+
+// The limits for a file of `fileSize` bytes; `thumbnail` gives the tighter
+// limits of an unattended thumbnail.
+ImportLimits importLimitsFor(uint64_t fileSize, bool thumbnail);
+
+// What the child found.
+struct ImportedModel {
+    std::string offText;                 // Kestrune OFF text, header line "OFF  " (no texture name)
+    std::optional<TextureFile> texture;  // the scene's usable texture, if any
+    bool hadTextureCoordinates = false;  // the file carried its own texture coordinates
+    std::string notes;                   // what was left out or changed, French lines, each ending in '\n'
+};
+
+// Reads `path` through the library in a child process. False with `failure`
+// set to a French sentence naming the file and the reason when the file
+// cannot be read, the child fails, dies, runs out of memory or time.
+bool importContained(const std::string& path, const ImportLimits& limits, ImportedModel& into,
+                     std::string& failure);
