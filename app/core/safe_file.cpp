@@ -25,6 +25,19 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Whether the kernel's rule for shared folders (fs.protected_symlinks) lets
+// this user follow `link`: in a sticky folder anyone may write to, only the
+// user's own links and those of the folder's owner are followed, so that a
+// link planted in /tmp cannot turn a save onto another file. EACCES if not.
+bool mayFollow(const std::string& link, const struct stat& status) {
+    struct stat folder;
+    if (::stat(folderOf(link).c_str(), &folder) != 0) return false;
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    if (!shared || status.st_uid == ::geteuid() || status.st_uid == folder.st_uid) return true;
+    errno = EACCES;
+    return false;
+}
+
 // The file a chain of symbolic links ends at (or the path itself). `exists`
 // tells whether something is there; `status` is its lstat.
 bool resolveTarget(const std::string& path, std::string& target, bool& exists, struct stat& status) {
@@ -43,6 +56,7 @@ bool resolveTarget(const std::string& path, std::string& target, bool& exists, s
             errno = ELOOP;
             return false;
         }
+        if (!mayFollow(target, status)) return false;
         std::string pointed(static_cast<size_t>(status.st_size > 0 ? status.st_size : 4096) + 1, '\0');
         ssize_t length = ::readlink(target.c_str(), pointed.data(), pointed.size());
         if (length < 0) return false;

@@ -188,3 +188,37 @@ TEST_F(SafeFile, SetIsReplacedWholeOrNotAtAll) {
     EXPECT_EQ(read("skin.jpg") + read("model.mtl") + read("model.obj"), "jpgmtlobj");
     EXPECT_EQ(entryCount(), 3u);
 }
+
+// Links in a shared sticky folder are followed only as the kernel would: a
+// link planted by another user there must not redirect root's save.
+TEST_F(SafeFile, LinksOfOtherUsersInStickyFoldersAreRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a link another owner";
+    const uid_t root = 0, other = 4242;
+    struct Case {
+        mode_t folderMode;
+        uid_t folderOwner, linkOwner;
+        bool followed;
+    };
+    const Case cases[] = {
+        {01777, root, other, false}, {01777, root, root, true}, {0777, root, other, true},
+        {01755, root, other, true},  {01777, other, other, true},
+    };
+    write("root.off", "root's own");
+    ASSERT_EQ(::symlink("root.off", path("link.off").c_str()), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::oct << c.folderMode << std::dec << " folder of " << c.folderOwner
+                                        << ", link of " << c.linkOwner);
+        ASSERT_EQ(::chown(folder.c_str(), c.folderOwner, 0), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+        ASSERT_EQ(::lchown(path("link.off").c_str(), c.linkOwner, 0), 0);
+        write("root.off", "root's own");
+        errno = 0;
+        EXPECT_EQ(replaceFileContents(path("link.off"), "through the link"), c.followed);
+        EXPECT_EQ(read("root.off"), c.followed ? "through the link" : "root's own");
+        if (!c.followed) {
+            EXPECT_EQ(errno, EACCES);
+        }
+        EXPECT_TRUE(S_ISLNK(statOf("link.off").st_mode));
+        EXPECT_EQ(entryCount(), 2u);
+    }
+}
