@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <new>
 #include <vector>
@@ -46,6 +47,51 @@ bool placeTextureReporting(const std::string& output, const TextureFile& texture
     return false;
 }
 
+// Streams `sections` into `fd` as they are made, starting the disk writes of
+// each piece at once (as saveOffFile does) so that the closing flush has
+// little left to wait for.
+bool streamSections(int fd, const FileSections& sections, bool& memoryExhausted) {
+    off_t written = 0;
+    auto sink = [fd, &written](const char* data, size_t size) {
+        if (!writeAllTo(fd, data, size)) return false;
+        ::sync_file_range(fd, written, static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+        written += static_cast<off_t>(size);
+        return true;
+    };
+    bool exhausted = false;
+    bool streamed = writeSections(sections, sink, offTextChunkSize, &exhausted);
+    if (exhausted) memoryExhausted = true;
+    return streamed;
+}
+
+// Replaces the files as one set (a single file alone); memory running out
+// while they are made is thrown once every temporary is gone.
+bool replaceAll(const std::vector<ExportedFile>& files, std::ostream& err) {
+    bool memoryExhausted = false;
+    std::vector<FileReplacement> set;
+    for (const ExportedFile& file : files) {
+        const FileSections* sections = &file.sections;
+        set.push_back({file.path, [sections, &memoryExhausted](int fd) {
+                           return streamSections(fd, *sections, memoryExhausted);
+                       }});
+    }
+    errno = 0;
+    bool replaced = set.size() == 1 ? replaceFileWith(set[0].path, set[0].writeContents) : replaceFilesTogether(set);
+    if (replaced) return true;
+    if (memoryExhausted) throw std::bad_alloc();
+    err << writeFailure(files.back().path);
+    return false;
+}
+
+// The picture copied beside the model, part of the set, unless the same
+// bytes are there already (textureFits let nothing else through).
+void addTextureBeside(const std::string& output, const TextureFile& texture, std::vector<ExportedFile>& files) {
+    std::string target = (std::filesystem::path(output).parent_path() / texture.name).string();
+    std::error_code ignored;
+    if (std::filesystem::exists(target, ignored)) return;
+    files.insert(files.begin(), {target, {bytesSection(texture.bytes)}});
+}
+
 bool writeKestruneOff(const std::string& path, std::optional<TextureFile>& texture, bool keepHeaderName,
                       std::ostream& err) {
     if (!keepHeaderName) {
@@ -64,26 +110,19 @@ bool writeKestruneOff(const std::string& path, std::optional<TextureFile>& textu
     return false;
 }
 
-// Exports into memory first: a failing export writes nothing at all.
-bool writeThroughLibrary(const OutputPlan& plan, const MappingSettings& mapping, long uniformColor,
-                         std::optional<TextureFile>& texture, std::ostream& err) {
+bool writeExport(const OutputPlan& plan, const MappingSettings& mapping, long uniformColor,
+                 std::optional<TextureFile>& texture, std::ostream& err) {
     if (!plan.format.cornerTextures) texture.reset();
     bool besideOutput = texture && !plan.format.embedsTexture;
     if (besideOutput && !textureFits(plan.path, *texture, err)) texture.reset();
-    if (texture && texture->name.empty()) texture->name = std::filesystem::path(plan.path).stem().string() + ".jpg";
     std::vector<ExportedFile> files;
     std::string problem;
-    if (!exportToMemory(plan.path, plan.format, mapping, uniformColor, texture ? &*texture : nullptr, files,
-                        problem)) {
+    if (!exportFiles(plan.path, plan.format, mapping, uniformColor, texture ? &*texture : nullptr, files, problem)) {
         err << "kestrune-batch : « " << plan.path << " » : export impossible : " << problem << "\n";
         return false;
     }
-    if (texture && besideOutput && !placeTextureReporting(plan.path, *texture, err)) return false;
-    // Companions first (.mtl, .bin), the model itself last.
-    for (const ExportedFile& file : files) {
-        if (!replaceReporting(file.path, file.bytes, err)) return false;
-    }
-    return true;
+    if (texture && besideOutput) addTextureBeside(plan.path, *texture, files);
+    return replaceAll(files, err);
 }
 
 }  // namespace
@@ -99,7 +138,7 @@ bool planOutput(const std::string& path, bool standardOff, bool ascii, OutputPla
         plan.kind = standardOff ? OutputKind::StandardOff : OutputKind::KestruneOff;
         return true;
     }
-    plan.kind = OutputKind::Library;
+    plan.kind = OutputKind::Export;
     return exportFormatFor(path, ascii, plan.format, problem);
 }
 
@@ -119,10 +158,10 @@ bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uni
                 std::optional<TextureFile> texture, bool keepHeaderName, std::ostream& err) {
     switch (plan.kind) {
         case OutputKind::KestruneOff: return writeKestruneOff(plan.path, texture, keepHeaderName, err);
-        case OutputKind::StandardOff: return replaceReporting(plan.path, formatStandardOff(mesh), err);
-        case OutputKind::Library: break;
+        case OutputKind::StandardOff: return replaceAll({{plan.path, standardOffFile()}}, err);
+        case OutputKind::Export: break;
     }
-    return writeThroughLibrary(plan, mapping, uniformColor, texture, err);
+    return writeExport(plan, mapping, uniformColor, texture, err);
 }
 
 bool writeImportedOff(const std::string& path, const std::string& offText, std::optional<TextureFile> texture,
