@@ -2,13 +2,13 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <new>
 #include <vector>
 
 #include "app/core/off_file.h"
 #include "app/core/safe_file.h"
+#include "exchange/direct_file_writer.h"
 #include "mesh/mesh.h"
 #include "mesh/off_writer.h"
 
@@ -47,21 +47,21 @@ bool placeTextureReporting(const std::string& output, const TextureFile& texture
     return false;
 }
 
-// Streams `sections` into `fd` as they are made, starting the disk writes of
-// each piece at once (as saveOffFile does) so that the closing flush has
-// little left to wait for.
+// Streams `sections` into `fd` as they are made (see direct_file_writer.h).
 bool streamSections(int fd, const FileSections& sections, bool& memoryExhausted) {
-    off_t written = 0;
-    auto sink = [fd, &written](const char* data, size_t size) {
-        if (!writeAllTo(fd, data, size)) return false;
-        ::sync_file_range(fd, written, static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
-        written += static_cast<off_t>(size);
-        return true;
-    };
+    DirectFileWriter writer;
+    if (!openDirectWriter(writer, fd)) {
+        memoryExhausted = true;
+        return false;
+    }
+    auto sink = [&writer](const char* data, size_t size) { return writeDirect(writer, data, size); };
     bool exhausted = false;
     bool streamed = writeSections(sections, sink, offTextChunkSize, &exhausted);
     if (exhausted) memoryExhausted = true;
-    return streamed;
+    int saved = errno;
+    bool closed = closeDirectWriter(writer);
+    if (!streamed) errno = saved;
+    return streamed && closed;
 }
 
 // Replaces the files as one set (a single file alone); memory running out

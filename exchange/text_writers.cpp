@@ -1,4 +1,5 @@
 // OBJ with its MTL, PLY, STL and standard OFF.
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <memory>
@@ -43,18 +44,57 @@ Section vertexSection(const char* prefix) {
             }};
 }
 
-// Texture point of every corner: "vt s v" with v = 1 - t. The window
+// Texture points already written, in a small table, so that the points many
+// faces share (corners A and B of every face that is its own texture base)
+// are written once. The vt and the f records replay the same decisions, each
+// with its own table: a point's number is found again without storing one
+// per corner.
+struct PointNumbers {
+    struct Entry {
+        uint32_t s = 0, t = 0;
+        int64_t number = 0;  // 0: empty
+    };
+    static constexpr int bits = 12;
+    Entry table[1 << bits];
+    int64_t count = 0;
+
+    // The number (from 1) of point (s, t); true when it is new.
+    bool find(float s, float t, int64_t& number) {
+        uint32_t bs = std::bit_cast<uint32_t>(s), bt = std::bit_cast<uint32_t>(t);
+        Entry& entry = table[((bs * 0x9E3779B1u) ^ (bt * 0x85EBCA77u)) >> (32 - bits)];
+        if (entry.number != 0 && entry.s == bs && entry.t == bt) {
+            number = entry.number;
+            return false;
+        }
+        entry = {bs, bt, ++count};
+        number = count;
+        return true;
+    }
+};
+
+// The texture points of face f as OBJ has them: (s, v = 1 - t). The window
 // uploads the JPEG's first row as texture row t = 0, so t runs down the
 // picture, while OBJ puts v = 0 at its bottom row. The texture repeats, so
 // the shift by 1 changes nothing drawn.
+int objTexturePoints(int64_t f, const MappingSettings& mapping, TexturePoint points[4]) {
+    int count = faceTextureCoordinates(static_cast<int>(f), mapping, points);
+    for (int k = 0; k < count; ++k) points[k].t = 1.0f - points[k].t;
+    return count;
+}
+
+// "vt s v" for each point not written before.
 Section objTextureSection(const MappingSettings& mapping) {
-    return {mesh.faceCount, 4 * (3 + 2 * 16 + 1), [mapping](char* out, int64_t f) {
+    auto numbers = std::make_shared<PointNumbers>();
+    return {mesh.faceCount, 4 * (3 + 2 * 16 + 1), [mapping, numbers](char* out, int64_t f) {
+                if (f == 0) *numbers = PointNumbers();
                 TexturePoint points[4];
-                int count = faceTextureCoordinates(static_cast<int>(f), mapping, points);
+                int count = objTexturePoints(f, mapping, points);
                 for (int k = 0; k < count; ++k) {
+                    int64_t number = 0;
+                    if (!numbers->find(points[k].s, points[k].t, number)) continue;
                     out = appendFloat(appendText(out, "vt "), points[k].s);
                     *out++ = ' ';
-                    out = appendFloat(out, 1.0f - points[k].t);
+                    out = appendFloat(out, points[k].t);
                     *out++ = '\n';
                 }
                 return out;
@@ -73,19 +113,23 @@ Section objNormalSection() {
 }
 
 // "f v/vt/vn ...", numbered from 1: the model's vertex, the corner's
-// texture point (the corners counted over the faces before), the face's normal.
-Section objFaceSection() {
-    auto corner = std::make_shared<int64_t>(0);
-    return {mesh.faceCount, 2 + 4 * 3 * indexField + 16, [corner](char* out, int64_t f) {
-                if (f == 0) *corner = 0;
+// texture point, the face's normal.
+Section objFaceSection(const MappingSettings& mapping) {
+    auto numbers = std::make_shared<PointNumbers>();
+    return {mesh.faceCount, 2 + 4 * 3 * indexField + 16, [mapping, numbers](char* out, int64_t f) {
+                if (f == 0) *numbers = PointNumbers();
                 int32_t corners[4];
-                int count = faceCorners(static_cast<int>(f), corners);
+                faceCorners(static_cast<int>(f), corners);
+                TexturePoint points[4];
+                int count = objTexturePoints(f, mapping, points);
                 *out++ = 'f';
                 for (int k = 0; k < count; ++k) {
+                    int64_t number = 0;
+                    numbers->find(points[k].s, points[k].t, number);
                     *out++ = ' ';
                     out = appendIndex(out, int64_t{corners[k]} + 1);
                     *out++ = '/';
-                    out = appendIndex(out, ++*corner);
+                    out = appendIndex(out, number);
                     *out++ = '/';
                     out = appendIndex(out, f + 1);
                 }
@@ -182,7 +226,7 @@ std::string shortest(float value) {
 FileSections objSections(const ExportModel& model) {
     std::string header = "# Kestrune\nmtllib " + model.companion + "\n";
     return {bytesSection(header), vertexSection("v "), objTextureSection(model.mapping), objNormalSection(),
-            bytesSection("g kestrune\nusemtl kestrune\n"), objFaceSection()};
+            bytesSection("g kestrune\nusemtl kestrune\n"), objFaceSection(model.mapping)};
 }
 
 // The uniform colour 0x00BBGGRR stands for the picture when there is none.
