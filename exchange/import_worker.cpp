@@ -39,10 +39,10 @@ void applyLimits(unsigned long long memoryBytes, unsigned seconds) {
     ::alarm(seconds);
 }
 
-bool writeAll(const std::string& bytes) {
+bool writeAll(const char* bytes, size_t size) {
     size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t written = ::write(1, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        ssize_t written = ::write(1, bytes + done, size - done);
         if (written < 0 && errno == EINTR) continue;
         if (written <= 0) return false;
         done += static_cast<size_t>(written);
@@ -65,7 +65,13 @@ int main(int argc, char** argv) {
         ImportedModel model;
         std::string failure;
         if (!importModel(argv[6], model, failure) && failure.empty()) failure = "lecture impossible";
-        return writeAll(encodeImport(model, failure)) ? 0 : 1;
+        std::string header = encodeImportHeader(model, failure);
+        const char* positions = reinterpret_cast<const char*>(model.positions.data());
+        const char* corners = reinterpret_cast<const char*>(model.corners.data());
+        bool written = writeAll(header.data(), header.size()) &&
+                       writeAll(positions, model.positions.size() * sizeof(float)) &&
+                       writeAll(corners, model.corners.size() * sizeof(int32_t));
+        return written ? 0 : 1;
     } catch (const std::bad_alloc&) {
         return memoryExitCode;
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "mesh/face_mapping.h"
+#include "mesh/off_writer.h"
 #include "mesh/text_scan.h"
 
 namespace {
@@ -179,6 +180,44 @@ bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhauste
         return false;
     }
     if (!readVertices(rest, built) || !readFaces(rest, built) || !normalize(built)) {
+        releaseMeshArrays(built);
+        return false;
+    }
+    built.commonBaseLength = measureLongestBaseEdge(built);
+    releaseMeshArrays(into);
+    into = built;
+    return true;
+}
+
+bool readOffNumbers(const float* positions, int32_t vertexCount, const int32_t* corners, int32_t faceCount,
+                    Mesh& into, bool* memoryExhausted) {
+    if (memoryExhausted != nullptr) *memoryExhausted = false;
+    if (vertexCount < 1 || faceCount < 1) return false;
+    Mesh built;
+    if (!allocateMeshArrays(built, vertexCount, faceCount, ArrayFill::Zeroed)) {
+        if (memoryExhausted != nullptr) *memoryExhausted = true;
+        return false;
+    }
+    float* axes[3] = {built.vertexX, built.vertexY, built.vertexZ};
+    char field[16];
+    bool read = true;
+    for (int32_t i = 0; read && i < vertexCount; ++i) {
+        for (int axis = 0; read && axis < 3; ++axis) {
+            double value = static_cast<double>(positions[3 * static_cast<size_t>(i) + axis]);
+            std::string_view text(field, static_cast<size_t>(formatCoordinateField(value, field)));
+            read = scanFloats(text, &axes[axis][i], 1) == 1;
+        }
+    }
+    auto isVertex = [&](int32_t v) { return v >= 0 && v < vertexCount; };
+    for (int32_t f = 0; read && f < faceCount; ++f) {
+        const int32_t* c = &corners[4 * static_cast<size_t>(f)];
+        read = isVertex(c[0]) && isVertex(c[1]) && isVertex(c[2]) && (c[3] == -1 || isVertex(c[3]));
+        built.faceA[f] = c[0];
+        built.faceB[f] = c[1];
+        built.faceC[f] = c[2];
+        built.faceD[f] = c[3];
+    }
+    if (!read || !normalize(built)) {
         releaseMeshArrays(built);
         return false;
     }

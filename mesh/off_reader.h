@@ -45,3 +45,11 @@ bool isStorableTextureName(std::string_view name);
 // *memoryExhausted is set when given), returns false and leaves `into`
 // untouched.
 bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhausted = nullptr);
+
+// Builds `into` as readOffText would from an OFF text holding these numbers
+// without a texture name: each coordinate as "%15.8g" writes it and read
+// back, corners a b c d per face (d = -1 for a triangle). Counts below 1,
+// corners naming no vertex and coordinates out of reach are refused as
+// readOffText refuses them.
+bool readOffNumbers(const float* positions, int32_t vertexCount, const int32_t* corners, int32_t faceCount,
+                    Mesh& into, bool* memoryExhausted = nullptr);

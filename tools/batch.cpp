@@ -106,7 +106,7 @@ bool importInput(const std::string& input, ImportedModel& imported, std::ostream
         return false;
     }
     bool memoryExhausted = false;
-    if (!readOffText(imported.offText.data(), imported.offText.size(), mesh, &memoryExhausted)) {
+    if (!installImportedModel(imported, mesh, &memoryExhausted)) {
         if (memoryExhausted) throw std::bad_alloc();
         err << "kestrune-batch : « " << input << " » : coordonnées hors de portée d'un modèle Kestrune\n";
         return false;
@@ -155,7 +155,7 @@ int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::ve
     }
     std::optional<TextureFile> texture = std::move(imported.texture);
     if (!kestruneInput && steps.empty() && plan.kind == OutputKind::KestruneOff) {
-        return writeImportedOff(plan.path, imported.offText, texture, err) ? 0 : 1;
+        return writeImportedOff(plan.path, importedOffText(imported), texture, err) ? 0 : 1;
     }
     for (Step step : steps) {
         RemodelStatus status = step();

@@ -39,8 +39,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ImportedModel back;
     std::string noFailure;
     require(decodeImport(encodeImport(model, ""), back, noFailure) && noFailure.empty(), "frame reads back");
-    require(back.offText == model.offText, "frame keeps the text");
-    if (readOffText(model.offText.data(), model.offText.size(), mesh)) {
+    require(back.positions == model.positions && back.corners == model.corners, "frame keeps the model");
+    std::string text = importedOffText(model);
+    if (installImportedModel(model, mesh)) {
+        // The model is the one its Kestrune OFF text reads as.
+        Mesh fromText;
+        require(readOffText(text.data(), text.size(), fromText), "the text reads back");
+        require(fromText.vertexCount == mesh.vertexCount && fromText.faceCount == mesh.faceCount, "same counts");
+        for (int32_t v = 0; v < mesh.vertexCount; ++v) {
+            require(fromText.vertexX[v] == mesh.vertexX[v] && fromText.vertexY[v] == mesh.vertexY[v] &&
+                        fromText.vertexZ[v] == mesh.vertexZ[v],
+                    "same vertices");
+        }
+        std::swap(fromText, mesh);
+        freeModel();
+        std::swap(fromText, mesh);
         require(meshIsConsistent(mesh), "faces name vertices of the model");
         freeModel();
     }

@@ -1,0 +1,38 @@
+// A scene of other tools flattened into one Kestrune polygon list: equal
+// positions joined into one vertex in the order they first appear, faces of
+// three and four corners kept, larger polygons cut into triangles, points
+// and lines counted and dropped, then the vertices no face uses left out.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct MergedScene {
+    std::vector<float> positions;  // x y z per vertex, file units
+    std::vector<int32_t> corners;  // a b c d per face, d = -1 for a triangle
+    size_t droppedPoints = 0;
+    size_t droppedLines = 0;
+};
+
+// The scene being merged and an open-addressing table of the positions met:
+// each slot holds a joined vertex number, or -1 when free.
+struct SceneMerger {
+    MergedScene merged;
+    std::vector<std::array<uint32_t, 3>> keys;  // per joined vertex
+    std::vector<int32_t> slots;
+};
+
+// Sizes the table for `vertexTotal` positions at most, at half load, so
+// that it never fills.
+void startMerging(SceneMerger& merger, size_t vertexTotal);
+
+// The joined number of a position, added when new. -0 joins +0.
+int32_t joinVertex(SceneMerger& merger, float x, float y, float z);
+
+// Adds a polygon of `n` corners, given as joined vertex numbers.
+void addPolygon(MergedScene& merged, const int32_t* corners, size_t n);
+
+// Leaves out the vertices no face uses, keeping the others in order.
+void dropUnusedVertices(MergedScene& merged);
