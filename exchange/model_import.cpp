@@ -117,14 +117,7 @@ std::optional<TextureFile> findTexture(const aiScene* scene, const aiMesh* first
         // The name is chosen when the picture is written beside the output.
         return texture;
     }
-    for (char& c : name) {
-        if (c == '\\') c = '/';
-    }
-    std::string location = !name.empty() && name[0] == '/' ? name : folder + "/" + name;
-    if (folder.empty() || !readTextureInFolder(folder, location, texture, problem)) {
-        if (folder.empty()) problem = "« " + name + " » n'est pas lu";
-        return std::nullopt;
-    }
+    if (!readModelTexture(folder, name, texture, problem)) return std::nullopt;
     return texture;
 }
 

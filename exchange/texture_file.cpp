@@ -120,6 +120,17 @@ bool readTextureInFolder(const std::string& folder, const std::string& path, Tex
     return true;
 }
 
+bool readModelTexture(const std::string& folder, std::string name, TextureFile& into, std::string& problem) {
+    for (char& c : name) {
+        if (c == '\\') c = '/';
+    }
+    if (folder.empty()) {
+        problem = "« " + name + " » n'est pas lu";
+        return false;
+    }
+    return readTextureInFolder(folder, !name.empty() && name[0] == '/' ? name : folder + "/" + name, into, problem);
+}
+
 bool readTextureFile(const std::string& path, TextureFile& into, std::string& problem) {
     std::string folder = modelFolder(path, problem);
     return !folder.empty() && readTextureInFolder(folder, path, into, problem);

@@ -24,6 +24,10 @@ inline constexpr size_t textureFileLimit = size_t{4} << 20;
 bool readTextureInFolder(const std::string& folder, const std::string& path, TextureFile& into,
                          std::string& problem);
 
+// Reads the picture a model names as `name` (backslashes taken as slashes, a
+// relative name from `folder`), as readTextureInFolder does.
+bool readModelTexture(const std::string& folder, std::string name, TextureFile& into, std::string& problem);
+
 // Reads the picture at `path`, as readTextureInFolder does in its own folder.
 bool readTextureFile(const std::string& path, TextureFile& into, std::string& problem);
 
