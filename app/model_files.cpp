@@ -1,6 +1,7 @@
 #include "app/model_files.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "app/core/off_file.h"
 #include "app/core/options.h"
 #include "app/core/paths.h"
+#include "app/core/regular_file.h"
 #include "app/state/messages.h"
 #include "app/state/program_state.h"
 #include "exchange/contained_import.h"
@@ -217,6 +219,18 @@ void saveExported(const std::string& path) {
 
 }  // namespace
 
+bool readAsKestruneOff(const std::string& path) {
+    if (isOffPath(path)) return true;
+    int fd = openRegularFileForReading(path);
+    if (fd < 0) return true;
+    char start[4] = {};
+    ssize_t got = read(fd, start, sizeof start);
+    close(fd);
+    if (got < 0) return true;
+    bool keyword = got >= 3 && std::memcmp(start, "OFF", 3) == 0;
+    return keyword && (got == 3 || start[3] == ' ' || start[3] == '\t' || start[3] == '\n' || start[3] == '\r');
+}
+
 void startingModel() {
     forgetModelTexture();
     if (!newModel()) fatalError("mémoire insuffisante");
@@ -229,7 +243,7 @@ void openModel(const std::string& startFolder, const std::string& modelFile) {
     std::optional<std::string> chosen = chooseFileToOpen(openTitle, openFilters, dialogStart(startFolder, modelFile));
     if (!chosen) {
         startingModel();
-    } else if (isOffPath(*chosen)) {
+    } else if (readAsKestruneOff(*chosen)) {
         readOffModel(*chosen);
     } else {
         importModel(*chosen);

@@ -4,9 +4,9 @@
 #include <string>
 
 // Lets the user choose a model file and reads it into the mesh. Cancelled:
-// the starting model. A Kestrune OFF file (.off) is read here: unreadable, an
-// error box, then the starting model; malformed, a fatal error. Any other
-// file goes through the contained import (exchange/contained_import.h): a
+// the starting model. A Kestrune OFF file (named .off, or whose text starts
+// with the keyword OFF) is read here: unreadable, an error box, then the
+// starting model; malformed, a fatal error. Any other file goes through the contained import (exchange/contained_import.h): a
 // failure is told in a box and gives the starting model. The caller has
 // released the previous model. The dialog starts on `modelFile` (selected)
 // when it names an existing file, else in `startFolder` when given, else in
@@ -20,3 +20,8 @@ void startingModel();
 // current texture options and the shown picture; the model in memory is left
 // exactly as it was. Cancelled: nothing happens.
 void saveModel();
+// True when `path` is read as Kestrune OFF: a name ending in .off, or a file
+// whose text starts with the keyword OFF (as its MIME type says: a model
+// named without the extension), or one that cannot be read, which the OFF
+// path reports. Anything else goes to the import.
+bool readAsKestruneOff(const std::string& path);

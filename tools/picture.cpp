@@ -13,6 +13,7 @@
 #include "app/core/options.h"
 #include "app/entry.h"
 #include "app/frame.h"
+#include "app/model_files.h"
 #include "app/state/messages.h"
 #include "app/state/program_state.h"
 #include "app/state/view_state.h"
@@ -110,7 +111,7 @@ bool importModel(const std::string& path, bool thumbnail, std::ostream& err) {
 }
 
 bool readModel(const std::string& path, bool thumbnail, std::ostream& err) {
-    if (!isOffPath(path)) return importModel(path, thumbnail, err);
+    if (!readAsKestruneOff(path)) return importModel(path, thumbnail, err);
     FileBytes text;
     errno = 0;
     if (!readWholeFile(path, text)) {
