@@ -76,10 +76,9 @@ Fixture& fixture() {
 void assimpImport(benchmark::State& state) {
     std::string path = fixture().input(extensions[state.range(0)]);
     for (auto _ : state) {
-        std::string text;
-        std::optional<TextureFile> texture;
-        std::ostringstream messages;
-        if (!importModel(path, text, texture, messages) || !readOffText(text.data(), text.size(), mesh)) {
+        ImportedModel model;
+        std::string failure;
+        if (!importModel(path, model, failure) || !readOffText(model.offText.data(), model.offText.size(), mesh)) {
             state.SkipWithError("not imported");
         }
         if (mesh.faceCount != fixture().faceCount) state.SkipWithError("face count");

@@ -14,6 +14,8 @@ set(KESTRUNE_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/kestrune)
 set(KESTRUNE_GENERATED ${CMAKE_BINARY_DIR}/generated)
 
 install(TARGETS kestrune-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The child that reads other formats under limits, started by the programs.
+install(TARGETS kestrune-import RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kestrune)
 # Thumbnails of the models the window opens, in the file managers, made by
 # kestrune-batch.
 install(FILES resources/desktop/kestrune.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)

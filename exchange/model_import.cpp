@@ -7,12 +7,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <limits>
+#include <new>
 #include <utility>
 #include <vector>
 
 #include "mesh/off_writer.h"
+#include "exchange/confined_io.h"
+#include "exchange/confined_path.h"
 #include "exchange/polygon_split.h"
 
 namespace {
@@ -46,23 +48,50 @@ size_t hashOf(const PositionKey& key) {
     return static_cast<size_t>(h ^ (h >> 32));
 }
 
+// Nodes may share children, so a small file can describe an enormous tree:
+// the walk stops past these counts instead of expanding every placement.
+constexpr size_t placementLimit = 100000;
+constexpr size_t nodeVisitLimit = 1000000;
+
 // Every (mesh, transform) pair of the node tree, parents before children;
 // walked with an explicit stack so that a deep hierarchy cannot overflow.
-std::vector<std::pair<unsigned, aiMatrix4x4>> meshInstances(const aiScene* scene) {
-    std::vector<std::pair<unsigned, aiMatrix4x4>> instances;
-    std::vector<std::pair<const aiNode*, aiMatrix4x4>> pending{{scene->mRootNode, aiMatrix4x4()}};
+// False when the tree places meshes more often than the limits allow.
+bool meshInstances(const aiScene* scene, const aiMatrix4x4& root,
+                   std::vector<std::pair<unsigned, aiMatrix4x4>>& instances) {
+    std::vector<std::pair<const aiNode*, aiMatrix4x4>> pending{{scene->mRootNode, root}};
+    size_t visits = 0;
     while (!pending.empty()) {
         auto [node, parent] = pending.back();
         pending.pop_back();
+        if (++visits > nodeVisitLimit) return false;
         aiMatrix4x4 transform = parent * node->mTransformation;
         for (unsigned k = 0; k < node->mNumMeshes; ++k) {
-            if (node->mMeshes[k] < scene->mNumMeshes) instances.emplace_back(node->mMeshes[k], transform);
+            if (node->mMeshes[k] >= scene->mNumMeshes) continue;
+            if (instances.size() == placementLimit) return false;
+            instances.emplace_back(node->mMeshes[k], transform);
         }
         for (unsigned k = node->mNumChildren; k-- > 0;) {
             if (node->mChildren[k] != nullptr) pending.emplace_back(node->mChildren[k], transform);
         }
     }
-    return instances;
+    return true;
+}
+
+// The file's own unit as a scale to metres, applied above the root node. The
+// FBX reader reports "UnitScaleFactor" in centimetres per file unit (Blender
+// writes 1 and its geometry in centimetres).
+aiMatrix4x4 unitScale(const aiScene* scene) {
+    aiMatrix4x4 scale;
+    if (scene->mMetaData == nullptr) return scale;
+    double factor = 0.0;
+    float single = 0.0f;
+    if (scene->mMetaData->Get("UnitScaleFactor", factor)) {
+    } else if (scene->mMetaData->Get("UnitScaleFactor", single)) {
+        factor = single;
+    }
+    if (!std::isfinite(factor) || factor <= 0.0 || factor == 100.0) return scale;
+    aiMatrix4x4::Scaling(aiVector3D(static_cast<float>(factor / 100.0)), scale);
+    return scale;
 }
 
 // Faces taken so far and an open-addressing table of the positions met:
@@ -189,9 +218,9 @@ std::string formatMergedOff(const MergedScene& merged) {
 }
 
 // The diffuse picture of the first mesh's material, embedded in the file or
-// found beside it (relative to the input's folder).
-std::optional<TextureFile> findTexture(const aiScene* scene, const MergedScene& merged,
-                                       const std::string& inputPath, std::string& problem) {
+// found in the model's folder.
+std::optional<TextureFile> findTexture(const aiScene* scene, const MergedScene& merged, const std::string& folder,
+                                       std::string& problem) {
     const aiMesh* first = merged.firstMesh;
     if (first == nullptr || first->mMaterialIndex >= scene->mNumMaterials) {
         problem = "pas de matériau";
@@ -218,10 +247,20 @@ std::optional<TextureFile> findTexture(const aiScene* scene, const MergedScene& 
     for (char& c : name) {
         if (c == '\\') c = '/';
     }
-    std::filesystem::path location(name);
-    if (location.is_relative()) location = std::filesystem::path(inputPath).parent_path() / location;
-    if (!readTextureFile(location.string(), texture, problem)) return std::nullopt;
+    std::string location = !name.empty() && name[0] == '/' ? name : folder + "/" + name;
+    if (folder.empty() || !readTextureInFolder(folder, location, texture, problem)) {
+        if (folder.empty()) problem = "« " + name + " » n'est pas lu";
+        return std::nullopt;
+    }
     return texture;
+}
+
+bool hasTextureCoordinates(const aiScene* scene) {
+    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+        const aiMesh* source = scene->mMeshes[m];
+        if (source != nullptr && source->mNumVertices > 0 && source->mTextureCoords[0] != nullptr) return true;
+    }
+    return false;
 }
 
 std::string countText(size_t count, const char* one, const char* many) {
@@ -230,27 +269,32 @@ std::string countText(size_t count, const char* one, const char* many) {
 
 }  // namespace
 
-bool importModel(const std::string& path, std::string& offText, std::optional<TextureFile>& texture,
-                 std::ostream& err) {
-    const std::string prefix = "kestrune-batch : « " + path + " » : ";
-    Assimp::Importer importer;
-    // No post-processing: positions are joined below across meshes, and
-    // triangulating would split the quads too.
-    const aiScene* scene = importer.ReadFile(path, 0);
-    if (scene == nullptr) {
-        err << prefix << "lecture impossible : " << importer.GetErrorString() << "\n";
+namespace {
+
+// The scene as a Kestrune OFF text; `name` names the file in messages.
+bool convertScene(const aiScene* scene, const std::string& folder, const std::string& name, ImportedModel& model,
+                  std::string& failure) {
+    const std::string prefix = "« " + name + " » : ";
+    const std::string empty = prefix + "scène vide : aucune face à trois sommets ou plus";
+    if (scene->mRootNode == nullptr || scene->mNumMeshes == 0 || scene->mMeshes == nullptr) {
+        failure = empty;
         return false;
     }
     Merger merger;
     MergedScene& merged = merger.merged;
     std::string problem;
-    std::vector<std::pair<unsigned, aiMatrix4x4>> instances = meshInstances(scene);
+    std::vector<std::pair<unsigned, aiMatrix4x4>> instances;
+    if (!meshInstances(scene, unitScale(scene), instances)) {
+        failure = prefix + "la scène place ses maillages plus de " + std::to_string(placementLimit) +
+                  " fois : refusée";
+        return false;
+    }
     size_t vertexTotal = 0;
     for (const auto& instance : instances) {
         if (scene->mMeshes[instance.first] != nullptr) vertexTotal += scene->mMeshes[instance.first]->mNumVertices;
     }
     if (vertexTotal > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-        err << prefix << "trop de sommets pour un fichier OFF\n";
+        failure = prefix + "trop de sommets pour un fichier OFF";
         return false;
     }
     sizeTable(merger, vertexTotal);
@@ -259,25 +303,63 @@ bool importModel(const std::string& path, std::string& offText, std::optional<Te
         if (source == nullptr) continue;
         if (merged.firstMesh == nullptr) merged.firstMesh = source;
         if (!addPlacedMesh(merger, source, transform, problem)) {
-            err << prefix << problem << "\n";
+            failure = prefix + problem;
             return false;
         }
     }
     if (merged.droppedPoints + merged.droppedLines > 0) {
-        err << prefix << countText(merged.droppedPoints, "point ignoré", "points ignorés") << ", "
-            << countText(merged.droppedLines, "segment ignoré", "segments ignorés") << "\n";
+        model.notes += prefix + countText(merged.droppedPoints, "point ignoré", "points ignorés") + ", " +
+                       countText(merged.droppedLines, "segment ignoré", "segments ignorés") + "\n";
     }
     if (merged.corners.empty()) {
-        err << prefix << "scène vide : aucune face à trois sommets ou plus\n";
+        failure = empty;
         return false;
     }
     if (merged.corners.size() / 4 > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-        err << prefix << "trop de faces pour un fichier OFF\n";
+        failure = prefix + "trop de faces pour un fichier OFF";
         return false;
     }
     dropUnusedVertices(merged);
-    texture = findTexture(scene, merged, path, problem);
-    if (!texture) err << prefix << "modèle sans texture : " << problem << "\n";
-    offText = formatMergedOff(merged);
+    model.texture = findTexture(scene, merged, folder, problem);
+    if (!model.texture) model.notes += prefix + "modèle sans texture : " + problem + "\n";
+    model.hadTextureCoordinates = hasTextureCoordinates(scene);
+    if (model.hadTextureCoordinates) {
+        model.notes += prefix + "les coordonnées de texture du fichier sont remplacées par le placage par face "
+                                "de Kestrune\n";
+    }
+    model.offText = formatMergedOff(merged);
     return true;
+}
+
+// Reads with the given file access; no post-processing: positions are
+// joined across meshes, and triangulating would split the quads too.
+bool readScene(Assimp::Importer& importer, ConfinedFiles* files, const std::string& path, const std::string& name,
+               const std::string* bytes, const std::string& folder, ImportedModel& model, std::string& failure) {
+    importer.SetIOHandler(files);  // the importer owns and deletes it
+    const aiScene* scene = bytes == nullptr ? importer.ReadFile(path, 0)
+                                            : importer.ReadFileFromMemory(bytes->data(), bytes->size(), 0,
+                                                                          name.substr(name.rfind('.') + 1).c_str());
+    if (scene == nullptr) {
+        std::string why = importer.GetErrorString();
+        if (why.find("bad_alloc") != std::string::npos) throw std::bad_alloc();
+        failure = "« " + name + " » : lecture impossible : " + why;
+        if (!files->lastRefusal().empty()) failure += " (" + files->lastRefusal() + ")";
+        return false;
+    }
+    return convertScene(scene, folder, name, model, failure);
+}
+
+}  // namespace
+
+bool importModel(const std::string& path, ImportedModel& model, std::string& failure) {
+    std::string folder = modelFolder(path, failure);
+    if (folder.empty()) return false;
+    Assimp::Importer importer;
+    return readScene(importer, new ConfinedFiles(folder), path, path, nullptr, folder, model, failure);
+}
+
+bool importModelFromMemory(const std::string& bytes, const std::string& name, ImportedModel& model,
+                           std::string& failure) {
+    Assimp::Importer importer;
+    return readScene(importer, new ConfinedFiles(std::string()), name, name, &bytes, std::string(), model, failure);
 }

@@ -1,22 +1,27 @@
 // Models made by other tools, read through the Open Asset Import Library and
-// turned into the text of a Kestrune OFF file.
+// turned into the text of a Kestrune OFF file. Run in the import child
+// (kestrune-import), never in the window's process: see contained_import.h.
 #pragma once
 
-#include <optional>
-#include <ostream>
 #include <string>
 
-#include "exchange/texture_file.h"
+#include "exchange/contained_import.h"
 
-// Reads `path` with the library and writes into `offText` the Kestrune OFF
-// file of the whole scene, without a texture name: every mesh with its node
-// transform applied, equal positions joined into one vertex (in the order
-// they first appear), vertices no face uses left out, faces of three and four
-// corners kept in their corner order, larger polygons cut into triangles
-// (splitPolygon), points and lines dropped (counted on `err`).
-// `texture` receives the diffuse picture of the first mesh's material when it
-// is a Kestrune texture; otherwise `err` says why there is none.
-// False, with a message naming the file on `err`, when the file cannot be
-// read, holds no face or does not fit an OFF file.
-bool importModel(const std::string& path, std::string& offText, std::optional<TextureFile>& texture,
-                 std::ostream& err);
+// Reads `path` with the library and puts into `model.offText` the Kestrune
+// OFF file of the whole scene, without a texture name: every mesh with its
+// node transform and the file's unit scale applied, equal positions joined
+// into one vertex (in the order they first appear), vertices no face uses
+// left out, faces of three and four corners kept in their corner order,
+// larger polygons cut into triangles (splitPolygon), points and lines dropped
+// (counted in `model.notes`). The library reads only inside the model's
+// folder (ConfinedFiles). `model.texture` receives the diffuse picture of
+// the first mesh's material when it is a Kestrune texture; otherwise the
+// notes say why there is none.
+// False, with `failure` naming the file, when the file cannot be read, holds
+// no face, places its meshes too many times or does not fit an OFF file.
+bool importModel(const std::string& path, ImportedModel& model, std::string& failure);
+
+// The same for a model held in memory under the file name `name` (its
+// extension chooses the reader); no file at all can be read.
+bool importModelFromMemory(const std::string& bytes, const std::string& name, ImportedModel& model,
+                           std::string& failure);

@@ -8,6 +8,7 @@
 
 #include "app/core/off_file.h"
 #include "app/core/safe_file.h"
+#include "exchange/confined_path.h"
 #include "mesh/mesh.h"
 #include "mesh/off_writer.h"
 
@@ -105,10 +106,11 @@ bool planOutput(const std::string& path, bool standardOff, bool ascii, OutputPla
 
 std::optional<TextureFile> textureBesideModel(const std::string& inputPath, const char* name, std::ostream& err) {
     if (name[0] == '\0') return std::nullopt;
-    std::filesystem::path location = std::filesystem::path(inputPath).parent_path() / name;
-    TextureFile texture;
+    // Looked up beside the model and never outside its folder.
     std::string problem;
-    if (!readTextureFile(location.string(), texture, problem)) {
+    std::string folder = modelFolder(inputPath, problem);
+    TextureFile texture;
+    if (folder.empty() || !readTextureInFolder(folder, folder + "/" + name, texture, problem)) {
         err << "kestrune-batch : modèle exporté sans texture : " << problem << "\n";
         return std::nullopt;
     }

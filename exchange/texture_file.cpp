@@ -1,13 +1,20 @@
 #include "exchange/texture_file.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <csetjmp>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <jpeglib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/core/safe_file.h"
+#include "exchange/confined_path.h"
 
 namespace {
 
@@ -61,20 +68,61 @@ std::string textureProblem(const std::string& bytes) {
     return problem;
 }
 
-bool readTextureFile(const std::string& path, TextureFile& into, std::string& problem) {
-    TextureFile read;
-    read.name = std::filesystem::path(path).filename().string();
-    if (!readWhole(path, read.bytes)) {
-        problem = "lecture impossible de « " + path + " »";
+namespace {
+
+// The whole file behind `fd`, refused before any reading when larger than the
+// limit or when its first bytes are not a JPEG's start of image.
+bool readBoundedJpeg(int fd, std::string& bytes, std::string& problem) {
+    struct stat status;
+    if (::fstat(fd, &status) != 0) {
+        problem = std::strerror(errno);
         return false;
     }
-    problem = textureProblem(read.bytes);
+    if (static_cast<uint64_t>(status.st_size) > textureFileLimit) {
+        problem = "fichier de " + std::to_string(status.st_size) + " octets, trop gros pour une image de 256 x 256";
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(status.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        // The start of image first: nothing more is read from anything else.
+        size_t wanted = done == 0 ? std::min<size_t>(3, bytes.size()) : bytes.size() - done;
+        ssize_t got = ::read(fd, bytes.data() + done, wanted);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+        if (done == 3 && bytes.compare(0, 3, "\xFF\xD8\xFF") != 0) break;
+    }
+    if (done < 3 || bytes.compare(0, 3, "\xFF\xD8\xFF") != 0) {
+        problem = "ce n'est pas une image JPEG lisible";
+        return false;
+    }
+    bytes.resize(done);
+    return true;
+}
+
+}  // namespace
+
+bool readTextureInFolder(const std::string& folder, const std::string& path, TextureFile& into,
+                         std::string& problem) {
+    int fd = openInsideFolder(folder, path, problem);
+    if (fd < 0) return false;
+    TextureFile read;
+    read.name = std::filesystem::path(path).filename().string();
+    bool whole = readBoundedJpeg(fd, read.bytes, problem);
+    ::close(fd);
+    if (whole) problem = textureProblem(read.bytes);
     if (!problem.empty()) {
         problem = "« " + path + " » : " + problem;
         return false;
     }
     into = std::move(read);
     return true;
+}
+
+bool readTextureFile(const std::string& path, TextureFile& into, std::string& problem) {
+    std::string folder = modelFolder(path, problem);
+    return !folder.empty() && readTextureInFolder(folder, path, into, problem);
 }
 
 bool usableTextureName(const std::string& name) {
@@ -92,7 +140,8 @@ bool placeTextureBeside(const std::string& modelPath, const TextureFile& texture
     std::error_code ignored;
     if (std::filesystem::exists(target, ignored)) {
         std::string present;
-        if (readWhole(target, present) && present == texture.bytes) return true;
+        bool sameSize = std::filesystem::file_size(target, ignored) == texture.bytes.size();
+        if (sameSize && readWhole(target, present) && present == texture.bytes) return true;
         problem = "« " + target + " » existe déjà avec un autre contenu et reste tel quel";
         return false;
     }

@@ -13,8 +13,18 @@ struct TextureFile {
 // colour); otherwise why not, in French.
 std::string textureProblem(const std::string& bytes);
 
-// Reads the picture at `path` and checks it. False with `problem` set when it
-// cannot be read or cannot be a texture.
+// The largest picture file taken: a 256 x 256 JPEG is a few hundred
+// kilobytes even at full quality; this leaves room for its metadata.
+inline constexpr size_t textureFileLimit = size_t{4} << 20;
+
+// Reads the picture at `path` (a name a model gives, joined to its folder)
+// when it is a regular file in `folder` or below (openInsideFolder), no
+// larger than textureFileLimit and starts as a JPEG does; only then is it
+// read and checked. False with `problem` set otherwise.
+bool readTextureInFolder(const std::string& folder, const std::string& path, TextureFile& into,
+                         std::string& problem);
+
+// Reads the picture at `path`, as readTextureInFolder does in its own folder.
 bool readTextureFile(const std::string& path, TextureFile& into, std::string& problem);
 
 // True when `name` can stand on an OFF header line: one word of 1 to 123

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzzers of the OFF reader, of the options text and of the texture
-# decoder with clang
+# Builds the fuzzers of the OFF reader, of the options text, of the texture
+# decoder and of the import of other formats with clang
 # (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) and runs each for
 # a bounded time (FUZZ_SECONDS, 20 by default) on a scratch copy of its seed
 # corpus. Fails when a fuzzer finds a crash; the input is kept in build/fuzz.
@@ -17,7 +17,7 @@ fi
 
 cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DKESTRUNE_FUZZ=ON -DKESTRUNE_GUI=OFF >/dev/null
-cmake --build "$out" --target fuzz_off_reader fuzz_options fuzz_texture -j"$(nproc)"
+cmake --build "$out" --target fuzz_off_reader fuzz_options fuzz_texture fuzz_import -j"$(nproc)"
 fuzzers="$out/tests/fuzz"
 
 scratch="$(mktemp -d)"
@@ -42,4 +42,5 @@ status=0
 run fuzz_off_reader tests/fuzz/corpus_off -dict=tests/fuzz/off.dict || status=1
 run fuzz_options tests/fuzz/corpus_options || status=1
 run fuzz_texture tests/fuzz/corpus_texture || status=1
+run fuzz_import tests/fuzz/corpus_import -max_len=65536 -rss_limit_mb=3072 || status=1
 exit $status

@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 #include <string_view>
+#include <sys/stat.h>
 
 #include "app/core/file_bytes.h"
 #include "app/core/options.h"
@@ -15,8 +16,8 @@
 #include "mesh/text_scan.h"
 #include "remodel/remodel.h"
 #include "tools/batch_options.h"
+#include "exchange/contained_import.h"
 #include "exchange/export_mapping.h"
-#include "exchange/model_import.h"
 #include "exchange/model_output.h"
 
 std::optional<RemodelStep> remodelStepNamed(const std::string& name) {
@@ -91,13 +92,22 @@ bool readKestruneOff(const std::string& input, const std::string& output, std::o
     return true;
 }
 
-// Reads any other input through the library, as the window would read the
-// OFF file made of it.
-bool importInput(const std::string& input, std::string& text, std::optional<TextureFile>& texture,
-                 std::ostream& err) {
-    if (!importModel(input, text, texture, err)) return false;
+// Reads any other input through the library, in the import child, as the
+// window would read the OFF file made of it.
+bool importInput(const std::string& input, ImportedModel& imported, std::ostream& err) {
+    struct stat status;
+    uint64_t size = ::stat(input.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
+    std::string failure;
+    bool read = importContained(input, importLimitsFor(size, false), imported, failure);
+    for (size_t start = 0, end; (end = imported.notes.find('\n', start)) != std::string::npos; start = end + 1) {
+        err << "kestrune-batch : " << imported.notes.substr(start, end + 1 - start);
+    }
+    if (!read) {
+        err << "kestrune-batch : " << failure << "\n";
+        return false;
+    }
     bool memoryExhausted = false;
-    if (!readOffText(text.data(), text.size(), mesh, &memoryExhausted)) {
+    if (!readOffText(imported.offText.data(), imported.offText.size(), mesh, &memoryExhausted)) {
         if (memoryExhausted) throw std::bad_alloc();
         err << "kestrune-batch : « " << input << " » : coordonnées hors de portée d'un modèle Kestrune\n";
         return false;
@@ -131,13 +141,13 @@ bool loadOptions(const BatchOptions& batch, std::ostream& err) {
 int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::vector<Step>& steps,
                 std::ostream& err) {
     bool kestruneInput = isOffPath(batch.input) && !batch.importThroughLibrary;
-    std::optional<TextureFile> texture;
-    std::string imported;
-    if (kestruneInput ? !readKestruneOff(batch.input, batch.output, err) : !importInput(batch.input, imported, texture, err)) {
+    ImportedModel imported;
+    if (kestruneInput ? !readKestruneOff(batch.input, batch.output, err) : !importInput(batch.input, imported, err)) {
         return 1;
     }
+    std::optional<TextureFile> texture = std::move(imported.texture);
     if (!kestruneInput && steps.empty() && plan.kind == OutputKind::KestruneOff) {
-        return writeImportedOff(plan.path, imported, texture, err) ? 0 : 1;
+        return writeImportedOff(plan.path, imported.offText, texture, err) ? 0 : 1;
     }
     for (Step step : steps) {
         RemodelStatus status = step();

@@ -58,7 +58,8 @@ TEST_F(ExchangeTest, InputsFromOtherToolsOpenInTheProgramsReader) {
 
 TEST_F(ExchangeTest, UnusableTexturesAreLeftOutWithTheReason) {
     write("gray.obj", "mtllib gray.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl g\nf 1 2 3\n");
-    write("gray.mtl", "newmtl g\nmap_Kd " + data + "gray.jpg\n");
+    write("gray.mtl", "newmtl g\nmap_Kd gray.jpg\n");
+    fs::copy_file(data + "gray.jpg", path("gray.jpg"));
     ASSERT_EQ(run({path("gray.obj"), path("gray.off")}), 0);
     EXPECT_NE(err.str().find("pas en couleurs"), std::string::npos);
     EXPECT_EQ(read("gray.off").substr(0, 6), "OFF  \n");

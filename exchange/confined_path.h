@@ -1,0 +1,17 @@
+// Files that a model names (buffers, materials, pictures) are opened only
+// inside the model's own folder: a downloaded model must not make the program
+// read the user's other files, block on a FIFO or read a device.
+#pragma once
+
+#include <string>
+
+// The folder a model's companions must lie in: the folder of the model's
+// real path (a link to a model counts where it points). Empty with `problem`
+// set when the model cannot be found.
+std::string modelFolder(const std::string& modelPath, std::string& problem);
+
+// Opens `path` for reading when, every symbolic link resolved, it lies in
+// `folder` or below and is a regular file. The descriptor is blocking and
+// close-on-exec. -1 with `problem` set (in French, naming `path`) otherwise;
+// a FIFO or a device is never opened in a way that could block or act.
+int openInsideFolder(const std::string& folder, const std::string& path, std::string& problem);

@@ -1,0 +1,72 @@
+// kestrune-import: reads one model through the Open Asset Import Library and
+// writes what it found to its standard output as one frame (import_wire.h).
+// It runs as a child of the program, under the limits it is given: a
+// hostile file may exhaust this process's memory or time, or crash it, and
+// the program that started it only reports why.
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "exchange/import_wire.h"
+#include "exchange/model_import.h"
+
+namespace {
+
+constexpr int memoryExitCode = 3;
+constexpr int usageExitCode = 2;
+
+void limit(int resource, rlim_t value) {
+    rlimit bound{value, value};
+    ::setrlimit(resource, &bound);
+}
+
+// Address space, processor time, no file written, no core dump. Under
+// AddressSanitizer the address space holds its shadow, so it stays open.
+void applyLimits(unsigned long long memoryBytes, unsigned seconds) {
+#if !defined(__SANITIZE_ADDRESS__)
+    limit(RLIMIT_AS, static_cast<rlim_t>(memoryBytes));
+#else
+    (void)memoryBytes;
+#endif
+    limit(RLIMIT_CPU, seconds + 1);
+    limit(RLIMIT_FSIZE, 0);
+    limit(RLIMIT_CORE, 0);
+    std::signal(SIGALRM, SIG_DFL);
+    ::alarm(seconds);
+}
+
+bool writeAll(const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t written = ::write(1, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 7 || std::strcmp(argv[1], "--memory") != 0 || std::strcmp(argv[3], "--seconds") != 0 ||
+        std::strcmp(argv[5], "--") != 0) {
+        const char usage[] = "usage : kestrune-import --memory OCTETS --seconds S -- MODELE\n";
+        (void)!::write(2, usage, sizeof usage - 1);
+        return usageExitCode;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    applyLimits(std::strtoull(argv[2], nullptr, 10), static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)));
+    try {
+        ImportedModel model;
+        std::string failure;
+        if (!importModel(argv[6], model, failure) && failure.empty()) failure = "lecture impossible";
+        return writeAll(encodeImport(model, failure)) ? 0 : 1;
+    } catch (const std::bad_alloc&) {
+        return memoryExitCode;
+    }
+}
