@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -109,7 +110,11 @@ TEST_F(OtherFormats, ImportedModelOpensWithItsPictureAndSavesInEveryFormat) {
     ASSERT_TRUE(importContained((scratch / "sorties" / "x.glb").string(), importLimitsFor(1 << 20, false), back,
                                 failure))
         << failure;
-    EXPECT_EQ(back.offText.substr(back.offText.find('\n') + 1, 5), "8 12\n");  // quads cut in two
+    std::istringstream counts(back.offText.substr(back.offText.find('\n') + 1));
+    int vertices = 0, faces = 0;
+    counts >> vertices >> faces;
+    EXPECT_EQ(vertices, 8);
+    EXPECT_EQ(faces, 12);  // quads cut in two
     EXPECT_TRUE(back.texture.has_value());
 }
 
