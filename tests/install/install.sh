@@ -19,6 +19,7 @@ cmake --install "$build" --prefix "$prefix" > /dev/null
 id=io.github.kestrune.Kestrune
 expected="bin/kestrune
 bin/kestrune-batch
+libexec/kestrune/kestrune-import
 share/applications/$id.desktop
 share/doc/kestrune/changelog.Debian.gz
 share/doc/kestrune/copyright

@@ -43,7 +43,8 @@ from gi.repository import GnomeDesktop, Gio
 factory = GnomeDesktop.DesktopThumbnailFactory.new(GnomeDesktop.DesktopThumbnailSize.NORMAL)
 failed = False
 for path in sys.argv[1:]:
-    mime, _ = Gio.content_type_guess(path, None)
+    # As a file manager finds it: by name and by content.
+    mime = Gio.File.new_for_path(path).query_info('standard::content-type', 0, None).get_content_type()
     try:
         picture = factory.generate_thumbnail(Gio.File.new_for_path(path).get_uri(), mime, None)
     except Exception as error:
