@@ -46,10 +46,13 @@ const std::vector<FileFilter> saveFilters = {
 // The name of the picture that came with an imported model: it has no file
 // beside the model, so an OFF save puts it beside the saved file.
 std::string importedTextureName;
+// What the last import left out or changed, shown once the model is drawn.
+std::string pendingNotes;
 
 void forgetModelTexture() {
     textures.loadedJpeg.clear();
     importedTextureName.clear();
+    pendingNotes.clear();
 }
 
 // Where the open dialog starts: on the file named on the command line when
@@ -112,7 +115,7 @@ void useImportedTexture(const ImportedModel& imported) {
     importedTextureName = imported.texture->name;
 }
 
-// What the import left out or changed, told once.
+// What the import left out or changed, told once, after the first frame.
 void tellImportNotes(const ImportedModel& imported, const std::string& name) {
     std::fprintf(stderr, "kestrune : %s importé : %d sommets, %d faces\n", name.c_str(), mesh.vertexCount,
                  mesh.faceCount);
@@ -122,7 +125,7 @@ void tellImportNotes(const ImportedModel& imported, const std::string& name) {
     }
     if (notes.empty()) return;
     std::fputs(notes.c_str(), stderr);
-    showMessage("Importation de " + name + " :\n" + notes);
+    pendingNotes = "Importation de " + name + " :\n" + notes;
 }
 
 // Any other format is read by the import in a child process: a file that
@@ -229,6 +232,13 @@ bool readAsKestruneOff(const std::string& path) {
     if (got < 0) return true;
     bool keyword = got >= 3 && std::memcmp(start, "OFF", 3) == 0;
     return keyword && (got == 3 || start[3] == ' ' || start[3] == '\t' || start[3] == '\n' || start[3] == '\r');
+}
+
+void showImportNotes() {
+    if (pendingNotes.empty()) return;
+    std::string notes;
+    notes.swap(pendingNotes);
+    showMessage(notes);
 }
 
 void startingModel() {

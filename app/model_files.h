@@ -25,3 +25,6 @@ void saveModel();
 // named without the extension), or one that cannot be read, which the OFF
 // path reports. Anything else goes to the import.
 bool readAsKestruneOff(const std::string& path);
+// Shows, once, what the last import left out or changed: called after a
+// frame, so that the model is on screen behind the message.
+void showImportNotes();
