@@ -45,6 +45,37 @@ std::string workerPath() {
     return folder + "/../libexec/kestrune/kestrune-import";
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define KESTRUNE_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KESTRUNE_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+// The child's environment. Under AddressSanitizer the child cannot cap its
+// address space (the sanitizer's shadow lives there), so the sanitizer's
+// allocator takes the memory limit instead.
+std::vector<std::string> childEnvironment([[maybe_unused]] const ImportLimits& limits) {
+    std::vector<std::string> variables;
+    for (char** variable = environ; *variable != nullptr; ++variable) variables.emplace_back(*variable);
+#ifdef KESTRUNE_ADDRESS_SANITIZER
+    std::string megabytes = std::to_string(limits.memoryBytes / megabyte);
+    std::string options = "ASAN_OPTIONS=";
+    for (std::string& variable : variables) {
+        if (variable.rfind("ASAN_OPTIONS=", 0) == 0) {
+            options += variable.substr(13) + ":";
+            variable.clear();
+        }
+    }
+    // Last, so that they win over the inherited ones.
+    options += "allocator_may_return_null=1:detect_leaks=0:soft_rss_limit_mb=" + megabytes +
+               ":max_allocation_size_mb=" + megabytes;
+    variables.push_back(options);
+#endif
+    return variables;
+}
+
 struct Child {
     pid_t pid = -1;
     int output = -1;  // the read end of the child's standard output
@@ -64,7 +95,13 @@ bool startChild(const std::string& path, const ImportLimits& limits, Child& chil
     std::vector<char*> argv = {worker.data(), const_cast<char*>("--memory"), memory.data(),
                                const_cast<char*>("--seconds"), seconds.data(), const_cast<char*>("--"),
                                const_cast<char*>(path.c_str()), nullptr};
-    int failure = ::posix_spawn(&child.pid, worker.c_str(), &actions, nullptr, argv.data(), environ);
+    std::vector<std::string> variables = childEnvironment(limits);
+    std::vector<char*> envp;
+    for (std::string& variable : variables) {
+        if (!variable.empty()) envp.push_back(variable.data());
+    }
+    envp.push_back(nullptr);
+    int failure = ::posix_spawn(&child.pid, worker.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[1]);
     if (failure != 0) {

@@ -271,9 +271,9 @@ std::string countText(size_t count, const char* one, const char* many) {
 
 namespace {
 
-// The scene as a Kestrune OFF text; `name` names the file in messages.
-bool convertScene(const aiScene* scene, const std::string& folder, const std::string& name, ImportedModel& model,
-                  std::string& failure) {
+// The scene's faces and texture; `name` names the file in messages.
+bool convertScene(const aiScene* scene, const std::string& folder, const std::string& name, MergedScene& merged,
+                  ImportedModel& model, std::string& failure) {
     const std::string prefix = "« " + name + " » : ";
     const std::string empty = prefix + "scène vide : aucune face à trois sommets ou plus";
     if (scene->mRootNode == nullptr || scene->mNumMeshes == 0 || scene->mMeshes == nullptr) {
@@ -281,7 +281,6 @@ bool convertScene(const aiScene* scene, const std::string& folder, const std::st
         return false;
     }
     Merger merger;
-    MergedScene& merged = merger.merged;
     std::string problem;
     std::vector<std::pair<unsigned, aiMatrix4x4>> instances;
     if (!meshInstances(scene, unitScale(scene), instances)) {
@@ -301,24 +300,26 @@ bool convertScene(const aiScene* scene, const std::string& folder, const std::st
     for (const auto& [meshIndex, transform] : instances) {
         const aiMesh* source = scene->mMeshes[meshIndex];
         if (source == nullptr) continue;
-        if (merged.firstMesh == nullptr) merged.firstMesh = source;
+        if (merger.merged.firstMesh == nullptr) merger.merged.firstMesh = source;
         if (!addPlacedMesh(merger, source, transform, problem)) {
             failure = prefix + problem;
             return false;
         }
     }
-    if (merged.droppedPoints + merged.droppedLines > 0) {
-        model.notes += prefix + countText(merged.droppedPoints, "point ignoré", "points ignorés") + ", " +
-                       countText(merged.droppedLines, "segment ignoré", "segments ignorés") + "\n";
+    if (merger.merged.droppedPoints + merger.merged.droppedLines > 0) {
+        model.notes += prefix + countText(merger.merged.droppedPoints, "point ignoré", "points ignorés") + ", " +
+                       countText(merger.merged.droppedLines, "segment ignoré", "segments ignorés") + "\n";
     }
-    if (merged.corners.empty()) {
+    if (merger.merged.corners.empty()) {
         failure = empty;
         return false;
     }
-    if (merged.corners.size() / 4 > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+    if (merger.merged.corners.size() / 4 > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
         failure = prefix + "trop de faces pour un fichier OFF";
         return false;
     }
+    merged = std::move(merger.merged);
+    merger = Merger();
     dropUnusedVertices(merged);
     model.texture = findTexture(scene, merged, folder, problem);
     if (!model.texture) model.notes += prefix + "modèle sans texture : " + problem + "\n";
@@ -327,7 +328,6 @@ bool convertScene(const aiScene* scene, const std::string& folder, const std::st
         model.notes += prefix + "les coordonnées de texture du fichier sont remplacées par le placage par face "
                                 "de Kestrune\n";
     }
-    model.offText = formatMergedOff(merged);
     return true;
 }
 
@@ -346,7 +346,12 @@ bool readScene(Assimp::Importer& importer, ConfinedFiles* files, const std::stri
         if (!files->lastRefusal().empty()) failure += " (" + files->lastRefusal() + ")";
         return false;
     }
-    return convertScene(scene, folder, name, model, failure);
+    MergedScene merged;
+    if (!convertScene(scene, folder, name, merged, model, failure)) return false;
+    // The scene is no longer needed: its memory goes before the text's.
+    importer.FreeScene();
+    model.offText = formatMergedOff(merged);
+    return true;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/core/off_file.h"
 #include "app/core/safe_file.h"
 #include "exchange/confined_path.h"
+#include "exchange/direct_file_writer.h"
 #include "mesh/mesh.h"
 #include "mesh/off_writer.h"
 
@@ -47,6 +48,51 @@ bool placeTextureReporting(const std::string& output, const TextureFile& texture
     return false;
 }
 
+// Streams `sections` into `fd` as they are made (see direct_file_writer.h).
+bool streamSections(int fd, const FileSections& sections, bool& memoryExhausted) {
+    DirectFileWriter writer;
+    if (!openDirectWriter(writer, fd)) {
+        memoryExhausted = true;
+        return false;
+    }
+    auto sink = [&writer](const char* data, size_t size) { return writeDirect(writer, data, size); };
+    bool exhausted = false;
+    bool streamed = writeSections(sections, sink, offTextChunkSize, &exhausted);
+    if (exhausted) memoryExhausted = true;
+    int saved = errno;
+    bool closed = closeDirectWriter(writer);
+    if (!streamed) errno = saved;
+    return streamed && closed;
+}
+
+// Replaces the files as one set (a single file alone); memory running out
+// while they are made is thrown once every temporary is gone.
+bool replaceAll(const std::vector<ExportedFile>& files, std::ostream& err) {
+    bool memoryExhausted = false;
+    std::vector<FileReplacement> set;
+    for (const ExportedFile& file : files) {
+        const FileSections* sections = &file.sections;
+        set.push_back({file.path, [sections, &memoryExhausted](int fd) {
+                           return streamSections(fd, *sections, memoryExhausted);
+                       }});
+    }
+    errno = 0;
+    bool replaced = set.size() == 1 ? replaceFileWith(set[0].path, set[0].writeContents) : replaceFilesTogether(set);
+    if (replaced) return true;
+    if (memoryExhausted) throw std::bad_alloc();
+    err << writeFailure(files.back().path);
+    return false;
+}
+
+// The picture copied beside the model, part of the set, unless the same
+// bytes are there already (textureFits let nothing else through).
+void addTextureBeside(const std::string& output, const TextureFile& texture, std::vector<ExportedFile>& files) {
+    std::string target = (std::filesystem::path(output).parent_path() / texture.name).string();
+    std::error_code ignored;
+    if (std::filesystem::exists(target, ignored)) return;
+    files.insert(files.begin(), {target, {bytesSection(texture.bytes)}});
+}
+
 bool writeKestruneOff(const std::string& path, std::optional<TextureFile>& texture, bool keepHeaderName,
                       std::ostream& err) {
     if (!keepHeaderName) {
@@ -65,26 +111,19 @@ bool writeKestruneOff(const std::string& path, std::optional<TextureFile>& textu
     return false;
 }
 
-// Exports into memory first: a failing export writes nothing at all.
-bool writeThroughLibrary(const OutputPlan& plan, const MappingSettings& mapping, long uniformColor,
-                         std::optional<TextureFile>& texture, std::ostream& err) {
+bool writeExport(const OutputPlan& plan, const MappingSettings& mapping, long uniformColor,
+                 std::optional<TextureFile>& texture, std::ostream& err) {
     if (!plan.format.cornerTextures) texture.reset();
     bool besideOutput = texture && !plan.format.embedsTexture;
     if (besideOutput && !textureFits(plan.path, *texture, err)) texture.reset();
-    if (texture && texture->name.empty()) texture->name = std::filesystem::path(plan.path).stem().string() + ".jpg";
     std::vector<ExportedFile> files;
     std::string problem;
-    if (!exportToMemory(plan.path, plan.format, mapping, uniformColor, texture ? &*texture : nullptr, files,
-                        problem)) {
+    if (!exportFiles(plan.path, plan.format, mapping, uniformColor, texture ? &*texture : nullptr, files, problem)) {
         err << "kestrune-batch : « " << plan.path << " » : export impossible : " << problem << "\n";
         return false;
     }
-    if (texture && besideOutput && !placeTextureReporting(plan.path, *texture, err)) return false;
-    // Companions first (.mtl, .bin), the model itself last.
-    for (const ExportedFile& file : files) {
-        if (!replaceReporting(file.path, file.bytes, err)) return false;
-    }
-    return true;
+    if (texture && besideOutput) addTextureBeside(plan.path, *texture, files);
+    return replaceAll(files, err);
 }
 
 }  // namespace
@@ -100,7 +139,7 @@ bool planOutput(const std::string& path, bool standardOff, bool ascii, OutputPla
         plan.kind = standardOff ? OutputKind::StandardOff : OutputKind::KestruneOff;
         return true;
     }
-    plan.kind = OutputKind::Library;
+    plan.kind = OutputKind::Export;
     return exportFormatFor(path, ascii, plan.format, problem);
 }
 
@@ -121,10 +160,10 @@ bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uni
                 std::optional<TextureFile> texture, bool keepHeaderName, std::ostream& err) {
     switch (plan.kind) {
         case OutputKind::KestruneOff: return writeKestruneOff(plan.path, texture, keepHeaderName, err);
-        case OutputKind::StandardOff: return replaceReporting(plan.path, formatStandardOff(mesh), err);
-        case OutputKind::Library: break;
+        case OutputKind::StandardOff: return replaceAll({{plan.path, standardOffFile()}}, err);
+        case OutputKind::Export: break;
     }
-    return writeThroughLibrary(plan, mapping, uniformColor, texture, err);
+    return writeExport(plan, mapping, uniformColor, texture, err);
 }
 
 bool writeImportedOff(const std::string& path, const std::string& offText, std::optional<TextureFile> texture,

@@ -10,18 +10,19 @@
 #include "exchange/model_export.h"
 #include "exchange/texture_file.h"
 
-enum class OutputKind { KestruneOff, StandardOff, Library };
+enum class OutputKind { KestruneOff, StandardOff, Export };
 
 struct OutputPlan {
     std::string path;
     OutputKind kind = OutputKind::KestruneOff;
-    ExportFormat format;  // for OutputKind::Library
+    ExportFormat format;  // for OutputKind::Export
 };
 
 // True for a path ending in ".off" (any case).
 bool isOffPath(const std::string& path);
 
-// The way `path` is written. False with `problem` set when no format fits.
+// The way `path` is written. False with `problem` set (a usage error: the
+// formats written listed) when its extension names none of them.
 bool planOutput(const std::string& path, bool standardOff, bool ascii, OutputPlan& plan, std::string& problem);
 
 // The texture named on the header of the OFF model read from `inputPath`,
@@ -33,8 +34,10 @@ std::optional<TextureFile> textureBesideModel(const std::string& inputPath, cons
 // (an imported one, or the one of an OFF input); with `keepHeaderName` a
 // Kestrune OFF output keeps the texture name the model was read with. A
 // picture that cannot be placed beside the output is reported and left out.
-// False, with a message naming the file, when the output cannot be written;
-// the file is then left as it was.
+// Every file (the model, its .mtl or .bin, the picture copied beside it) is
+// made complete in a temporary file, streamed from the mesh, before any of
+// them replaces its target. False, with a message naming the file, when the
+// output cannot be written; every file is then left as it was.
 bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uniformColor,
                 std::optional<TextureFile> texture, bool keepHeaderName, std::ostream& err);
 

@@ -242,35 +242,41 @@ std::string formatOffText(const Mesh& m) {
     return text;
 }
 
-bool writeOffText(const Mesh& m, const OffTextSink& sink, size_t chunkSize, bool* memoryExhausted) {
+bool writePieces(const PieceFiller& fill, const OffTextSink& sink, size_t chunkSize, bool* memoryExhausted) {
     if (memoryExhausted != nullptr) *memoryExhausted = false;
-    int64_t lineCount = (m.vertexCount > 0 ? m.vertexCount : 0) + static_cast<int64_t>(m.faceCount > 0 ? m.faceCount : 0);
-    // Room for the header (under 200 bytes) and a line in the first chunk.
     size_t size = chunkSize > 1024 ? chunkSize : 1024;
     std::vector<char> chunks[2];
-    try {
-        chunks[0].resize(size);
-        // A second chunk unless every line fits the first beside the header.
-        if ((lineCount + 4) * static_cast<int64_t>(longestLine) > static_cast<int64_t>(size)) chunks[1].resize(size);
-    } catch (const std::bad_alloc&) {
-        if (memoryExhausted != nullptr) *memoryExhausted = true;
+    // The second chunk only once the first one is not the last.
+    auto allocate = [&](std::vector<char>& chunk) {
+        try {
+            chunk.resize(size);
+            return true;
+        } catch (const std::bad_alloc&) {
+            if (memoryExhausted != nullptr) *memoryExhausted = true;
+            return false;
+        }
+    };
+    if (!allocate(chunks[0])) {
         errno = ENOMEM;
         return false;
     }
     // Each chunk but the last is written on a second thread while the next
-    // one is formatted; the sink gets them one at a time, in order.
+    // one is made; the sink gets them one at a time, in order.
     std::future<int> writing;
     int failure = 0;
-    int64_t line = 0;
     for (int k = 0;; k ^= 1) {
         char* begin = chunks[k].data();
-        char* out = line == 0 ? appendHeader(begin, m) : begin;
-        out = appendLines(m, line, out, begin + size);
+        bool done = false;
+        char* out = fill(begin, begin + size, done);
         if (writing.valid()) failure = writing.get();
         if (failure != 0) break;
         size_t used = static_cast<size_t>(out - begin);
-        if (line == lineCount) {
+        if (done) {
             failure = sinkErrno(sink, begin, used);
+            break;
+        }
+        if (chunks[k ^ 1].empty() && !allocate(chunks[k ^ 1])) {
+            failure = ENOMEM;
             break;
         }
         try {
@@ -283,4 +289,22 @@ bool writeOffText(const Mesh& m, const OffTextSink& sink, size_t chunkSize, bool
     }
     errno = failure;
     return failure == 0;
+}
+
+bool writeOffText(const Mesh& m, const OffTextSink& sink, size_t chunkSize, bool* memoryExhausted) {
+    int64_t lineCount = (m.vertexCount > 0 ? m.vertexCount : 0) + static_cast<int64_t>(m.faceCount > 0 ? m.faceCount : 0);
+    int64_t line = 0;
+    bool headerWritten = false;
+    // A chunk of at least 1024 bytes holds the header (under 200 bytes) and a line.
+    auto fill = [&](char* begin, char* end, bool& done) {
+        char* out = begin;
+        if (!headerWritten) {
+            out = appendHeader(out, m);
+            headerWritten = true;
+        }
+        out = appendLines(m, line, out, end);
+        done = line == lineCount;
+        return out;
+    };
+    return writePieces(fill, sink, chunkSize, memoryExhausted);
 }

@@ -21,6 +21,17 @@ std::string formatOffText(const Mesh& m);
 // (errno telling why).
 using OffTextSink = std::function<bool(const char* data, size_t size)>;
 
+// Puts the next bytes of a text made in pieces in [begin, end), returns
+// where they stop and sets `done` once the text is complete; unless done it
+// takes at least one byte of a piece of 1024 bytes.
+using PieceFiller = std::function<char*(char* begin, char* end, bool& done)>;
+
+// The machinery of writeOffText for any text or bytes made by `fill`, in
+// pieces of max(chunkSize, 1024) bytes, with the same threads, errors and
+// memory as below.
+bool writePieces(const PieceFiller& fill, const OffTextSink& sink, size_t chunkSize,
+                 bool* memoryExhausted = nullptr);
+
 inline constexpr size_t offTextChunkSize = size_t{2} << 20;
 
 // The same bytes as formatOffText, handed to `sink` in pieces of at most

@@ -156,7 +156,7 @@ int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::ve
             return 1;
         }
     }
-    if (kestruneInput && plan.kind == OutputKind::Library) {
+    if (kestruneInput && plan.kind == OutputKind::Export) {
         texture = textureBesideModel(batch.input, mesh.textureFileName, err);
     }
     return writeModel(plan, exportMappingSettings(), options.uniformColor, texture, kestruneInput, err) ? 0 : 1;
@@ -180,9 +180,9 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         steps.push_back(*step);
     }
     OutputPlan plan;
+    // An output format not written is a usage error, found before anything is read or written.
     if (!planOutput(batch.output, batch.standardOff, batch.ascii, plan, problem)) {
-        err << "kestrune-batch : « " << batch.output << " » : " << problem << "\n";
-        return 1;
+        return usageError(err, "« " + batch.output + " » : " + problem);
     }
     int code = 1;
     try {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -22,6 +23,19 @@ std::string folderOf(const std::string& path) {
     size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Whether the kernel's rule for shared folders (fs.protected_symlinks) lets
+// this user follow `link`: in a sticky folder anyone may write to, only the
+// user's own links and those of the folder's owner are followed, so that a
+// link planted in /tmp cannot turn a save onto another file. EACCES if not.
+bool mayFollow(const std::string& link, const struct stat& status) {
+    struct stat folder;
+    if (::stat(folderOf(link).c_str(), &folder) != 0) return false;
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    if (!shared || status.st_uid == ::geteuid() || status.st_uid == folder.st_uid) return true;
+    errno = EACCES;
+    return false;
 }
 
 // The file a chain of symbolic links ends at (or the path itself). `exists`
@@ -42,6 +56,7 @@ bool resolveTarget(const std::string& path, std::string& target, bool& exists, s
             errno = ELOOP;
             return false;
         }
+        if (!mayFollow(target, status)) return false;
         std::string pointed(static_cast<size_t>(status.st_size > 0 ? status.st_size : 4096) + 1, '\0');
         ssize_t length = ::readlink(target.c_str(), pointed.data(), pointed.size());
         if (length < 0) return false;
@@ -93,8 +108,10 @@ int createNamed(const std::string& folder, std::string& named) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         named = temporaryName(folder);
         int fd = ::open(named.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd >= 0) return fd;
+        if (errno != EEXIST) break;
     }
+    named.clear();  // not ours to remove
     return -1;
 }
 
@@ -138,7 +155,117 @@ bool isStale(const std::string& folder, const char* name) {
     std::string path = folder + "/" + name;
     if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
     bool processGone = ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-    return processGone || std::time(nullptr) - status.st_mtime > staleSeconds;
+    // The change time, not the modification time: a backup is a new link to
+    // an old file, and linking it changed its inode just now.
+    return processGone || std::time(nullptr) - status.st_ctime > staleSeconds;
+}
+
+// A file of a set on its way: its target, the finished temporary `named`
+// beside it and, while later files may still fail, `backup`, a second name
+// of the old target.
+struct PendingFile {
+    std::string target;
+    std::string folder;
+    bool exists = false;
+    struct stat old {};
+    std::string named;
+    std::string backup;
+};
+
+bool resolveForReplacing(const std::string& path, PendingFile& file) {
+    if (!resolveTarget(path, file.target, file.exists, file.old)) return false;
+    if (file.exists && !mayReplace(file.target, file.old)) return false;
+    file.folder = folderOf(file.target);
+    return true;
+}
+
+bool folderSeenBefore(const std::vector<PendingFile>& files, size_t k) {
+    for (size_t j = 0; j < k; ++j) {
+        if (files[j].folder == files[k].folder) return true;
+    }
+    return false;
+}
+
+// Writes, identifies and flushes the new contents as a named temporary in
+// the target's folder. On failure nothing is left and errno tells why.
+bool writeTemporary(const std::function<bool(int fd)>& writeContents, PendingFile& file) {
+    // An unnamed file disappears with the process if the save never ends.
+    int fd = ::open(file.folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    const bool unnamed = fd >= 0;
+    if (!unnamed && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) fd = createNamed(file.folder, file.named);
+    if (fd < 0) return false;
+    bool done = false;
+    try {
+        done = writeContents(fd) && giveIdentity(fd, file.exists, file.old) && ::fsync(fd) == 0 &&
+               (!unnamed || linkUnnamed(fd, file.folder, file.named));
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    int failure = done ? 0 : errno;
+    if (::close(fd) != 0 && done) {
+        done = false;
+        failure = errno;
+    }
+    errno = failure;
+    return done;
+}
+
+bool copyAll(int from, int to) {
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return got == 0;
+        if (!writeAllTo(to, buffer.data(), static_cast<size_t>(got))) return false;
+    }
+}
+
+// A copy of the old target under a temporary name, for file systems
+// without hard links.
+bool copyToBackup(PendingFile& file) {
+    int from = ::open(file.target.c_str(), O_RDONLY | O_CLOEXEC);
+    if (from < 0) return false;
+    int to = createNamed(file.folder, file.backup);
+    bool done = to >= 0 && copyAll(from, to) && giveIdentity(to, true, file.old);
+    int failure = errno;
+    ::close(from);
+    if (to >= 0) ::close(to);
+    errno = failure;
+    return done;
+}
+
+// Keeps the old target reachable under a temporary name, so that it can be
+// put back: a second hard link to it, or else a copy.
+bool keepBackup(PendingFile& file) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        file.backup = temporaryName(file.folder);
+        if (::link(file.target.c_str(), file.backup.c_str()) == 0) return true;
+        if (errno != EEXIST) break;
+    }
+    file.backup.clear();
+    return copyToBackup(file);
+}
+
+// After a failed rename: the first `renamed` targets get their old file
+// back, or disappear where there was none. A backup that cannot be put back
+// stays where it is, the only copy of the old contents.
+void putBackOld(std::vector<PendingFile>& files, size_t renamed) {
+    for (size_t k = renamed; k-- > 0;) {
+        PendingFile& file = files[k];
+        if (!file.exists) ::unlink(file.target.c_str());
+        else (void)std::rename(file.backup.c_str(), file.target.c_str());
+        file.backup.clear();
+    }
+}
+
+void removeLeftovers(std::vector<PendingFile>& files) {
+    for (PendingFile& file : files) {
+        if (!file.named.empty()) ::unlink(file.named.c_str());
+        if (!file.backup.empty()) ::unlink(file.backup.c_str());
+        file.named.clear();
+        file.backup.clear();
+    }
 }
 
 }  // namespace
@@ -166,44 +293,41 @@ void removeStaleTemporaries(const std::string& folder) {
 }
 
 bool replaceFileWith(const std::string& path, const std::function<bool(int fd)>& writeContents) {
-    std::string target;
-    bool exists = false;
-    struct stat old;
-    if (!resolveTarget(path, target, exists, old)) return false;
-    if (exists && !mayReplace(target, old)) return false;
-    const std::string folder = folderOf(target);
-    removeStaleTemporaries(folder);
+    return replaceFilesTogether({FileReplacement{path, writeContents}});
+}
 
-    // An unnamed file disappears with the process if the save never ends.
-    std::string named;
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    const bool unnamed = fd >= 0;
-    if (!unnamed && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) fd = createNamed(folder, named);
-    if (fd < 0) return false;
-    bool done = false;
+bool replaceFilesTogether(const std::vector<FileReplacement>& files) {
+    std::vector<PendingFile> pending(files.size());
+    for (size_t k = 0; k < files.size(); ++k) {
+        if (!resolveForReplacing(files[k].path, pending[k])) return false;
+    }
+    for (size_t k = 0; k < pending.size(); ++k) {
+        if (!folderSeenBefore(pending, k)) removeStaleTemporaries(pending[k].folder);
+    }
+    bool done = true;
     try {
-        done = writeContents(fd) && giveIdentity(fd, exists, old) && ::fsync(fd) == 0 &&
-               (!unnamed || linkUnnamed(fd, folder, named));
+        for (size_t k = 0; done && k < files.size(); ++k) done = writeTemporary(files[k].writeContents, pending[k]);
     } catch (...) {
-        ::close(fd);
-        if (!named.empty()) ::unlink(named.c_str());
+        removeLeftovers(pending);
         throw;
     }
-    int failure = done ? 0 : errno;
-    if (::close(fd) != 0 && done) {
-        done = false;
-        failure = errno;
+    // Only a file renamed before another one may need its old contents back.
+    for (size_t k = 0; done && k + 1 < pending.size(); ++k) done = !pending[k].exists || keepBackup(pending[k]);
+    size_t renamed = 0;
+    while (done && renamed < pending.size()) {
+        done = std::rename(pending[renamed].named.c_str(), pending[renamed].target.c_str()) == 0;
+        if (done) pending[renamed++].named.clear();
     }
-    if (done && std::rename(named.c_str(), target.c_str()) != 0) {
-        done = false;
-        failure = errno;
-    }
+    const int failure = errno;
+    if (!done) putBackOld(pending, renamed);
+    removeLeftovers(pending);
     if (!done) {
-        if (!named.empty()) ::unlink(named.c_str());
         errno = failure;
         return false;
     }
-    syncFolder(folder);
+    for (size_t k = 0; k < pending.size(); ++k) {
+        if (!folderSeenBefore(pending, k)) syncFolder(pending[k].folder);
+    }
     return true;
 }
 

@@ -15,7 +15,9 @@
 // unnamed files), which is flushed, given the old file's mode and group and
 // then renamed over the target; the folder is flushed too.
 // A symbolic link is followed: the file it points to is replaced and the link
-// stays. An existing target that is not a regular file, or that the user may
+// stays. As the kernel does in a sticky folder anyone may write to (/tmp),
+// another user's link there is refused (EACCES) unless it is the folder
+// owner's. An existing target that is not a regular file, or that the user may
 // not write (no write bit at all counts as read-only, even for root), is
 // refused. On any failure nothing is left behind, the existing file is as it
 // was, errno tells why and false is returned.

@@ -3,6 +3,8 @@
 // save, even one killed half-way.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -137,4 +139,86 @@ TEST_F(SafeFile, KilledSaveLeavesNoTemporaryFile) {
     EXPECT_FALSE(fs::exists(path(".kestrune-999999999-abcdef")));
     EXPECT_TRUE(fs::exists(path(".kestrune-" + std::to_string(getpid()) + "-abcdef")));
     EXPECT_TRUE(fs::exists(path(".kestrune-999999999-notes.txt")));
+}
+
+// A set (texture, material, model) is replaced whole or not at all: a target
+// refused, a writer giving up or a rename failing after the first renames
+// leave every old file and no temporary.
+TEST_F(SafeFile, SetIsReplacedWholeOrNotAtAll) {
+    auto text = [](const char* contents) {
+        return [contents](int fd) { return writeAllTo(fd, contents, std::strlen(contents)); };
+    };
+    auto expectOld = [&](const char* why) {
+        EXPECT_EQ(read("model.mtl"), "old mtl") << why;
+        EXPECT_EQ(read("model.obj"), "old obj") << why;
+        EXPECT_FALSE(fs::exists(path("skin.jpg"))) << why;
+        EXPECT_EQ(entryCount(), 2u) << why;
+    };
+    write("model.mtl", "old mtl");
+    write("model.obj", "old obj");
+
+    ::chmod(path("model.obj").c_str(), 0444);
+    EXPECT_FALSE(replaceFilesTogether({{path("skin.jpg"), text("jpg")}, {path("model.mtl"), text("mtl")},
+                                       {path("model.obj"), text("obj")}}));
+    EXPECT_EQ(errno, EACCES);
+    expectOld("read-only model");
+    ::chmod(path("model.obj").c_str(), 0644);
+
+    EXPECT_FALSE(replaceFilesTogether({{path("skin.jpg"), text("jpg")}, {path("model.mtl"), text("mtl")},
+                                       {path("model.obj"), [](int) { return false; }}}));
+    expectOld("model writer gave up");
+
+    // The model's name becomes a folder while it is written: its rename fails
+    // after the texture and the material were renamed.
+    auto folderInTheWay = [&](int fd) {
+        fs::remove(path("model.obj"));
+        fs::create_directories(path("model.obj/inside"));
+        return writeAllTo(fd, "obj", 3);
+    };
+    EXPECT_FALSE(replaceFilesTogether({{path("skin.jpg"), text("jpg")}, {path("model.mtl"), text("mtl")},
+                                       {path("model.obj"), folderInTheWay}}));
+    EXPECT_EQ(read("model.mtl"), "old mtl");
+    EXPECT_FALSE(fs::exists(path("skin.jpg")));
+    EXPECT_EQ(entryCount(), 2u);
+    fs::remove_all(path("model.obj"));
+    write("model.obj", "old obj");
+
+    ASSERT_TRUE(replaceFilesTogether({{path("skin.jpg"), text("jpg")}, {path("model.mtl"), text("mtl")},
+                                      {path("model.obj"), text("obj")}}));
+    EXPECT_EQ(read("skin.jpg") + read("model.mtl") + read("model.obj"), "jpgmtlobj");
+    EXPECT_EQ(entryCount(), 3u);
+}
+
+// Links in a shared sticky folder are followed only as the kernel would: a
+// link planted by another user there must not redirect root's save.
+TEST_F(SafeFile, LinksOfOtherUsersInStickyFoldersAreRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a link another owner";
+    const uid_t root = 0, other = 4242;
+    struct Case {
+        mode_t folderMode;
+        uid_t folderOwner, linkOwner;
+        bool followed;
+    };
+    const Case cases[] = {
+        {01777, root, other, false}, {01777, root, root, true}, {0777, root, other, true},
+        {01755, root, other, true},  {01777, other, other, true},
+    };
+    write("root.off", "root's own");
+    ASSERT_EQ(::symlink("root.off", path("link.off").c_str()), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::oct << c.folderMode << std::dec << " folder of " << c.folderOwner
+                                        << ", link of " << c.linkOwner);
+        ASSERT_EQ(::chown(folder.c_str(), c.folderOwner, 0), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+        ASSERT_EQ(::lchown(path("link.off").c_str(), c.linkOwner, 0), 0);
+        write("root.off", "root's own");
+        errno = 0;
+        EXPECT_EQ(replaceFileContents(path("link.off"), "through the link"), c.followed);
+        EXPECT_EQ(read("root.off"), c.followed ? "through the link" : "root's own");
+        if (!c.followed) {
+            EXPECT_EQ(errno, EACCES);
+        }
+        EXPECT_TRUE(S_ISLNK(statOf("link.off").st_mode));
+        EXPECT_EQ(entryCount(), 2u);
+    }
 }

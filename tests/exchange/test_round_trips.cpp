@@ -3,6 +3,9 @@
 #include <OpenMesh/Core/Mesh/PolyMesh_ArrayKernelT.hh>
 
 #include <algorithm>
+#include <iterator>
+
+#include "exchange/section_writer.h"
 
 #include "exchange_fixture.h"
 
@@ -74,3 +77,80 @@ TEST_F(ExchangeTest, OpenMeshReadsWhatIsExported) {
 }
 
 }  // namespace
+
+namespace {
+
+// A wavy grid of quads and triangles, big enough for many pieces.
+std::string gridText(int side) {
+    std::ostringstream text;
+    int rows = side + 1;
+    text << "OFF\n" << rows * rows << " " << side * side + side * side / 2 << "\n";
+    for (int i = 0; i < rows; ++i) {
+        for (int j = 0; j < rows; ++j) text << 10 + i * 0.37 << " " << j * 0.29 - 3 << " " << (i * j % 7) * 0.11 << "\n";
+    }
+    for (int i = 0; i < side; ++i) {
+        for (int j = 0; j < side; ++j) {
+            int a = i * rows + j, b = a + rows, c = b + 1, d = a + 1;
+            if ((i + j) % 2 == 0) text << "4 " << a << " " << b << " " << c << " " << d << "\n";
+            else text << "3 " << a << " " << b << " " << c << "\n3 " << a << " " << c << " " << d << "\n";
+        }
+    }
+    return text.str();
+}
+
+std::string streamed(const FileSections& sections, size_t pieceSize) {
+    std::string bytes;
+    bool memoryExhausted = false;
+    EXPECT_TRUE(writeSections(sections, [&](const char* data, size_t size) {
+        bytes.append(data, size);
+        return true;
+    }, pieceSize, &memoryExhausted));
+    return bytes;
+}
+
+}  // namespace
+
+TEST_F(ExchangeTest, StreamedFilesEqualTheirOneBufferText) {
+    write("grid.off", gridText(24));
+    ASSERT_TRUE(load("grid.off"));
+    TextureFile texture{"briques.jpg", read(KESTRUNE_EXAMPLES "/briques.jpg")};
+    MappingSettings mapping{3, mesh.commonBaseLength, measureLongestBaseEdge(mesh), textureRepeatScale(256)};
+    for (const char* name : {"x.obj", "x.ply", "x.stl", "x.gltf", "x.glb", "s.off"}) {
+        for (bool ascii : {false, true}) {
+            SCOPED_TRACE(std::string(name) + (ascii ? " ascii" : ""));
+            std::vector<ExportedFile> files;
+            ExportFormat format;
+            std::string problem;
+            if (std::string(name) == "s.off") {
+                files.push_back({path(name), standardOffFile()});
+            } else {
+                ASSERT_TRUE(exportFormatFor(name, ascii, format, problem));
+                ASSERT_TRUE(exportFiles(path(name), format, mapping, 0x336699, &texture, files, problem)) << problem;
+            }
+            size_t largest = 0;
+            for (const ExportedFile& file : files) {
+                std::string whole = sectionsText(file.sections);
+                largest = std::max(largest, whole.size());
+                EXPECT_EQ(streamed(file.sections, 1024), whole) << file.path;
+                EXPECT_EQ(streamed(file.sections, 1 << 20), whole) << file.path;
+            }
+            EXPECT_GT(largest, 8u * 1024);  // many pieces of 1024 bytes
+        }
+    }
+}
+
+TEST_F(ExchangeTest, OutputFormatsNotWrittenAreUsageErrorsThatTouchNothing) {
+    for (const char* name : {"kept.3mf", "kept.3ds", "kept.pbrt", "kept.fbx", "kept.dae", "kept.xyz", "kept"}) {
+        SCOPED_TRACE(name);
+        write(name, "kept");
+        fs::permissions(path(name), fs::perms::owner_read);
+        size_t entries = std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+        EXPECT_EQ(run({path("house.off"), path(name)}), 2);
+        EXPECT_NE(err.str().find("les formats écrits sont .off, .obj, .ply, .stl, .gltf, .glb"), std::string::npos)
+            << err.str();
+        EXPECT_EQ(read(name), "kept");
+        EXPECT_EQ(fs::status(path(name)).permissions() & fs::perms::all, fs::perms::owner_read);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
+                  static_cast<std::ptrdiff_t>(entries));
+    }
+}

@@ -1,0 +1,145 @@
+// Model files from anywhere: what they name is read only inside their folder,
+// and a reader that runs away or dies ends the import with a reason, never
+// the program, and nothing is written.
+#include <chrono>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include "exchange/contained_import.h"
+#include "exchange_fixture.h"
+
+namespace {
+
+// A one-triangle glTF whose buffer is at `uri`.
+std::string triangleGltf(const std::string& uri, const std::string& nodes = R"([{"mesh":0}])") {
+    return R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":)" + nodes +
+           R"(,"meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],)"
+           R"("accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]}],)"
+           R"("bufferViews":[{"buffer":0,"byteLength":36}],"buffers":[{"uri":")" +
+           uri + R"(","byteLength":36}]})";
+}
+
+const std::string testData = KESTRUNE_TEST_DATA "/exchange/";
+// The triangle's buffer inside the file.
+const std::string dataUri = "data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA";
+
+const std::string triangleBytes = [] {
+    const float corners[9] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    return std::string(reinterpret_cast<const char*>(corners), sizeof corners);
+}();
+
+// Runs the import with another child program in place of the reader.
+class ContainedImport : public ExchangeTest {
+protected:
+    void TearDown() override {
+        if (saved.empty()) unsetenv("KESTRUNE_IMPORT_WORKER");
+        else setenv("KESTRUNE_IMPORT_WORKER", saved.c_str(), 1);
+        ExchangeTest::TearDown();
+    }
+    void useWorker(const std::string& script) {
+        if (const char* worker = std::getenv("KESTRUNE_IMPORT_WORKER")) saved = worker;
+        write("worker.sh", "#!/bin/sh\n" + script + "\n");
+        ::chmod(path("worker.sh").c_str(), 0755);
+        setenv("KESTRUNE_IMPORT_WORKER", path("worker.sh").c_str(), 1);
+    }
+    std::string saved;
+};
+
+}  // namespace
+
+TEST_F(ExchangeTest, CompanionFilesAreReadOnlyInsideTheModelsFolder) {
+    fs::create_directories(folder / "model" / "sub");
+    fs::create_directories(folder / "outside");
+    write("outside/secret.bin", triangleBytes);
+    write("model/sub/buffer.bin", triangleBytes);
+    fs::create_symlink("../../outside/secret.bin", folder / "model" / "sub" / "link.bin");
+    ASSERT_EQ(::mkfifo(path("model/fifo.bin").c_str(), 0600), 0);
+    const bool device = ::mknod(path("model/zero.bin").c_str(), S_IFCHR | 0600, makedev(1, 5)) == 0;
+    struct Case {
+        std::string uri;
+        bool read;
+    };
+    std::vector<Case> cases = {{"sub/buffer.bin", true},
+                               {dataUri, true},
+                               {"../outside/secret.bin", false},
+                               {path("outside/secret.bin"), false},
+                               {"sub/link.bin", false},
+                               {"fifo.bin", false}};
+    if (device) cases.push_back({"zero.bin", false});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.uri);
+        write("model/m.gltf", triangleGltf(c.uri));
+        fs::remove(path("m.off"));
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(run({path("model/m.gltf"), path("m.off")}), c.read ? 0 : 1) << err.str();
+        EXPECT_EQ(fs::exists(path("m.off")), c.read);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    }
+    // A texture named outside the folder is left out, with the reason.
+    write("outside/tile.jpg", read(testData + "tile.jpg"));
+    write("model/t.obj", "mtllib t.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl t\nf 1 2 3\n");
+    for (const std::string& name : {std::string("../outside/tile.jpg"), path("outside/tile.jpg")}) {
+        write("model/t.mtl", "newmtl t\nmap_Kd " + name + "\n");
+        EXPECT_EQ(run({path("model/t.obj"), path("t.off")}), 0);
+        EXPECT_NE(err.str().find("hors du dossier du modèle"), std::string::npos) << err.str();
+        EXPECT_EQ(read("t.off").substr(0, 6), "OFF  \n");
+    }
+}
+
+TEST_F(ContainedImport, ARunawayOrDyingReaderEndsWithItsReason) {
+    struct Case {
+        std::string script;
+        unsigned seconds;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"exec sleep 60", 1, "délai dépassé"},
+        {"kill -SEGV $$", 10, "SIGSEGV"},
+        {"echo garbage", 10, "réponse illisible"},
+        {"exit 3", 10, "Mo de mémoire"},
+    };
+    write("m.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        useWorker(c.script);
+        ImportedModel model;
+        std::string failure;
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(importContained(path("m.obj"), ImportLimits{uint64_t{1} << 30, c.seconds}, model, failure));
+        EXPECT_NE(failure.find(c.reason), std::string::npos) << failure;
+        EXPECT_NE(failure.find("m.obj"), std::string::npos) << failure;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(c.seconds + 4));
+    }
+}
+
+TEST_F(ExchangeTest, HostileScenesAreRefusedQuicklyAndWriteNothing) {
+    // A PLY that claims a billion vertices, a tree whose nodes share their
+    // children 40 levels deep, an empty glTF 1.0 scene, random bytes.
+    write("big.ply", "ply\nformat ascii 1.0\nelement vertex 1000000000\nproperty float x\nproperty float y\n"
+                     "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n");
+    // The library itself copies shared nodes: 40 levels exhaust its memory,
+    // 17 levels (131,072 placements) pass it and meet our own budget.
+    auto sharedTree = [](int levels) {
+        std::string nodes = "[";
+        for (int k = 0; k < levels; ++k) {
+            nodes += R"({"children":[)" + std::to_string(k + 1) + "," + std::to_string(k + 1) + "]},";
+        }
+        return triangleGltf(dataUri, nodes + R"({"mesh":0}])");
+    };
+    write("tree.gltf", sharedTree(40));
+    write("tree17.gltf", sharedTree(17));
+    write("empty.gltf", R"({"asset":{"version":"1.0"},"scene":"s","scenes":{"s":{"nodes":[]}}})");
+    write("noise.ogex", std::string("\x01\xff\x7f garbage \x00 bytes", 20));
+    write("out.off", "kept");
+    const std::pair<const char*, const char*> cases[] = {
+        {"big.ply", "mémoire"}, {"tree.gltf", "mémoire"}, {"tree17.gltf", "place ses maillages"}, {"empty.gltf", "scène vide"}, {"noise.ogex", "« "}};
+    for (auto [name, reason] : cases) {
+        SCOPED_TRACE(name);
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(run({path(name), path("out.off")}), 1);
+        EXPECT_NE(err.str().find(reason), std::string::npos) << err.str();
+        EXPECT_EQ(read("out.off"), "kept");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    }
+}
