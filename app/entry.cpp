@@ -1,6 +1,7 @@
 #include "app/entry.h"
 
 #include <iostream>
+#include <string>
 
 #include "app/core/command_line.h"
 #include "app/core/install_paths.h"
@@ -36,6 +37,8 @@ void resetProgramState() {
 }
 
 bool startUp(int argc, char** argv) {
+    // Read before the window system takes its own options out of argv.
+    std::string modelFile = modelArgument(argc, argv);
     registerProgramEvents();
     registerFatalCleanup(releaseGlContext);
     view.clientWidth = 640;
@@ -43,14 +46,15 @@ bool startUp(int argc, char** argv) {
     if (!createMainWindow(argc, argv)) return false;
     showMainWindow();
     attachMenu();
-    openModel(examplesDir(executableDirectory()));
+    openModel(examplesDir(executableDirectory()), modelFile);
     createGlContext();
     return true;
 }
 
 int kestruneMain(int argc, char** argv) {
-    // Apart from --help and --version the command line is left to the window
-    // system: a model is always chosen in the open dialog.
+    // Apart from --help, --version and a model file the command line is left
+    // to the window system: a model is always chosen in the open dialog,
+    // which starts on the file named.
     if (answerInfoOption(argc, argv, std::cout)) return 0;
     if (!startUp(argc, argv)) return 0;
     runMessageLoop();

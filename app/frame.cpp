@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/core/options.h"
+#include "app/model_files.h"
 #include "app/state/messages.h"
 #include "app/state/program_state.h"
 #include "app/window_proc.h"
@@ -143,5 +144,6 @@ void renderFrame() {
 bool drawFrame() {
     renderFrame();
     presentFrame();
+    showImportNotes();
     return anotherFrameWanted();
 }

@@ -78,7 +78,7 @@ void assimpImport(benchmark::State& state) {
     for (auto _ : state) {
         ImportedModel model;
         std::string failure;
-        if (!importModel(path, model, failure) || !readOffText(model.offText.data(), model.offText.size(), mesh)) {
+        if (!importModel(path, model, failure) || !installImportedModel(model, mesh)) {
             state.SkipWithError("not imported");
         }
         if (mesh.faceCount != fixture().faceCount) state.SkipWithError("face count");

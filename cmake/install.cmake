@@ -16,7 +16,8 @@ set(KESTRUNE_GENERATED ${CMAKE_BINARY_DIR}/generated)
 install(TARGETS kestrune-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The child that reads other formats under limits, started by the programs.
 install(TARGETS kestrune-import RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kestrune)
-# Thumbnails of OFF models in the file managers, made by kestrune-batch.
+# Thumbnails of the models the window opens, in the file managers, made by
+# kestrune-batch.
 install(FILES resources/desktop/kestrune.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${KESTRUNE_DATA_DIR}/examples)
 
@@ -62,7 +63,8 @@ if(TARGET kestrune)
                  ${KESTRUNE_GENERATED}/${KESTRUNE_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${KESTRUNE_GENERATED}/${KESTRUNE_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-  install(FILES resources/desktop/kestrune-off.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+  install(FILES resources/desktop/kestrune-off.xml resources/desktop/kestrune-formats.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
   foreach(size 16 32 48 64 128 256)
     install(FILES resources/icons/${size}x${size}/${KESTRUNE_APP_ID}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)

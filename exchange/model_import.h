@@ -7,8 +7,8 @@
 
 #include "exchange/contained_import.h"
 
-// Reads `path` with the library and puts into `model.offText` the Kestrune
-// OFF file of the whole scene, without a texture name: every mesh with its
+// Reads `path` with the library and puts into `model` the vertices and faces
+// of the whole scene (see importedOffText for its OFF file): every mesh with its
 // node transform and the file's unit scale applied, equal positions joined
 // into one vertex (in the order they first appear), vertices no face uses
 // left out, faces of three and four corners kept in their corner order,

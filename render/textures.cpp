@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/core/file_bytes.h"
 #include "app/core/options.h"
 #include "app/core/paths.h"
 #include "app/state/messages.h"
@@ -45,6 +46,17 @@ bool nameFitsTheModel(const std::string& name) {
     return true;
 }
 
+// Reads a texture file whole (a regular file only) and decodes it into the
+// scratch image; `bytes` keeps the file's contents.
+TextureLoad decodeTextureFile(const char* name, std::string& bytes) {
+    FileBytes file;
+    if (!readWholeFile(name, file)) return TextureLoad::CannotOpen;
+    bytes.assign(file.data, file.size);
+    releaseFileBytes(file);
+    return decodeJpegTextureBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                  textures.scratchImage);
+}
+
 }  // namespace
 
 void setTextureParameters() {
@@ -72,9 +84,14 @@ void buildUniformTexture() {
 
 void buildLoadedTexture() {
     if (mesh.textureFileName[0] == '\0') {
+        textures.loadedJpeg.clear();
         std::memcpy(textures.loadedImage, textures.uniformImage, sizeof(TextureImage));
     } else {
-        TextureLoad result = decodeJpegTexture(mesh.textureFileName, textures.scratchImage);
+        const std::string& held = textures.loadedJpeg;
+        TextureLoad result =
+            held.empty() ? decodeTextureFile(mesh.textureFileName, textures.loadedJpeg)
+                         : decodeJpegTextureBytes(reinterpret_cast<const uint8_t*>(held.data()), held.size(),
+                                                  textures.scratchImage);
         if (result == TextureLoad::Corrupt) {
             // The model's own image is shown as decoded, as it always was,
             // but the user hears of the damage.
@@ -109,9 +126,11 @@ void changeTexture() {
     std::optional<std::string> name = chooseTextureFile();
     if (name && !nameFitsTheModel(*name)) name.reset();
     if (name) {
-        TextureLoad result = decodeJpegTexture(name->c_str(), textures.scratchImage);
+        std::string bytes;
+        TextureLoad result = decodeTextureFile(name->c_str(), bytes);
         if (result == TextureLoad::Loaded) {
             std::memcpy(textures.loadedImage, textures.scratchImage, sizeof(TextureImage));
+            textures.loadedJpeg = std::move(bytes);
             storeTextureFileName(*name);
             uploadImage(textures.names[1], textures.loadedImage);
         } else {

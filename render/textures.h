@@ -16,6 +16,11 @@ struct TextureState {
     // Where a new image is decoded first, so that a failure never leaves half
     // a picture in loadedImage.
     TextureImage scratchImage = {};
+    // The JPEG file the loaded image was decoded from, kept so that a save
+    // can carry the picture along. Set beforehand (an imported model's
+    // picture, which has no file beside the model), buildLoadedTexture
+    // decodes these bytes instead of reading the file.
+    std::string loadedJpeg;
 };
 
 extern TextureState textures;
@@ -25,10 +30,10 @@ void setTextureParameters();
 // Fills the uniform image from options.uniformColor and uploads it into
 // textures.names[0].
 void buildUniformTexture();
-// Decodes mesh.textureFileName into the loaded image (a copy of the uniform
-// image when the name is empty) and uploads it into textures.names[1]. A file that
-// cannot be used is a fatal error; one with corrupt data is shown as decoded,
-// with a message.
+// Decodes mesh.textureFileName (or textures.loadedJpeg when it holds bytes)
+// into the loaded image (a copy of the uniform image when the name is empty)
+// and uploads it into textures.names[1]. A file that cannot be used is a
+// fatal error; one with corrupt data is shown as decoded, with a message.
 void buildLoadedTexture();
 // buildUniformTexture with texturing switched off meanwhile.
 void rebuildUniformTexture();

@@ -17,6 +17,7 @@
 #include "remodel/remodel.h"
 #include "tools/batch_options.h"
 #include "exchange/contained_import.h"
+#include "exchange/export_mapping.h"
 #include "exchange/model_output.h"
 
 std::optional<RemodelStep> remodelStepNamed(const std::string& name) {
@@ -135,15 +136,6 @@ bool loadOptions(const BatchOptions& batch, std::ostream& err) {
     return true;
 }
 
-// Texture mapping of the exported faces, as the window draws the model.
-MappingSettings mappingSettings() {
-    MappingSettings settings;
-    settings.commonBase = options.commonBase;
-    settings.commonBaseLength = mesh.commonBaseLength;
-    settings.longestBaseEdge = measureLongestBaseEdge(mesh);
-    settings.scale = textureRepeatScale(options.textureSize);
-    return settings;
-}
 
 // Reads, remodels and writes; the global mesh holds the model meanwhile.
 int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::vector<Step>& steps,
@@ -167,7 +159,7 @@ int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::ve
     if (kestruneInput && plan.kind == OutputKind::Export) {
         texture = textureBesideModel(batch.input, mesh.textureFileName, err);
     }
-    return writeModel(plan, mappingSettings(), options.uniformColor, texture, kestruneInput, err) ? 0 : 1;
+    return writeModel(plan, exportMappingSettings(), options.uniformColor, texture, kestruneInput, err) ? 0 : 1;
 }
 
 }  // namespace

@@ -13,9 +13,12 @@
 #include "app/core/options.h"
 #include "app/entry.h"
 #include "app/frame.h"
+#include "app/model_files.h"
 #include "app/state/messages.h"
 #include "app/state/program_state.h"
 #include "app/state/view_state.h"
+#include "exchange/contained_import.h"
+#include "exchange/model_output.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "platform/scripted/scripted.h"
@@ -33,6 +36,9 @@ namespace fs = std::filesystem;
 
 // A thumbnailer runs unattended: past this time the run ends with code 1.
 constexpr unsigned thumbnailSeconds = 20;
+// A thumbnail without a usable picture: a light grey whose lit shades show
+// the model's shape at any size (0x00BBGGRR).
+constexpr long thumbnailColor = 0xC8C8C8;
 
 void endHungThumbnail(int) {
     const char text[] = "kestrune-batch : vignette abandonnée, trop longue\n";
@@ -83,7 +89,29 @@ bool loadOptions(const PictureRequest& request, std::ostream& err) {
     return true;
 }
 
-bool readModel(const std::string& path, std::ostream& err) {
+// Any other format is read by the contained import, as the window reads it;
+// its picture is drawn from its bytes.
+bool importModel(const std::string& path, bool thumbnail, std::ostream& err) {
+    std::error_code failed;
+    auto size = fs::file_size(path, failed);
+    ImportedModel imported;
+    std::string failure;
+    if (!importContained(path, importLimitsFor(failed ? 0 : size, thumbnail), imported, failure)) {
+        err << "kestrune-batch : " << failure << "\n";
+        return false;
+    }
+    bool memoryExhausted = false;
+    bool read = installImportedModel(imported, mesh, &memoryExhausted);
+    if (!read) err << (memoryExhausted ? "mémoire insuffisante\n" : "fichier modèle erroné\n");
+    if (read && imported.texture && isStorableTextureName(imported.texture->name)) {
+        std::memcpy(mesh.textureFileName, imported.texture->name.data(), imported.texture->name.size());
+        textures.loadedJpeg = imported.texture->bytes;
+    }
+    return read;
+}
+
+bool readModel(const std::string& path, bool thumbnail, std::ostream& err) {
+    if (!readAsKestruneOff(path)) return importModel(path, thumbnail, err);
     FileBytes text;
     errno = 0;
     if (!readWholeFile(path, text)) {
@@ -110,16 +138,26 @@ bool applySteps(const std::vector<RemodelStep>& steps, std::ostream& err) {
 
 // Decodes the model's texture as opening it does, so that a missing or
 // unusable image is reported here rather than as the window's fatal error.
-bool checkTexture(std::ostream& err) {
+// A thumbnail is drawn without it: a file manager may show it the model file
+// alone, in a sandbox.
+bool checkTexture(bool thumbnail, std::ostream& err) {
     if (mesh.textureFileName[0] == '\0') return true;
+    const std::string& held = textures.loadedJpeg;
     // A pipe or a device named as the image would block the decoder's open.
     std::error_code ignored;
-    TextureLoad result = fs::is_regular_file(mesh.textureFileName, ignored)
-                             ? decodeJpegTexture(mesh.textureFileName, textures.scratchImage)
-                             : TextureLoad::CannotOpen;
+    TextureLoad result =
+        !held.empty() ? decodeJpegTextureBytes(reinterpret_cast<const uint8_t*>(held.data()), held.size(),
+                                               textures.scratchImage)
+        : fs::is_regular_file(mesh.textureFileName, ignored)
+            ? decodeJpegTexture(mesh.textureFileName, textures.scratchImage)
+            : TextureLoad::CannotOpen;
     if (result == TextureLoad::Loaded) return true;
-    err << "kestrune-batch : « " << mesh.textureFileName << " » : " << textureLoadMessage(result) << "\n";
-    return false;
+    err << "kestrune-batch : « " << mesh.textureFileName << " » : " << textureLoadMessage(result)
+        << (thumbnail ? " (vignette dessinée sans elle)" : "") << "\n";
+    if (!thumbnail) return false;
+    std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
+    textures.loadedJpeg.clear();
+    return true;
 }
 
 // The menu commands the user would choose to see this view and these parts.
@@ -153,7 +191,8 @@ bool createDrawing(const PictureRequest& request, std::ostream& err) {
         err << "kestrune-batch : dossier du modèle inaccessible : " << failed.message() << "\n";
         return false;
     }
-    bool textureUsable = checkTexture(err);
+    bool textureUsable = checkTexture(request.thumbnail, err);
+    if (request.thumbnail && mesh.textureFileName[0] == '\0') options.uniformColor = thumbnailColor;
     if (textureUsable) createGlContext();
     fs::current_path(previous, failed);
     if (!textureUsable) return false;
@@ -179,9 +218,14 @@ bool drawPicture(const PictureRequest& request, std::vector<unsigned char>& pixe
 }
 
 int makePicture(const PictureRequest& request, const std::vector<RemodelStep>& steps, std::ostream& err) {
-    if (!loadOptions(request, err) || !readModel(request.input, err) || !applySteps(steps, err)) return 1;
+    if (!loadOptions(request, err) || !readModel(request.input, request.thumbnail, err) || !applySteps(steps, err)) {
+        return 1;
+    }
     // With the uniform colour the model's image is not needed at all.
-    if (request.uniform) std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
+    if (request.uniform) {
+        std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
+        textures.loadedJpeg.clear();
+    }
     std::vector<unsigned char> pixels;
     if (!drawPicture(request, pixels, err)) return 1;
     std::string problem;

@@ -47,8 +47,18 @@ std::string userOptionsFolder() {
     return {};
 }
 
+bool runsInstalled(const std::string& executableDir) {
+    std::error_code ignored;
+    return !fs::is_regular_file(fs::path(executableDir) / "aide/index.html", ignored) &&
+           fs::is_directory(fs::path(executableDir) / installedDataFolder, ignored);
+}
+
+bool optionsBesideExecutable(const std::string& executableDir) {
+    return !runsInstalled(executableDir) && folderIsWritable(executableDir);
+}
+
 std::string optionsWriteFolder(const std::string& executableDir) {
-    if (folderIsWritable(executableDir)) return executableDir;
+    if (optionsBesideExecutable(executableDir)) return executableDir;
     std::string folder = userOptionsFolder();
     std::error_code failed;
     if (folder.empty()) return {};
@@ -57,5 +67,5 @@ std::string optionsWriteFolder(const std::string& executableDir) {
 }
 
 std::string optionsReadFallbackFolder(const std::string& executableDir) {
-    return folderIsWritable(executableDir) ? std::string() : userOptionsFolder();
+    return optionsBesideExecutable(executableDir) ? std::string() : userOptionsFolder();
 }

@@ -19,10 +19,15 @@ bool folderIsWritable(const std::string& folder);
 // $XDG_CONFIG_HOME/kestrune, or ~/.config/kestrune when that is unset or not
 // absolute; empty when neither variable gives a folder.
 std::string userOptionsFolder();
+// True when the program runs from an installed layout: its data lies under
+// ../share/kestrune, not beside the executable. An installed program never
+// writes into its prefix, even when it could (root).
+bool runsInstalled(const std::string& executableDir);
 // Where the options file is written: the executable's folder when it is
-// writable, otherwise the user's folder (created when missing). Empty when
-// the user's folder cannot be made.
+// writable and not installed, otherwise the user's folder (created when
+// missing). Empty when the user's folder cannot be made.
 std::string optionsWriteFolder(const std::string& executableDir);
 // Where the options file is looked for after the current directory: the
-// user's folder when the executable's folder is not writable, else empty.
+// user's folder when the program is installed or its folder is not writable,
+// else empty.
 std::string optionsReadFallbackFolder(const std::string& executableDir);

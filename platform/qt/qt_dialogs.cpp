@@ -32,6 +32,19 @@ QString filterList(const std::vector<FileFilter>& filters) {
     return entries.join(";;");
 }
 
+// The first entry with a pattern "*.ext" that `fileName` ends with, as the
+// list shows it; empty when none has.
+QString filterTaking(const std::vector<FileFilter>& filters, const QString& fileName) {
+    for (const FileFilter& filter : filters) {
+        for (const QString& pattern : QString::fromStdString(filter.pattern).split(' ', Qt::SkipEmptyParts)) {
+            bool suffix = pattern.startsWith("*.") && pattern != "*.*" &&
+                          fileName.endsWith(pattern.mid(1), Qt::CaseInsensitive);
+            if (suffix) return filterList({filter});
+        }
+    }
+    return {};
+}
+
 void enterFolderOf(const QString& path) {
     QDir::setCurrent(QFileInfo(path).absolutePath());
 }
@@ -86,10 +99,12 @@ void setBusyCursor(bool busy) {
 std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
                                             const std::string& initialName) {
     // The labels name their patterns themselves: show them as they are. A
-    // bare initial name is taken in the current directory.
-    QString chosen = QFileDialog::getOpenFileName(shell.mainWindow, QString::fromStdString(title),
-                                                  QString::fromStdString(initialName),
-                                                  filterList(filters), nullptr,
+    // bare initial name is taken in the current directory. An initial file
+    // is selected under the first entry that lists it, so that Return opens it.
+    QString initial = QString::fromStdString(initialName);
+    QString entry = filterTaking(filters, QFileInfo(initial).fileName());
+    QString chosen = QFileDialog::getOpenFileName(shell.mainWindow, QString::fromStdString(title), initial,
+                                                  filterList(filters), entry.isEmpty() ? nullptr : &entry,
                                                   QFileDialog::HideNameFilterDetails);
     if (chosen.isEmpty()) return std::nullopt;
     enterFolderOf(chosen);

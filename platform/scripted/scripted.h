@@ -69,6 +69,8 @@ const std::vector<std::string>& dialogLog();
 int colorDialogInitial();
 // The name the last open dialog started with in its file field.
 std::string openDialogInitialName();
+// The filter entries of the last open or save dialog, as "label|pattern".
+const std::vector<std::string>& lastDialogFilters();
 bool quitPosted();
 int quitCode();
 bool closeRequested();

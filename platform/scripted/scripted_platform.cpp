@@ -24,6 +24,7 @@ struct Desktop {
     std::vector<std::string> dialogs;
     int colorInitial = -1;
     std::string openInitial;
+    std::vector<std::string> filters;
     bool quitPosted = false;
     int quitCode = 0;
     bool closeRequested = false;
@@ -43,6 +44,11 @@ std::optional<T> takeAnswer(std::deque<std::optional<T>>& answers) {
 
 // The chosen file's folder becomes the current directory, as the desktop's
 // file dialogs do.
+void noteFilters(const std::vector<FileFilter>& filters) {
+    desktop.filters.clear();
+    for (const FileFilter& filter : filters) desktop.filters.push_back(filter.label + "|" + filter.pattern);
+}
+
 void enterFolderOf(const std::string& path) {
     std::error_code ignored;
     std::filesystem::path folder = std::filesystem::absolute(path, ignored).parent_path();
@@ -88,6 +94,7 @@ const std::vector<std::string>& openedPages() { return desktop.pages; }
 const std::vector<std::string>& dialogLog() { return desktop.dialogs; }
 int colorDialogInitial() { return desktop.colorInitial; }
 std::string openDialogInitialName() { return desktop.openInitial; }
+const std::vector<std::string>& lastDialogFilters() { return desktop.filters; }
 bool quitPosted() { return desktop.quitPosted; }
 int quitCode() { return desktop.quitCode; }
 bool closeRequested() { return desktop.closeRequested; }
@@ -126,17 +133,20 @@ void postQuit(int exitCode) {
 }
 void closeMainWindow() { desktop.closeRequested = true; }
 
-std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>&,
+std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
                                             const std::string& initialName) {
     desktop.dialogs.push_back("open: " + title);
+    noteFilters(filters);
     desktop.openInitial = initialName;
     std::optional<std::string> answer = takeAnswer(desktop.openAnswers);
     if (answer) enterFolderOf(*answer);
     return answer;
 }
 
-std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>&, const std::string& defaultExtension) {
+std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filters,
+                                            const std::string& defaultExtension) {
     desktop.dialogs.push_back("save");
+    noteFilters(filters);
     std::optional<std::string> answer = takeAnswer(desktop.saveAnswers);
     if (!answer) return answer;
     if (std::filesystem::path(*answer).extension().empty()) *answer += "." + defaultExtension;

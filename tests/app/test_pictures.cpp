@@ -189,3 +189,31 @@ TEST_F(FailedPicture, RefusesBadOptionsAsUsageErrors) {
         EXPECT_FALSE(fs::exists(folder / "image.off"));
     }
 }
+
+// A file manager may show the thumbnailer the model file alone: a texture it
+// cannot reach, like a model without one, gives a light grey model whose lit
+// shades read at thumbnail size, never a black one.
+TEST_F(FailedPicture, ThumbnailsDrawWithoutAnUnusableTextureInLightGrey) {
+    write("sans_texture.off", "OFF absente.jpg\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    write("mauvaise_texture.off", "OFF faux.jpg\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    write("faux.jpg", "pas une image");
+    for (const char* model : {"sans_texture.off", "mauvaise_texture.off", "bon.off"}) {
+        SCOPED_TRACE(model);
+        ASSERT_EQ(runBatch(folder, std::string("--thumbnail ") + model + " vignette.png 128"), 0);
+        Picture picture = readPng(folder / "vignette.png");
+        ASSERT_EQ(picture.width, 128);
+        // The background is the window's grey (102); the model's pixels are
+        // lighter and grey: no colour, no black.
+        int lighter = 0;
+        for (size_t i = 0; i + 2 < picture.rgb.size(); i += 3) {
+            const unsigned char* p = &picture.rgb[i];
+            if (p[0] > 110) {
+                ++lighter;
+                EXPECT_LE(std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}), 2);
+            }
+        }
+        EXPECT_GT(lighter, 128 * 128 / 20);
+    }
+    // An ordinary picture still fails without its texture.
+    EXPECT_EQ(runBatch(folder, "sans_texture.off image.png"), 1);
+}

@@ -114,6 +114,43 @@ TEST_F(InstallPaths, OptionsOfAReadOnlyExecutableFolderLiveInTheUserFolder) {
     EXPECT_EQ(options.textureSize, 12);
 }
 
+// Installed (data under ../share/kestrune, none beside the executable), the
+// program keeps its options in the user's folder even in a writable prefix.
+TEST_F(InstallPaths, AnInstalledProgramNeverWritesIntoItsPrefix) {
+    setenv("XDG_CONFIG_HOME", (scratch / "config").c_str(), 1);
+    std::string bin = (scratch / "prefix/bin").string();
+    fs::create_directories(bin);
+    EXPECT_FALSE(runsInstalled(bin));
+    EXPECT_EQ(optionsWriteFolder(bin), bin);
+    touch(scratch / "prefix/share/kestrune/aide/index.html");
+    EXPECT_TRUE(runsInstalled(bin));
+    EXPECT_TRUE(folderIsWritable(bin));
+    EXPECT_EQ(optionsWriteFolder(bin), (scratch / "config/kestrune").string());
+    EXPECT_EQ(optionsReadFallbackFolder(bin), (scratch / "config/kestrune").string());
+    // A build folder holds its help page beside the executable.
+    touch(scratch / "prefix/bin/aide/index.html");
+    EXPECT_FALSE(runsInstalled(bin));
+    EXPECT_EQ(optionsWriteFolder(bin), bin);
+}
+
+TEST(CommandLine, ModelFileIsTheFirstArgumentThatIsNoOption) {
+    struct Case {
+        std::vector<const char*> args;
+        const char* model;
+    };
+    const Case cases[] = {{{}, ""},
+                          {{"cube.obj"}, "cube.obj"},
+                          {{"-platform", "xcb", "/m/tore.off"}, "/m/tore.off"},
+                          {{"-style", "fusion"}, ""},
+                          {{"-reverse", "a.stl", "b.stl"}, "a.stl"},
+                          {{"--", "-tiret.off"}, "-tiret.off"}};
+    for (const Case& c : cases) {
+        std::vector<const char*> argv{"kestrune"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(modelArgument(static_cast<int>(argv.size()), argv.data()), c.model);
+    }
+}
+
 TEST(CommandLine, HelpAndVersionAnsweredOtherArgumentsLeftAlone) {
     auto answer = [](std::initializer_list<const char*> args, std::string& printed) {
         std::vector<const char*> argv{"kestrune"};

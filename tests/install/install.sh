@@ -2,7 +2,8 @@
 # Installs the build into a temporary prefix and checks it as a user would
 # meet it: the file list, the desktop entry, the AppStream data, the OFF file
 # type, the man pages against --help, the installed kestrune-batch and its
-# thumbnailer entry run as a file manager runs it, and the
+# thumbnailer entry run as a file manager runs it and through GNOME's
+# thumbnail factory (in its sandbox), and the
 # installed kestrune under Xvfb: its open dialog starts in the installed
 # examples, without a browser "Aide en html" shows where the page is, and with
 # the prefix read-only its options land in $XDG_CONFIG_HOME/kestrune/.
@@ -18,6 +19,7 @@ cmake --install "$build" --prefix "$prefix" > /dev/null
 id=io.github.kestrune.Kestrune
 expected="bin/kestrune
 bin/kestrune-batch
+libexec/kestrune/kestrune-import
 share/applications/$id.desktop
 share/doc/kestrune/changelog.Debian.gz
 share/doc/kestrune/copyright
@@ -32,6 +34,7 @@ share/kestrune/examples/tore.off
 share/man/man1/kestrune-batch.1.gz
 share/man/man1/kestrune.1.gz
 share/metainfo/$id.metainfo.xml
+share/mime/packages/kestrune-formats.xml
 share/mime/packages/kestrune-off.xml
 share/thumbnailers/kestrune.thumbnailer"
 installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
@@ -43,12 +46,21 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" || fail
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/share/metainfo/$id.metainfo.xml" ||
   fail "metainfo does not launch the desktop entry"
 
-# The OFF type: a mime database built from the installed package file.
+# The OFF type and the formats the shared database lacks: a mime database
+# built from the installed package files.
 mkdir -p "$work/mime/packages"
-cp "$prefix/share/mime/packages/kestrune-off.xml" "$work/mime/packages/"
+cp "$prefix"/share/mime/packages/kestrune-*.xml "$work/mime/packages/"
 update-mime-database "$work/mime" > /dev/null 2>&1 || fail "mime package file"
-grep -qx "50:model/x-off:\*.off" "$work/mime/globs2" || fail "no *.off glob for model/x-off"
-grep -q "^MimeType=model/x-off;$" "$prefix/share/applications/$id.desktop" || fail "entry does not open OFF models"
+for glob in "model/x-off:\*.off" "model/x-ply:\*.ply" "model/x-fbx:\*.fbx" "model/vnd.collada+xml:\*.dae"; do
+  grep -qx "50:$glob" "$work/mime/globs2" || fail "no glob $glob"
+done
+# The entry opens what the thumbnailer draws, every type known to the database.
+model_types="model/x-off;model/obj;model/x-ply;model/stl;model/gltf+json;model/gltf-binary;model/x-fbx;model/vnd.collada+xml;image/x-3ds;"
+grep -qx "MimeType=$model_types" "$prefix/share/applications/$id.desktop" || fail "entry MIME types"
+grep -qx "Exec=kestrune %f" "$prefix/share/applications/$id.desktop" || fail "entry does not take a file"
+for type in $(echo "$model_types" | tr ';' ' '); do
+  grep -qxF "$type" "$work/mime/types" /usr/share/mime/types || fail "unknown MIME type $type"
+done
 
 # One version everywhere: both programs and the metainfo release.
 version=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$prefix/share/metainfo/$id.metainfo.xml")
@@ -81,12 +93,17 @@ thumbnailer="$prefix/share/thumbnailers/kestrune.thumbnailer"
 keys=$(sed -n '2,$p' "$thumbnailer" | sed 's/=.*//' | LC_ALL=C sort | tr '\n' ' ')
 [ "$keys" = "Exec MimeType TryExec " ] || fail "thumbnailer keys: $keys"
 key() { sed -n "s/^$1=//p" "$thumbnailer"; }
-[ "$(key MimeType)" = "model/x-off;" ] || fail "thumbnailer MIME type"
+[ "$(key MimeType)" = "$model_types" ] || fail "thumbnailer MIME type"
 PATH="$prefix/bin:$PATH" command -v "$(key TryExec)" > /dev/null || fail "thumbnailer TryExec not found"
 thumbnail_command=$(key Exec | sed "s|%i|$prefix/share/kestrune/examples/tore.off|; s|%o|$work/tore.png|; s|%s|128|")
 read -ra thumbnail_argv <<< "$thumbnail_command"
 PATH="$prefix/bin:$PATH" "${thumbnail_argv[@]}" || fail "thumbnailer exit code $?"
 [ "$(identify -format '%m %wx%h' "$work/tore.png")" = "PNG 128x128" ] || fail "thumbnail size"
+
+# GNOME's thumbnail factory itself, which runs the thumbnailer in its sandbox
+# (bubblewrap) where only the model file and /usr are seen: a textured model
+# alone in its folder, an untextured one, an OBJ and an STL.
+bash "$here/thumbnail_factory.sh" "$build" "$work" || fail "thumbnail factory"
 
 # The desktop program, prefix read-only. Root writes into read-only folders
 # anyway: then the program runs as nobody.
