@@ -45,7 +45,7 @@ bool importContained(const std::string& path, const ImportLimits& limits, Import
 // as it was.
 bool installImportedModel(const ImportedModel& model, Mesh& into, bool* memoryExhausted = nullptr);
 
-// The Kestrune OFF text of the imported model, without a texture name: the
-// header line "OFF  ", then the counts, vertex and face lines as "Sauver"
-// writes them, coordinates in the file's units.
-std::string importedOffText(const ImportedModel& model);
+// The Kestrune OFF text of the imported model, with `textureName` on its
+// header line ("OFF  " and the name): the counts, vertex and face lines as
+// "Sauver" writes them, coordinates in the file's units.
+std::string importedOffText(const ImportedModel& model, const std::string& textureName = {});

@@ -1,9 +1,11 @@
 // The imported model turned into the program's model, or into the text of
 // its Kestrune OFF file.
+#include <charconv>
 #include <cstdint>
 #include <limits>
 
 #include "exchange/contained_import.h"
+#include "exchange/imported_model.h"
 #include "mesh/off_reader.h"
 #include "mesh/off_writer.h"
 
@@ -19,28 +21,37 @@ bool installImportedModel(const ImportedModel& model, Mesh& into, bool* memoryEx
                           memoryExhausted);
 }
 
-std::string importedOffText(const ImportedModel& model) {
-    size_t vertexCount = model.positions.size() / 3;
-    size_t faceCount = model.corners.size() / 4;
-    std::string text = "OFF  \n " + std::to_string(vertexCount) + "  " + std::to_string(faceCount) + "\n";
-    text.reserve(text.size() + vertexCount * 49 + faceCount * 48);
-    char field[16];
-    for (size_t v = 0; v < vertexCount; ++v) {
-        for (int k = 0; k < 3; ++k) {
-            text += ' ';
-            double value = static_cast<double>(model.positions[3 * v + k]);
-            text.append(field, static_cast<size_t>(formatCoordinateField(value, field)));
-        }
-        text += '\n';
-    }
-    for (size_t f = 0; f < faceCount; ++f) {
-        const int32_t* c = &model.corners[4 * f];
-        text += c[3] < 0 ? " 3" : " 4";
-        for (int k = 0; k < (c[3] < 0 ? 3 : 4); ++k) {
-            text += ' ';
-            text += std::to_string(c[k]);
-        }
-        text += '\n';
-    }
-    return text;
+FileSections importedOffFile(const ImportedModel& model, const std::string& textureName) {
+    const int64_t vertexCount = static_cast<int64_t>(model.positions.size() / 3);
+    const int64_t faceCount = static_cast<int64_t>(model.corners.size() / 4);
+    const float* positions = model.positions.data();
+    const int32_t* corners = model.corners.data();
+    FileSections sections;
+    sections.push_back(bytesSection("OFF  " + textureName + "\n " + std::to_string(vertexCount) + "  " +
+                                    std::to_string(faceCount) + "\n"));
+    sections.push_back({vertexCount, 49, [positions](char* out, int64_t v) {
+                            for (int k = 0; k < 3; ++k) {
+                                *out++ = ' ';
+                                out += formatCoordinateField(static_cast<double>(positions[3 * v + k]), out);
+                            }
+                            *out++ = '\n';
+                            return out;
+                        }});
+    sections.push_back({faceCount, 3 + 4 * 12 + 1, [corners](char* out, int64_t f) {
+                            const int32_t* c = corners + 4 * f;
+                            const int n = c[3] < 0 ? 3 : 4;
+                            *out++ = ' ';
+                            *out++ = n == 3 ? '3' : '4';
+                            for (int k = 0; k < n; ++k) {
+                                *out++ = ' ';
+                                out = std::to_chars(out, out + 11, c[k]).ptr;
+                            }
+                            *out++ = '\n';
+                            return out;
+                        }});
+    return sections;
+}
+
+std::string importedOffText(const ImportedModel& model, const std::string& textureName) {
+    return sectionsText(importedOffFile(model, textureName));
 }

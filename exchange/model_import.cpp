@@ -14,6 +14,7 @@
 
 #include "exchange/confined_io.h"
 #include "exchange/confined_path.h"
+#include "exchange/fast_import.h"
 #include "exchange/scene_merge.h"
 
 namespace {
@@ -133,6 +134,39 @@ std::string countText(size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// Checks the merged faces and hands them to the model, with what was left
+// out in its notes.
+bool finishScene(MergedScene& merged, const std::string& prefix, ImportedModel& model, std::string& failure) {
+    if (merged.droppedPoints + merged.droppedLines > 0) {
+        model.notes += prefix + countText(merged.droppedPoints, "point ignoré", "points ignorés") + ", " +
+                       countText(merged.droppedLines, "segment ignoré", "segments ignorés") + "\n";
+    }
+    if (merged.corners.empty()) {
+        failure = prefix + "scène vide : aucune face à trois sommets ou plus";
+        return false;
+    }
+    if (merged.corners.size() / 4 > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        failure = prefix + "trop de faces pour un fichier OFF";
+        return false;
+    }
+    dropUnusedVertices(merged);
+    model.positions = std::move(merged.positions);
+    model.corners = std::move(merged.corners);
+    return true;
+}
+
+// Says why the model has no texture, and that its own texture coordinates
+// give way to the per-face mapping.
+void noteTexture(const std::string& prefix, const std::string& problem, bool hadTextureCoordinates,
+                 ImportedModel& model) {
+    if (!model.texture) model.notes += prefix + "modèle sans texture : " + problem + "\n";
+    model.hadTextureCoordinates = hadTextureCoordinates;
+    if (hadTextureCoordinates) {
+        model.notes += prefix + "les coordonnées de texture du fichier sont remplacées par le placage par face "
+                                "de Kestrune\n";
+    }
+}
+
 // The scene's faces and texture; `name` names the file in messages.
 bool convertScene(const aiScene* scene, const std::string& folder, const std::string& name, ImportedModel& model,
                   std::string& failure) {
@@ -170,30 +204,11 @@ bool convertScene(const aiScene* scene, const std::string& folder, const std::st
             return false;
         }
     }
-    if (merged.droppedPoints + merged.droppedLines > 0) {
-        model.notes += prefix + countText(merged.droppedPoints, "point ignoré", "points ignorés") + ", " +
-                       countText(merged.droppedLines, "segment ignoré", "segments ignorés") + "\n";
-    }
-    if (merged.corners.empty()) {
-        failure = empty;
-        return false;
-    }
-    if (merged.corners.size() / 4 > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-        failure = prefix + "trop de faces pour un fichier OFF";
-        return false;
-    }
     merger.keys = {};
     merger.slots = {};
-    dropUnusedVertices(merged);
-    model.positions = std::move(merged.positions);
-    model.corners = std::move(merged.corners);
+    if (!finishScene(merged, prefix, model, failure)) return false;
     model.texture = findTexture(scene, firstMesh, folder, problem);
-    if (!model.texture) model.notes += prefix + "modèle sans texture : " + problem + "\n";
-    model.hadTextureCoordinates = hasTextureCoordinates(scene);
-    if (model.hadTextureCoordinates) {
-        model.notes += prefix + "les coordonnées de texture du fichier sont remplacées par le placage par face "
-                                "de Kestrune\n";
-    }
+    noteTexture(prefix, problem, hasTextureCoordinates(scene), model);
     return true;
 }
 
@@ -217,9 +232,17 @@ bool readScene(Assimp::Importer& importer, ConfinedFiles* files, const std::stri
 
 }  // namespace
 
-bool importModel(const std::string& path, ImportedModel& model, std::string& failure) {
+bool importModel(const std::string& path, ImportedModel& model, std::string& failure, bool libraryOnly) {
     std::string folder = modelFolder(path, failure);
     if (folder.empty()) return false;
+    MergedScene merged;
+    std::string textureProblem;
+    if (!libraryOnly && importFast(path, folder, merged, model, textureProblem) == FastImport::Read) {
+        const std::string prefix = "« " + path + " » : ";
+        if (!finishScene(merged, prefix, model, failure)) return false;
+        noteTexture(prefix, textureProblem, model.hadTextureCoordinates, model);
+        return true;
+    }
     Assimp::Importer importer;
     return readScene(importer, new ConfinedFiles(folder), path, path, nullptr, folder, model, failure);
 }

@@ -17,9 +17,12 @@
 // folder (ConfinedFiles). `model.texture` receives the diffuse picture of
 // the first mesh's material when it is a Kestrune texture; otherwise the
 // notes say why there is none.
+// The commonest binary STL, binary PLY and simple OBJ files are read without
+// the library (importFast), to the same model; `libraryOnly` reads them with
+// the library too.
 // False, with `failure` naming the file, when the file cannot be read, holds
 // no face, places its meshes too many times or does not fit an OFF file.
-bool importModel(const std::string& path, ImportedModel& model, std::string& failure);
+bool importModel(const std::string& path, ImportedModel& model, std::string& failure, bool libraryOnly = false);
 
 // The same for a model held in memory under the file name `name` (its
 // extension chooses the reader); no file at all can be read.

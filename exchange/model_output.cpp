@@ -10,6 +10,7 @@
 #include "app/core/safe_file.h"
 #include "exchange/confined_path.h"
 #include "exchange/direct_file_writer.h"
+#include "exchange/imported_model.h"
 #include "mesh/mesh.h"
 #include "mesh/off_writer.h"
 
@@ -18,13 +19,6 @@ namespace {
 std::string writeFailure(const std::string& path) {
     return "kestrune-batch : écriture impossible de « " + path + " »" +
            (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) + "\n";
-}
-
-bool replaceReporting(const std::string& path, const std::string& bytes, std::ostream& err) {
-    errno = 0;
-    if (replaceFileContents(path, bytes)) return true;
-    err << writeFailure(path);
-    return false;
 }
 
 // Gives an embedded picture the output's name and checks that the picture
@@ -166,12 +160,10 @@ bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uni
     return writeExport(plan, mapping, uniformColor, texture, err);
 }
 
-bool writeImportedOff(const std::string& path, const std::string& offText, std::optional<TextureFile> texture,
+bool writeImportedOff(const std::string& path, const ImportedModel& model, std::optional<TextureFile> texture,
                       std::ostream& err) {
     if (texture && !textureFits(path, *texture, err)) texture.reset();
-    if (texture && !placeTextureReporting(path, *texture, err)) return false;
-    if (!texture) return replaceReporting(path, offText, err);
-    std::string named = offText;
-    named.insert(5, texture->name);
-    return replaceReporting(path, named, err);
+    std::vector<ExportedFile> files = {{path, importedOffFile(model, texture ? texture->name : std::string())}};
+    if (texture) addTextureBeside(path, *texture, files);
+    return replaceAll(files, err);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "mesh/face_mapping.h"
+#include "exchange/contained_import.h"
 #include "exchange/model_export.h"
 #include "exchange/texture_file.h"
 
@@ -41,8 +42,8 @@ std::optional<TextureFile> textureBesideModel(const std::string& inputPath, cons
 bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uniformColor,
                 std::optional<TextureFile> texture, bool keepHeaderName, std::ostream& err);
 
-// Writes `offText`, a Kestrune OFF text whose header line is "OFF  ", with
-// the texture's name inserted on that line once the picture is beside it:
-// an imported model left unchanged keeps its exact coordinates.
-bool writeImportedOff(const std::string& path, const std::string& offText, std::optional<TextureFile> texture,
+// Writes the Kestrune OFF file of an imported model, with the texture's name
+// on its header line once the picture is beside it (the two as one set): an
+// imported model left unchanged keeps its exact coordinates.
+bool writeImportedOff(const std::string& path, const ImportedModel& model, std::optional<TextureFile> texture,
                       std::ostream& err);

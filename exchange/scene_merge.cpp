@@ -24,7 +24,24 @@ void startMerging(SceneMerger& merger, size_t vertexTotal) {
     merger.slots.assign(size, -1);
 }
 
+namespace {
+
+// Doubles the table when it is half full, so that a lookup always ends.
+void growTable(SceneMerger& merger) {
+    merger.slots.assign(merger.slots.size() * 2, -1);
+    size_t mask = merger.slots.size() - 1;
+    for (size_t v = 0; v < merger.keys.size(); ++v) {
+        size_t at = hashOf(merger.keys[v]) & mask;
+        while (merger.slots[at] >= 0) at = (at + 1) & mask;
+        merger.slots[at] = static_cast<int32_t>(v);
+    }
+}
+
+}  // namespace
+
 int32_t joinVertex(SceneMerger& merger, float x, float y, float z) {
+    if (merger.slots.empty()) startMerging(merger, 8);
+    if (2 * (merger.keys.size() + 1) > merger.slots.size()) growTable(merger);
     PositionKey key;
     const float values[3] = {x + 0.0f, y + 0.0f, z + 0.0f};
     for (int k = 0; k < 3; ++k) std::memcpy(&key[k], &values[k], sizeof(float));

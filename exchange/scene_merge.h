@@ -24,8 +24,8 @@ struct SceneMerger {
     std::vector<int32_t> slots;
 };
 
-// Sizes the table for `vertexTotal` positions at most, at half load, so
-// that it never fills.
+// Sizes the table for `vertexTotal` positions at half load; it grows past
+// that when needed.
 void startMerging(SceneMerger& merger, size_t vertexTotal);
 
 // The joined number of a position, added when new. -0 joins +0.

@@ -147,7 +147,8 @@ int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::ve
     }
     std::optional<TextureFile> texture = std::move(imported.texture);
     if (!kestruneInput && steps.empty() && plan.kind == OutputKind::KestruneOff) {
-        return writeImportedOff(plan.path, importedOffText(imported), texture, err) ? 0 : 1;
+        freeModel();  // checked; the file is written from the imported numbers
+        return writeImportedOff(plan.path, imported, texture, err) ? 0 : 1;
     }
     for (Step step : steps) {
         RemodelStatus status = step();
