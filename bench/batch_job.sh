@@ -7,8 +7,13 @@
 #   obj, ply, stl   kestrune-batch's export (binary PLY and STL) against
 #         OpenMesh's read_mesh + write_mesh
 #   glb   kestrune-batch's GLB export against its own Kestrune OFF output
+#   off, std-off   OFF read and written back as Kestrune OFF, as standard OFF
+#   from-obj, from-ply, from-stl   imports (files made by kestrune-batch)
+#         written as Kestrune OFF, against OpenMesh's read_mesh + write_mesh
+# Kestrune's peak is that of the program and its import child together.
 #
-#   bash bench/batch_job.sh BUILD_DIR [SCRATCH_DIR]     (ROWS="job obj ply stl glb" by default)
+#   bash bench/batch_job.sh BUILD_DIR [SCRATCH_DIR]
+#   (ROWS="job obj ply stl glb off std-off from-obj from-ply from-stl" by default)
 set -euo pipefail
 build=$1
 scratch=${2:-$(mktemp -d)}
@@ -16,14 +21,21 @@ mkdir -p "$scratch"
 batch=${BATCH:-$build/kestrune-batch}
 peer=$build/bench/bench_batch_openmesh
 runs=${RUNS:-5}
-rows=${ROWS:-job obj ply stl glb}
+rows=${ROWS:-job obj ply stl glb off std-off from-obj from-ply from-stl}
 [ -f "$scratch/sphere.off" ] || "$peer" sphere "$scratch/sphere.off"
+for format in obj ply stl; do
+  [ -f "$scratch/input.$format" ] || "$batch" "$scratch/sphere.off" "$scratch/input.$format"
+done
 run() {  # label command...
   # The previous run's output is flushed first, so that its writeback never
   # lands in the time of the next one.
   sync
-  /usr/bin/time -f "%e %M" -o "$scratch/time.txt" "${@:2}" >/dev/null
+  KESTRUNE_MEMORY_REPORT=1 /usr/bin/time -f "%e %M" -o "$scratch/time.txt" "${@:2}" >/dev/null 2>"$scratch/err.txt"
   read -r seconds kilobytes < "$scratch/time.txt"
+  # kestrune-batch reports its own peak and its import child's: their sum.
+  if grep -q "^memory " "$scratch/err.txt"; then
+    kilobytes=$(awk '/^memory / {print $2 + $3}' "$scratch/err.txt")
+  fi
   echo "$1 $seconds $kilobytes" | tee -a "$scratch/runs.txt"
 }
 median() {  # label column
@@ -51,6 +63,13 @@ for row in $rows; do
            run openmesh-stl "$peer" export "$s" "$scratch/openmesh.stl" binary ;;
       glb) run kestrune-glb "$batch" "$s" "$scratch/ours.glb"
            run kestrune-off "$batch" "$s" "$scratch/ours-copy.off" ;;
+      off) run kestrune-to-off "$batch" "$s" "$scratch/ours.off"
+           run openmesh-to-off "$peer" export "$s" "$scratch/openmesh.off" ;;
+      std-off) run kestrune-to-std-off "$batch" --standard-off "$s" "$scratch/ours.off"
+           run openmesh-to-std-off "$peer" export "$s" "$scratch/openmesh.off" ;;
+      from-*) format=${row#from-}
+           run "kestrune-$row" "$batch" "$scratch/input.$format" "$scratch/ours.off"
+           run "openmesh-$row" "$peer" export "$scratch/input.$format" "$scratch/openmesh.off" ;;
     esac
   done
   case $row in
@@ -62,7 +81,9 @@ for row in $rows; do
          echo "floor: writing $size bytes (with fsync) took $(echo "$end - $start" | bc) s"
          rm -f "$scratch/floor.bin" ;;
     glb) report kestrune-glb kestrune-off ;;
+    off | std-off) report "kestrune-to-$row" "openmesh-to-$row" ;;
     *) report "kestrune-$row" "openmesh-$row" ;;
   esac
   rm -f "$scratch"/ours* "$scratch"/openmesh*
 done
+rm -f "$scratch"/input.*

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -60,19 +61,26 @@ bool streamSections(int fd, const FileSections& sections, bool& memoryExhausted)
 }
 
 // Replaces the files as one set (a single file alone); memory running out
-// while they are made is thrown once every temporary is gone.
-bool replaceAll(const std::vector<ExportedFile>& files, std::ostream& err) {
+// while they are made is thrown once every temporary is gone. With `ready`,
+// the set replaces its targets only if it says yes once every file is made;
+// otherwise false, without a message.
+bool replaceAll(const std::vector<ExportedFile>& files, std::ostream& err,
+                const std::function<bool()>& ready = {}) {
     bool memoryExhausted = false;
+    bool refused = false;
     std::vector<FileReplacement> set;
     for (const ExportedFile& file : files) {
         const FileSections* sections = &file.sections;
-        set.push_back({file.path, [sections, &memoryExhausted](int fd) {
-                           return streamSections(fd, *sections, memoryExhausted);
+        bool last = &file == &files.back();
+        set.push_back({file.path, [sections, last, &ready, &memoryExhausted, &refused](int fd) {
+                           if (!streamSections(fd, *sections, memoryExhausted)) return false;
+                           refused = last && ready && !ready();
+                           return !refused;
                        }});
     }
     errno = 0;
     bool replaced = set.size() == 1 ? replaceFileWith(set[0].path, set[0].writeContents) : replaceFilesTogether(set);
-    if (replaced) return true;
+    if (replaced || refused) return replaced;
     if (memoryExhausted) throw std::bad_alloc();
     err << writeFailure(files.back().path);
     return false;
@@ -161,9 +169,9 @@ bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uni
 }
 
 bool writeImportedOff(const std::string& path, const ImportedModel& model, std::optional<TextureFile> texture,
-                      std::ostream& err) {
+                      std::ostream& err, const std::function<bool()>& modelReads) {
     if (texture && !textureFits(path, *texture, err)) texture.reset();
     std::vector<ExportedFile> files = {{path, importedOffFile(model, texture ? texture->name : std::string())}};
     if (texture) addTextureBeside(path, *texture, files);
-    return replaceAll(files, err);
+    return replaceAll(files, err, modelReads);
 }

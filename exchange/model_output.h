@@ -2,6 +2,7 @@
 // nothing, with the texture placed beside it when the format refers to one.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -44,6 +45,8 @@ bool writeModel(const OutputPlan& plan, const MappingSettings& mapping, long uni
 
 // Writes the Kestrune OFF file of an imported model, with the texture's name
 // on its header line once the picture is beside it (the two as one set): an
-// imported model left unchanged keeps its exact coordinates.
+// imported model left unchanged keeps its exact coordinates. With
+// `modelReads`, the files replace their targets only if it says yes once
+// they are made (false then, without a message).
 bool writeImportedOff(const std::string& path, const ImportedModel& model, std::optional<TextureFile> texture,
-                      std::ostream& err);
+                      std::ostream& err, const std::function<bool()>& modelReads = {});

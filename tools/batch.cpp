@@ -5,6 +5,8 @@
 #include <new>
 #include <optional>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <sys/stat.h>
 
 #include "app/core/file_bytes.h"
@@ -92,8 +94,7 @@ bool readKestruneOff(const std::string& input, const std::string& output, std::o
     return true;
 }
 
-// Reads any other input through the library, in the import child, as the
-// window would read the OFF file made of it.
+// Reads any other input through the library, in the import child.
 bool importInput(const std::string& input, ImportedModel& imported, std::ostream& err) {
     struct stat status;
     uint64_t size = ::stat(input.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
@@ -102,17 +103,38 @@ bool importInput(const std::string& input, ImportedModel& imported, std::ostream
     for (size_t start = 0, end; (end = imported.notes.find('\n', start)) != std::string::npos; start = end + 1) {
         err << "kestrune-batch : " << imported.notes.substr(start, end + 1 - start);
     }
-    if (!read) {
-        err << "kestrune-batch : " << failure << "\n";
-        return false;
+    if (!read) err << "kestrune-batch : " << failure << "\n";
+    return read;
+}
+
+// Whether the model was built from the imported numbers, as the window would
+// read the OFF file made of them; says why not.
+bool installImport(const std::string& input, bool installed, bool memoryExhausted, std::ostream& err) {
+    if (memoryExhausted) throw std::bad_alloc();
+    if (!installed) err << "kestrune-batch : « " << input << " » : coordonnées hors de portée d'un modèle Kestrune\n";
+    return installed;
+}
+
+// An import written unchanged as Kestrune OFF: the file is made from the
+// imported numbers while the model is built from them on another thread, and
+// replaces the target only once the model is known to read.
+int writeUnchangedImport(const std::string& input, const std::string& output, const ImportedModel& imported,
+                         const std::optional<TextureFile>& texture, std::ostream& err) {
+    bool installed = false, memoryExhausted = false;
+    auto install = [&] { installed = installImportedModel(imported, mesh, &memoryExhausted); };
+    std::thread building;
+    try {
+        building = std::thread(install);
+    } catch (const std::system_error&) {
+        install();
     }
-    bool memoryExhausted = false;
-    if (!installImportedModel(imported, mesh, &memoryExhausted)) {
-        if (memoryExhausted) throw std::bad_alloc();
-        err << "kestrune-batch : « " << input << " » : coordonnées hors de portée d'un modèle Kestrune\n";
-        return false;
-    }
-    return true;
+    auto modelReads = [&] {
+        if (building.joinable()) building.join();
+        return installed;
+    };
+    bool written = writeImportedOff(output, imported, texture, err, modelReads);
+    modelReads();
+    return installImport(input, installed, memoryExhausted, err) && written ? 0 : 1;
 }
 
 // The window's options file from the current directory, or the one given
@@ -147,8 +169,13 @@ int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::ve
     }
     std::optional<TextureFile> texture = std::move(imported.texture);
     if (!kestruneInput && steps.empty() && plan.kind == OutputKind::KestruneOff) {
-        freeModel();  // checked; the file is written from the imported numbers
-        return writeImportedOff(plan.path, imported, texture, err) ? 0 : 1;
+        return writeUnchangedImport(batch.input, plan.path, imported, texture, err);
+    }
+    if (!kestruneInput) {
+        bool memoryExhausted = false;
+        bool installed = installImportedModel(imported, mesh, &memoryExhausted);
+        if (!installImport(batch.input, installed, memoryExhausted, err)) return 1;
+        imported = ImportedModel();
     }
     for (Step step : steps) {
         RemodelStatus status = step();
