@@ -189,3 +189,19 @@ TEST_F(ExchangeTest, ConcavePolygonsAreCutIntoTrianglesInsideThem) {
     }
     EXPECT_NEAR(total, unsigned_total, 1e-9);
 }
+
+TEST_F(ExchangeTest, TheFilesUnitScaleIsApplied) {
+    // An FBX file in centimetres (UnitScaleFactor 1, as Blender writes them)
+    // comes in in metres; one in metres (UnitScaleFactor 100) as it is.
+    std::string centimetres = read(data + "centimetres.fbx");
+    std::string metres = centimetres;
+    metres.replace(metres.find("\"\",1\n"), 5, "\"\",100\n");
+    write("metres.fbx", metres);
+    const std::pair<std::string, float> cases[] = {{data + "centimetres.fbx", 1.33f}, {path("metres.fbx"), 133.0f}};
+    for (const auto& [input, size] : cases) {
+        ASSERT_EQ(run({input, path("scaled.off")}), 0) << err.str();
+        std::vector<Face> faces = facesOf("scaled.off");
+        ASSERT_EQ(faces.size(), 1u);
+        EXPECT_NEAR(faces[0][1][0], size, size * 1e-6f) << input;
+    }
+}
