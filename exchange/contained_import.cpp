@@ -79,15 +79,22 @@ std::vector<std::string> childEnvironment([[maybe_unused]] const ImportLimits& l
 struct Child {
     pid_t pid = -1;
     int output = -1;  // the read end of the child's standard output
+    int errors = -1;  // and of its standard error: the child may write no file
 };
 
 bool startChild(const std::string& path, const ImportLimits& limits, Child& child) {
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
+    int output[2], errors[2];
+    if (::pipe2(output, O_CLOEXEC) != 0) return false;
+    if (::pipe2(errors, O_CLOEXEC) != 0) {
+        ::close(output[0]);
+        ::close(output[1]);
+        return false;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, errors[1], 2);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     std::string worker = workerPath();
     std::string memory = std::to_string(limits.memoryBytes);
@@ -103,37 +110,56 @@ bool startChild(const std::string& path, const ImportLimits& limits, Child& chil
     envp.push_back(nullptr);
     int failure = ::posix_spawn(&child.pid, worker.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
+    ::close(output[1]);
+    ::close(errors[1]);
     if (failure != 0) {
-        ::close(pipeEnds[0]);
+        ::close(output[0]);
+        ::close(errors[0]);
         errno = failure;
         return false;
     }
-    child.output = pipeEnds[0];
+    child.output = output[0];
+    child.errors = errors[0];
     return true;
 }
 
 enum class Reading { Whole, TooLong, TooLarge, Failed };
 
-// Everything the child writes, until it closes its output, the deadline
-// passes or more arrives than its memory could have held.
-Reading readChild(int fd, std::chrono::steady_clock::time_point deadline, uint64_t limit, std::string& bytes) {
+// Everything the child writes, until it closes its output and its error
+// stream, the deadline passes or more arrives than its memory could have
+// held. Of the error stream only the first `errorLimit` bytes are kept.
+constexpr size_t errorLimit = 64 * 1024;
+
+Reading readChild(const Child& child, std::chrono::steady_clock::time_point deadline, uint64_t limit,
+                  std::string& bytes, std::string& errors) {
     std::vector<char> buffer(size_t{1} << 20);
-    for (;;) {
+    bool outputOpen = true, errorsOpen = true;
+    while (outputOpen || errorsOpen) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return Reading::TooLong;
-        pollfd ready{fd, POLLIN, 0};
-        int polled = ::poll(&ready, 1, static_cast<int>(std::min<long long>(left.count(), INT_MAX)));
+        pollfd ready[2] = {{outputOpen ? child.output : -1, POLLIN, 0}, {errorsOpen ? child.errors : -1, POLLIN, 0}};
+        int polled = ::poll(ready, 2, static_cast<int>(std::min<long long>(left.count(), INT_MAX)));
         if (polled < 0 && errno == EINTR) continue;
         if (polled < 0) return Reading::Failed;
-        if (polled == 0) continue;
-        ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-        if (got < 0) return Reading::Failed;
-        if (got == 0) return Reading::Whole;
-        if (bytes.size() + static_cast<size_t>(got) > limit) return Reading::TooLarge;
-        bytes.append(buffer.data(), static_cast<size_t>(got));
+        for (int k = 0; k < 2; ++k) {
+            if (ready[k].revents == 0) continue;
+            ssize_t got = ::read(ready[k].fd, buffer.data(), buffer.size());
+            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (got < 0 && k == 0) return Reading::Failed;
+            if (got <= 0) {
+                (k == 0 ? outputOpen : errorsOpen) = false;
+                continue;
+            }
+            size_t size = static_cast<size_t>(got);
+            if (k == 1) {
+                errors.append(buffer.data(), std::min(size, errorLimit - std::min(errorLimit, errors.size())));
+                continue;
+            }
+            if (bytes.size() + size > limit) return Reading::TooLarge;
+            bytes.append(buffer.data(), size);
+        }
     }
+    return Reading::Whole;
 }
 
 int waitFor(pid_t pid) {
@@ -204,11 +230,16 @@ bool importContained(const std::string& path, const ImportLimits& limits, Import
     }
     // A little beyond the child's own alarm, in case it cannot take it.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds + 2);
-    std::string frame;
-    Reading reading = readChild(child.output, deadline, limits.memoryBytes, frame);
+    std::string frame, errors;
+    Reading reading = readChild(child, deadline, limits.memoryBytes, frame, errors);
     ::close(child.output);
+    ::close(child.errors);
     if (reading != Reading::Whole) ::kill(child.pid, SIGKILL);
     int exit = waitFor(child.pid);
+#ifdef KESTRUNE_ADDRESS_SANITIZER
+    // The sanitizer's reports of the child, for the sanitizer runs.
+    if (!errors.empty()) (void)!::write(2, errors.data(), errors.size());
+#endif
     std::string childReason;
     if (reading == Reading::Whole && WIFEXITED(exit) && WEXITSTATUS(exit) == 0 &&
         decodeImport(frame, into, childReason)) {
