@@ -88,6 +88,7 @@ void emptyMesh(Mesh& m);
 // Releases the arrays of `into` and gives it everything `built` holds (a model
 // a reader or a remodelling made whole); `built` is left empty.
 void replaceMesh(Mesh& into, Mesh& built);
+
 void swapInts(int32_t* p, int32_t* q);
 void swapFloats(float* p, float* q);
 // Distance between stored vertices i and j: float differences, double sum of
