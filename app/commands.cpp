@@ -1,7 +1,5 @@
 #include "app/commands.h"
 
-#include <GL/gl.h>
-
 #include "app/core/option_dialogs.h"
 #include "app/core/install_paths.h"
 #include "app/core/options.h"
@@ -62,8 +60,7 @@ void remodelCommand(RemodelStatus (*operation)()) {
 
 void perspectiveCommand() {
     if (surfaceContextExists()) {
-        loadPerspectiveProjection();
-        glMatrixMode(GL_MODELVIEW);
+        usePerspectiveProjection();
     }
     view.viewKind = Perspective;
 }
@@ -75,22 +72,12 @@ void orthographicCommand(ViewKind kind, const char* text) {
 
 void toggleFaces() {
     display.showFaces = !display.showFaces;
-    if (!surfaceContextExists()) return;
-    if (display.showFaces) {
-        glDisable(GL_ALPHA_TEST);
-    } else {
-        glEnable(GL_ALPHA_TEST);
-    }
+    if (surfaceContextExists()) applyFacesShown(display.showFaces);
 }
 
 void toggleHiddenParts() {
     display.showHiddenParts = 1 - display.showHiddenParts;
-    if (!surfaceContextExists()) return;
-    if (display.showHiddenParts == 0) {
-        glEnable(GL_DEPTH_TEST);
-    } else {
-        glDisable(GL_DEPTH_TEST);
-    }
+    if (surfaceContextExists()) applyHiddenPartsShown(display.showHiddenParts != 0);
 }
 
 // The mode commands work only from the base mode.

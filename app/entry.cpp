@@ -22,8 +22,7 @@
 
 void resetProgramState() {
     releaseGlContext();
-    freeModel();
-    mesh = Mesh{};
+    emptyMesh(mesh);
     options = Options{};
     input = InputState{};
     edit = EditState{};

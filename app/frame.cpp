@@ -1,7 +1,5 @@
 #include "app/frame.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 
 #include "app/core/options.h"
@@ -98,11 +96,10 @@ void drawToggledOverlays() {
 }
 
 void checkGlError() {
-    glFlush();
-    GLenum error = glGetError();
-    if (error == GL_NO_ERROR) return;
+    int error = flushAndTakeGlError();
+    if (error == 0) return;
     char text[64];
-    std::snprintf(text, sizeof text, "Attention erreur OpenGL : %d ", static_cast<int>(error));
+    std::snprintf(text, sizeof text, "Attention erreur OpenGL : %d ", error);
     reportError(text);
 }
 

@@ -111,8 +111,7 @@ void useImportedTexture(const ImportedModel& imported) {
         imported.texture->bytes.empty()) {
         return;
     }
-    std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
-    std::memcpy(mesh.textureFileName, imported.texture->name.data(), imported.texture->name.size());
+    setTextureName(mesh, imported.texture->name);
     textures.loadedJpeg = imported.texture->bytes;
     importedTextureName = imported.texture->name;
 }

@@ -11,8 +11,7 @@
 // view coordinates; every other cell a quad and the others split into two
 // triangles: about 1.5 x side^2 faces. Replaces the global mesh.
 inline void buildSheet(int side, float extent) {
-    freeModel();
-    mesh = Mesh{};
+    emptyMesh(mesh);
     int vertices = (side + 1) * (side + 1);
     int faces = side * side + side * side / 2 + 1;
     if (!resizeVertexArrays(vertices) || !resizeFaceArrays(faces)) {
@@ -24,19 +23,11 @@ inline void buildSheet(int side, float extent) {
             int v = i * (side + 1) + j;
             float u = -extent + 2.0f * extent * static_cast<float>(i) / side;
             float w = -extent + 2.0f * extent * static_cast<float>(j) / side;
-            mesh.vertexX[v] = u;
-            mesh.vertexY[v] = w;
-            mesh.vertexZ[v] = 0.2f * std::sin(9.0f * u) * std::cos(7.0f * w);
+            setVertexPosition(v, u, w, 0.2f * std::sin(9.0f * u) * std::cos(7.0f * w));
         }
     }
     int f = 0;
-    auto addFace = [&](int a, int b, int c, int d) {
-        mesh.faceA[f] = a;
-        mesh.faceB[f] = b;
-        mesh.faceC[f] = c;
-        mesh.faceD[f] = d;
-        ++f;
-    };
+    auto addFace = [&](int a, int b, int c, int d) { setFaceCorners(f++, a, b, c, d); };
     for (int i = 0; i < side; ++i) {
         for (int j = 0; j < side; ++j) {
             int a = i * (side + 1) + j;
@@ -49,7 +40,5 @@ inline void buildSheet(int side, float extent) {
             }
         }
     }
-    mesh.vertexCount = vertices;
-    mesh.faceCount = f;
-    mesh.commonBaseLength = 1.0f;
+    setMeshCounts(vertices, f);
 }

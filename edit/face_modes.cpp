@@ -1,5 +1,4 @@
 // Building faces by clicking their corners, and deleting faces.
-#include <GL/gl.h>
 
 #include "app/state/program_state.h"
 #include "edit/aim.h"
@@ -32,18 +31,7 @@ void dropStaleClicks() {
 void drawFaceBeingBuilt() {
     const int count = edit.faceClickCount;
     for (int j = 0; j < count; ++j) highlightVertex(editRecords.clickedVertices[j]);
-    if (count < 2) return;
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glLineWidth(0.6f);
-    glBegin(GL_LINES);
-    for (int j = 1; j < count; ++j) {
-        Vec3 from = vertexPosition(editRecords.clickedVertices[j - 1]);
-        Vec3 to = vertexPosition(editRecords.clickedVertices[j]);
-        glVertex3f(from.x, from.y, from.z);
-        glVertex3f(to.x, to.y, to.z);
-    }
-    glEnd();
-    glColor3f(1.0f, 1.0f, 1.0f);
+    if (count >= 2) drawVertexPath(editRecords.clickedVertices, count);
 }
 
 // Adds a clicked corner; the fourth click completes the face, as a triangle
@@ -83,7 +71,7 @@ void createFacesStep() {
         input.clickPending = false;
     }
     if (input.deletePending && mesh.faceCount > edit.modeStartFaceCount) {
-        mesh.faceCount -= 1;
+        dropLastFace();
         forgetDeletionUndo();
         input.deletePending = false;
     }

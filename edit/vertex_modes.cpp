@@ -32,7 +32,7 @@ void createVerticesStep() {
     // that a face uses (the mesh was remodelled meanwhile) is never taken back.
     const int last = mesh.vertexCount - 1;
     if (input.deletePending && mesh.vertexCount > edit.modeStartVertexCount && !anyFaceUses(last)) {
-        mesh.vertexCount -= 1;
+        dropLastVertex();
         forgetDeletionUndo();
         input.deletePending = false;
     }

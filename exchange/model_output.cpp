@@ -101,8 +101,7 @@ bool writeKestruneOff(const std::string& path, std::optional<TextureFile>& textu
         if (texture && !textureFits(path, *texture, err)) texture.reset();
         if (texture && !placeTextureReporting(path, *texture, err)) return false;
         std::string name = texture ? texture->name : std::string();
-        std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
-        std::memcpy(mesh.textureFileName, name.data(), name.size());
+        setTextureName(mesh, name);
     }
     // Streamed into the file as it is made: a big model's text is never held whole.
     errno = 0;

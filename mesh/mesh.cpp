@@ -1,5 +1,7 @@
 #include "mesh/mesh.h"
 
+#include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +11,69 @@
 Mesh mesh;
 
 namespace {
+
+// The one source of revision numbers, shared by every record (the readers
+// fill their records on more than one thread).
+std::atomic<uint64_t> revisionClock{0};
+
+uint64_t nextRevision() {
+    return revisionClock.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+void noteVertexChange(Mesh& m) {
+    m.revision = m.vertexRevision = nextRevision();
+}
+
+void noteFaceChange(Mesh& m) {
+    m.revision = m.faceRevision = nextRevision();
+}
+
+// The arrays or the vertex capacity: the faces' corners are checked against
+// the capacity, so both parts change.
+void noteWholeChange(Mesh& m) {
+    m.revision = m.vertexRevision = m.faceRevision = nextRevision();
+}
+
+bool sameBits(float a, float b) {
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+}
+
+[[maybe_unused]] bool isStoredVertex(int32_t v) {
+    return v >= 0 && v < mesh.vertexCapacity;
+}
+
+[[maybe_unused]] bool isStoredFace(int32_t f) {
+    return f >= 0 && f < mesh.faceCapacity;
+}
+
+void exchangeFaces(int32_t f, int32_t g) {
+    swapInts(&mesh.faceA[f], &mesh.faceA[g]);
+    swapInts(&mesh.faceB[f], &mesh.faceB[g]);
+    swapInts(&mesh.faceC[f], &mesh.faceC[g]);
+    swapInts(&mesh.faceD[f], &mesh.faceD[g]);
+}
+
+// Exchanges the references to vertices s and n in face f.
+void exchangeReferences(int32_t f, int32_t s, int32_t n) {
+    int32_t* corners[] = {&mesh.faceA[f], &mesh.faceB[f], &mesh.faceC[f], &mesh.faceD[f]};
+    for (int32_t* corner : corners) {
+        if (*corner == s) {
+            *corner = n;
+        } else if (*corner == n) {
+            *corner = s;
+        }
+    }
+}
+
+bool usesVertex(int32_t f, int32_t v) {
+    return mesh.faceA[f] == v || mesh.faceB[f] == v || mesh.faceC[f] == v || mesh.faceD[f] == v;
+}
+
+bool refersToVerticesBelow(int32_t f, int32_t count) {
+    auto isVertex = [count](int32_t v) { return v >= 0 && v < count; };
+    return isVertex(mesh.faceA[f]) && isVertex(mesh.faceB[f]) && isVertex(mesh.faceC[f]) &&
+           (mesh.faceD[f] == -1 || isVertex(mesh.faceD[f]));
+}
 
 template <typename T>
 bool reallocExactly(T*& array, int32_t count) {
@@ -38,6 +103,7 @@ bool newModel() {
     mesh.modelCenter[0] = mesh.modelCenter[1] = mesh.modelCenter[2] = 0.0f;
     mesh.textureFileName[0] = '\0';
     mesh.commonBaseLength = 1.0f;
+    noteWholeChange(mesh);
     return allocated;
 }
 
@@ -59,6 +125,7 @@ bool allocateMeshArrays(Mesh& m, int32_t vertexCount, int32_t faceCount, ArrayFi
     }
     m.vertexCount = m.vertexCapacity = vertexCount;
     m.faceCount = m.faceCapacity = faceCount;
+    noteWholeChange(m);
     return true;
 }
 
@@ -76,6 +143,20 @@ void installMeshArrays(Mesh& built) {
     mesh.vertexCapacity = built.vertexCapacity;
     mesh.faceCapacity = built.faceCapacity;
     built = Mesh{};
+    noteWholeChange(mesh);
+}
+
+void replaceMesh(Mesh& into, Mesh& built) {
+    releaseMeshArrays(into);
+    into = built;
+    built = Mesh{};
+    noteWholeChange(into);
+}
+
+void emptyMesh(Mesh& m) {
+    releaseMeshArrays(m);
+    m = Mesh{};
+    noteWholeChange(m);
 }
 
 void releaseMeshArrays(Mesh& m) {
@@ -91,6 +172,7 @@ void releaseMeshArrays(Mesh& m) {
     }
     m.vertexCapacity = 0;
     m.faceCapacity = 0;
+    noteWholeChange(m);
 }
 
 void swapInts(int32_t* p, int32_t* q) {
@@ -106,9 +188,124 @@ void swapFloats(float* p, float* q) {
 }
 
 void flipFace(int f) {
-    assert(f >= 0 && f < mesh.faceCapacity);
+    assert(isStoredFace(f));
     swapInts(&mesh.faceA[f], &mesh.faceB[f]);
     if (mesh.faceD[f] >= 0) swapInts(&mesh.faceC[f], &mesh.faceD[f]);
+    noteFaceChange(mesh);
+}
+
+void setVertexPosition(int32_t v, float x, float y, float z) {
+    assert(isStoredVertex(v));
+    // A vertex held still under a drag is placed again every frame: that
+    // changes nothing and must not make the drawing rebuild its arrays.
+    if (sameBits(mesh.vertexX[v], x) && sameBits(mesh.vertexY[v], y) && sameBits(mesh.vertexZ[v], z)) return;
+    mesh.vertexX[v] = x;
+    mesh.vertexY[v] = y;
+    mesh.vertexZ[v] = z;
+    noteVertexChange(mesh);
+}
+
+void setFaceCorners(int32_t f, int32_t a, int32_t b, int32_t c, int32_t d) {
+    assert(isStoredFace(f));
+    if (mesh.faceA[f] == a && mesh.faceB[f] == b && mesh.faceC[f] == c && mesh.faceD[f] == d) return;
+    mesh.faceA[f] = a;
+    mesh.faceB[f] = b;
+    mesh.faceC[f] = c;
+    mesh.faceD[f] = d;
+    noteFaceChange(mesh);
+}
+
+bool addVertex(float x, float y, float z) {
+    const int32_t count = mesh.vertexCount + 1;
+    if (!resizeVertexArrays(count)) return false;
+    mesh.vertexCount = count;
+    setVertexPosition(count - 1, x, y, z);
+    return true;
+}
+
+bool addFace(int32_t a, int32_t b, int32_t c, int32_t d) {
+    [[maybe_unused]] auto isVertex = [](int32_t v) { return v >= 0 && v < mesh.vertexCount; };
+    assert(isVertex(a) && isVertex(b) && isVertex(c) && (d == -1 || isVertex(d)));
+    const int32_t count = mesh.faceCount + 1;
+    if (!resizeFaceArrays(count)) return false;
+    mesh.faceCount = count;
+    setFaceCorners(count - 1, a, b, c, d);
+    return true;
+}
+
+void dropLastVertex() {
+    assert(mesh.vertexCount > 0);
+    mesh.vertexCount -= 1;
+    // The entry stays stored: coordinates and capacity are as they were.
+    mesh.revision = nextRevision();
+}
+
+void dropLastFace() {
+    assert(mesh.faceCount > 0);
+    mesh.faceCount -= 1;
+    noteFaceChange(mesh);
+}
+
+int32_t removeVertex(int32_t s) {
+    assert(s >= 0 && s < mesh.vertexCount);
+    mesh.vertexCount -= 1;
+    const int32_t n = mesh.vertexCount;
+    swapFloats(&mesh.vertexX[n], &mesh.vertexX[s]);
+    swapFloats(&mesh.vertexY[n], &mesh.vertexY[s]);
+    swapFloats(&mesh.vertexZ[n], &mesh.vertexZ[s]);
+    // One pass does both the renumbering and the removal: the faces from
+    // index i on have not been renumbered yet, and a face moved in from the
+    // end is examined again at i.
+    int32_t removed = 0;
+    int32_t i = 0;
+    while (i < mesh.faceCount) {
+        exchangeReferences(i, s, n);
+        if (usesVertex(i, n)) {
+            mesh.faceCount -= 1;
+            removed += 1;
+            exchangeFaces(i, mesh.faceCount);
+            continue;
+        }
+        ++i;
+    }
+    noteWholeChange(mesh);
+    return removed;
+}
+
+void removeFace(int32_t f) {
+    assert(f >= 0 && f < mesh.faceCount);
+    mesh.faceCount -= 1;
+    exchangeFaces(f, mesh.faceCount);
+    noteFaceChange(mesh);
+}
+
+bool restoreEntriesPastCounts(int32_t vertices, int32_t faces) {
+    assert(vertices >= 0 && faces >= 0);
+    if (vertices == 0 && faces == 0) return true;
+    const int64_t vertexCount = int64_t{mesh.vertexCount} + vertices;
+    const int64_t faceCount = int64_t{mesh.faceCount} + faces;
+    if (vertexCount > mesh.vertexCapacity || faceCount > mesh.faceCapacity) return false;
+    for (int32_t f = mesh.faceCount; f < faceCount; ++f) {
+        if (!refersToVerticesBelow(f, static_cast<int32_t>(vertexCount))) return false;
+    }
+    setMeshCounts(static_cast<int32_t>(vertexCount), static_cast<int32_t>(faceCount));
+    return true;
+}
+
+void setMeshCounts(int32_t vertexCount, int32_t faceCount) {
+    assert(vertexCount >= 0 && vertexCount <= mesh.vertexCapacity);
+    assert(faceCount >= 0 && faceCount <= mesh.faceCapacity);
+    mesh.vertexCount = vertexCount;
+    mesh.faceCount = faceCount;
+    noteWholeChange(mesh);
+}
+
+bool setTextureName(Mesh& m, std::string_view name) {
+    if (name.size() >= sizeof m.textureFileName) return false;
+    std::memset(m.textureFileName, 0, sizeof m.textureFileName);
+    std::memcpy(m.textureFileName, name.data(), name.size());
+    m.revision = nextRevision();
+    return true;
 }
 
 float distanceBetween(const Mesh& m, int i, int j) {
@@ -134,6 +331,7 @@ bool resizeVertexArrays(int32_t count) {
     }
     mesh.vertexCapacity = count;
     if (mesh.vertexCount > count) mesh.vertexCount = count;
+    noteWholeChange(mesh);
     return true;
 }
 
@@ -144,6 +342,7 @@ bool resizeFaceArrays(int32_t count) {
     }
     mesh.faceCapacity = count;
     if (mesh.faceCount > count) mesh.faceCount = count;
+    noteFaceChange(mesh);
     return true;
 }
 

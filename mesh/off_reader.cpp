@@ -26,10 +26,7 @@ bool readHeader(std::string_view& text, Mesh& m) {
     const char* end = p + line.size();
     if (scanWord(p, end) != "OFF") return false;
     std::string_view name = scanWord(p, end);
-    if (name.size() >= sizeof m.textureFileName) return false;
-    std::memcpy(m.textureFileName, name.data(), name.size());
-    m.textureFileName[name.size()] = '\0';
-    return true;
+    return setTextureName(m, name);
 }
 
 // Counts "%d%d%d"; the edge count is optional and ignored. Counts that the
@@ -186,8 +183,7 @@ bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhauste
         return false;
     }
     built.commonBaseLength = measureLongestBaseEdge(built);
-    releaseMeshArrays(into);
-    into = built;
+    replaceMesh(into, built);
     return true;
 }
 
@@ -244,7 +240,6 @@ bool readOffNumbers(const float* positions, int32_t vertexCount, const int32_t* 
         return false;
     }
     built.commonBaseLength = measureLongestBaseEdge(built);
-    releaseMeshArrays(into);
-    into = built;
+    replaceMesh(into, built);
     return true;
 }

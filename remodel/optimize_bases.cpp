@@ -25,10 +25,8 @@ void rotateFaceToBase(int32_t f) {
     int cornerCount = corners[3] < 0 ? 3 : 4;
     int first = longestEdge(corners, cornerCount);
     if (first == 0) return;
-    mesh.faceA[f] = corners[first];
-    mesh.faceB[f] = corners[(first + 1) % cornerCount];
-    mesh.faceC[f] = corners[(first + 2) % cornerCount];
-    if (cornerCount == 4) mesh.faceD[f] = corners[(first + 3) % 4];
+    int32_t d = cornerCount == 4 ? corners[(first + 3) % 4] : corners[3];
+    setFaceCorners(f, corners[first], corners[(first + 1) % cornerCount], corners[(first + 2) % cornerCount], d);
 }
 
 }  // namespace

@@ -102,8 +102,9 @@ void drawFaces() {
         glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     }
     bool drawn = false;
-    if (drawing.path == DrawingPath::VertexArrays && noteMeshChanges()) {
-        // The longest A-B edge was measured when the mesh last changed.
+    if (drawing.path == DrawingPath::VertexArrays) {
+        // The longest A-B edge is measured again only when the mesh changed.
+        noteMeshChanges();
         drawn = drawFacesWithArrays(mappingSettings());
     }
     if (!drawn) {

@@ -14,15 +14,8 @@
 // the same picture; the arrays take far fewer calls and far less work.
 enum class DrawingPath { Immediate, VertexArrays };
 
-// The mesh as the drawing last saw it: the face corners below the face count
-// and the coordinates of every stored vertex. Any difference with the mesh
-// counts as a change, so no edit can leave the arrays below stale.
-struct SeenMesh {
-    int32_t faceCount = -1;
-    int32_t vertexCapacity = -1;
-    std::vector<int32_t> corners[4];
-    std::vector<float> coordinates[3];
-};
+// Revision of a cache not made yet, or being remade: no mesh ever has it.
+inline constexpr uint64_t notMade = UINT64_MAX;
 
 // What the drawing keeps from one frame to the next.
 struct DrawingCaches {
@@ -31,15 +24,17 @@ struct DrawingCaches {
     float longestBaseEdge = 0.0f;
     Vec3 viewerDirection{0.0f, 0.0f, 1.0f};
 
-    SeenMesh seen;
-    // Counts of the changes seen in the corners and in the coordinates.
-    uint64_t cornersRevision = 0;
-    uint64_t coordinatesRevision = 0;
+    // Every cache below keeps the mesh revisions (Mesh::faceRevision and
+    // Mesh::vertexRevision) it was made from: every change of the mesh goes
+    // through the mesh functions that number it, so equal numbers mean an
+    // unchanged mesh. First the longest A-B edge.
+    uint64_t measuredFaceRevision = notMade;
+    uint64_t measuredVertexRevision = notMade;
 
     // Face arrays, one entry per corner of every drawable face, and what
-    // they were built from (revisions 0: never built).
-    uint64_t facesCornersRevision = 0;
-    uint64_t facesCoordinatesRevision = 0;
+    // they were built from.
+    uint64_t facesFaceRevision = notMade;
+    uint64_t facesVertexRevision = notMade;
     MappingSettings facesSettings;
     std::vector<float> facePositions;
     std::vector<float> faceNormals;  // turned toward the viewer of the last drawing
@@ -53,8 +48,8 @@ struct DrawingCaches {
 
     // Each edge once, in the direction of the first face outline that holds
     // it, as index pairs into the packed coordinates of the stored vertices.
-    uint64_t edgesCornersRevision = 0;
-    uint64_t edgesCoordinatesRevision = 0;
+    uint64_t edgesFaceRevision = notMade;
+    uint64_t edgesVertexRevision = notMade;
     std::vector<float> edgePositions;
     std::vector<uint32_t> edgeIndices;
 };

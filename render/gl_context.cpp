@@ -49,6 +49,33 @@ void loadPerspectiveProjection() {
     gluPerspective(45.0, static_cast<double>(view.clientWidth) / height, 0.6, 20.0);
 }
 
+void usePerspectiveProjection() {
+    loadPerspectiveProjection();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void applyFacesShown(bool shown) {
+    if (shown) {
+        glDisable(GL_ALPHA_TEST);
+    } else {
+        glEnable(GL_ALPHA_TEST);
+    }
+}
+
+void applyHiddenPartsShown(bool shown) {
+    if (shown) {
+        glDisable(GL_DEPTH_TEST);
+    } else {
+        glEnable(GL_DEPTH_TEST);
+    }
+}
+
+int flushAndTakeGlError() {
+    glFlush();
+    GLenum error = glGetError();
+    return error == GL_NO_ERROR ? 0 : static_cast<int>(error);
+}
+
 void setupScene() {
     glClearColor(0.4f, 0.4f, 0.4f, 0.0f);
     glEnable(GL_DEPTH_TEST);

@@ -16,3 +16,12 @@ void presentFrame();
 // Loads the perspective projection for the current drawing area size into the
 // current matrix (a zero height is taken as one pixel).
 void loadPerspectiveProjection();
+// Loads it into the current matrix, then makes the model-view matrix current.
+void usePerspectiveProjection();
+// The faces toggle works through the alpha test: while it is enabled no face
+// fragment passes (drawFaces sets the alpha function to never).
+void applyFacesShown(bool shown);
+// Hidden parts are shown by turning the depth test off.
+void applyHiddenPartsShown(bool shown);
+// Sends the frame's commands on and returns GL's pending error, 0 when none.
+int flushAndTakeGlError();

@@ -13,42 +13,6 @@
 
 namespace {
 
-template <typename T>
-bool sameEntries(const std::vector<T>& seen, const T* current, size_t count) {
-    return seen.size() == count && (count == 0 || std::memcmp(seen.data(), current, count * sizeof(T)) == 0);
-}
-
-template <typename T>
-void copyEntries(std::vector<T>& seen, const T* current, size_t count) {
-    seen.assign(current, current + count);
-}
-
-bool sameCorners(const SeenMesh& seen) {
-    size_t count = mesh.faceCount > 0 ? static_cast<size_t>(mesh.faceCount) : 0;
-    const int32_t* corners[4] = {mesh.faceA, mesh.faceB, mesh.faceC, mesh.faceD};
-    if (seen.faceCount != mesh.faceCount || seen.vertexCapacity != mesh.vertexCapacity) return false;
-    for (int k = 0; k < 4; ++k) {
-        if (!sameEntries(seen.corners[k], corners[k], count)) return false;
-    }
-    return true;
-}
-
-bool sameCoordinates(const SeenMesh& seen) {
-    size_t count = static_cast<size_t>(mesh.vertexCapacity);
-    const float* coordinates[3] = {mesh.vertexX, mesh.vertexY, mesh.vertexZ};
-    if (seen.vertexCapacity != mesh.vertexCapacity) return false;
-    for (int k = 0; k < 3; ++k) {
-        if (!sameEntries(seen.coordinates[k], coordinates[k], count)) return false;
-    }
-    return true;
-}
-
-void forgetSeenMesh() {
-    drawing.seen = SeenMesh{};
-    ++drawing.cornersRevision;
-    ++drawing.coordinatesRevision;
-}
-
 // A polygon is split into triangles fanned around its first corner, each
 // listed as (i + 1, i + 2, 0): the decomposition GL itself applies to
 // GL_POLYGON, so every triangle is interpolated from the same corners.
@@ -173,47 +137,26 @@ void packEdgeCoordinates() {
 
 }  // namespace
 
-bool noteMeshChanges() {
-    SeenMesh& seen = drawing.seen;
-    bool cornersChanged = !sameCorners(seen);
-    bool coordinatesChanged = !sameCoordinates(seen);
-    if (!cornersChanged && !coordinatesChanged) return true;
-    try {
-        if (cornersChanged) {
-            size_t count = mesh.faceCount > 0 ? static_cast<size_t>(mesh.faceCount) : 0;
-            const int32_t* corners[4] = {mesh.faceA, mesh.faceB, mesh.faceC, mesh.faceD};
-            for (int k = 0; k < 4; ++k) copyEntries(seen.corners[k], corners[k], count);
-            seen.faceCount = mesh.faceCount;
-            ++drawing.cornersRevision;
-        }
-        if (coordinatesChanged) {
-            const float* coordinates[3] = {mesh.vertexX, mesh.vertexY, mesh.vertexZ};
-            for (int k = 0; k < 3; ++k) {
-                copyEntries(seen.coordinates[k], coordinates[k], static_cast<size_t>(mesh.vertexCapacity));
-            }
-            ++drawing.coordinatesRevision;
-        }
-        // Both comparisons hold the capacity: the corners' meaning depends on it.
-        seen.vertexCapacity = mesh.vertexCapacity;
-    } catch (const std::bad_alloc&) {
-        forgetSeenMesh();
-        return false;
+void noteMeshChanges() {
+    if (drawing.measuredFaceRevision == mesh.faceRevision && drawing.measuredVertexRevision == mesh.vertexRevision) {
+        return;
     }
     drawing.longestBaseEdge = measureLongestBaseEdge(mesh);
-    return true;
+    drawing.measuredFaceRevision = mesh.faceRevision;
+    drawing.measuredVertexRevision = mesh.vertexRevision;
 }
 
 bool refreshFaceArrays(const MappingSettings& settings) {
     if (static_cast<uint64_t>(mesh.faceCount) * 4 > UINT32_MAX) return false;
-    bool current = drawing.facesCornersRevision == drawing.cornersRevision &&
-                   drawing.facesCoordinatesRevision == drawing.coordinatesRevision &&
+    bool current = drawing.facesFaceRevision == mesh.faceRevision &&
+                   drawing.facesVertexRevision == mesh.vertexRevision &&
                    std::memcmp(&drawing.facesSettings, &settings, sizeof settings) == 0;
     try {
         if (!current) {
-            drawing.facesCornersRevision = 0;
+            drawing.facesFaceRevision = notMade;
             buildFaceArrays(settings);
-            drawing.facesCornersRevision = drawing.cornersRevision;
-            drawing.facesCoordinatesRevision = drawing.coordinatesRevision;
+            drawing.facesFaceRevision = mesh.faceRevision;
+            drawing.facesVertexRevision = mesh.vertexRevision;
             drawing.facesSettings = settings;
         }
     } catch (const std::bad_alloc&) {
@@ -225,15 +168,15 @@ bool refreshFaceArrays(const MappingSettings& settings) {
 
 bool refreshEdgeArrays() {
     try {
-        if (drawing.edgesCornersRevision != drawing.cornersRevision) {
-            drawing.edgesCornersRevision = 0;
+        if (drawing.edgesFaceRevision != mesh.faceRevision) {
+            drawing.edgesFaceRevision = notMade;
             buildEdgeList();
-            drawing.edgesCornersRevision = drawing.cornersRevision;
+            drawing.edgesFaceRevision = mesh.faceRevision;
         }
-        if (drawing.edgesCoordinatesRevision != drawing.coordinatesRevision) {
-            drawing.edgesCoordinatesRevision = 0;
+        if (drawing.edgesVertexRevision != mesh.vertexRevision) {
+            drawing.edgesVertexRevision = notMade;
             packEdgeCoordinates();
-            drawing.edgesCoordinatesRevision = drawing.coordinatesRevision;
+            drawing.edgesVertexRevision = mesh.vertexRevision;
         }
     } catch (const std::bad_alloc&) {
         return false;

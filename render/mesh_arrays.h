@@ -4,11 +4,9 @@
 
 #include "mesh/face_mapping.h"
 
-// Compares the mesh with what the drawing last saw and counts a change of the
-// face corners or of the coordinates. False when memory for the copy cannot
-// be had (then the next call counts a change again). On a change the
-// longest A-B edge (drawing.longestBaseEdge) is measured again.
-bool noteMeshChanges();
+// Measures the longest A-B edge (drawing.longestBaseEdge) again when the mesh
+// changed since it was last measured.
+void noteMeshChanges();
 // Brings the face arrays up to date with the mesh seen and `settings`, then
 // turns every face normal toward drawing.viewerDirection. False when memory
 // for them cannot be had.

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <cassert>
+
 
 #include "app/state/view_state.h"
 #include "mesh/mesh.h"
@@ -116,7 +118,7 @@ bool storedVertex(int v) {
 // Draws each edge once from the arrays kept between frames. Returns false
 // when memory for them cannot be had.
 bool drawEdgesWithArrays() {
-    if (!noteMeshChanges() || !refreshEdgeArrays()) return false;
+    if (!refreshEdgeArrays()) return false;
     if (drawing.edgeIndices.empty()) return true;
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, drawing.edgePositions.data());
@@ -148,6 +150,19 @@ void highlightVertex(int index) {
     glPointSize(6.0f);
     glBegin(GL_POINTS);
     vertexAt(index);
+    glEnd();
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+void drawVertexPath(const int* vertices, int count) {
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glLineWidth(0.6f);
+    glBegin(GL_LINES);
+    for (int j = 1; j < count; ++j) {
+        assert(vertices[j - 1] >= 0 && vertices[j - 1] < mesh.vertexCount);
+        assert(vertices[j] >= 0 && vertices[j] < mesh.vertexCount);
+        segment(vertices[j - 1], vertices[j]);
+    }
     glEnd();
     glColor3f(1.0f, 1.0f, 1.0f);
 }

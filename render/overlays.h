@@ -14,4 +14,6 @@ void drawGrid(GridPlane plane);
 void drawVertexPoints();
 void drawEdges();
 void highlightVertex(int index);
+// Red segments joining the vertices in turn (each below the vertex count).
+void drawVertexPath(const int* vertices, int count);
 void highlightFace(int index);

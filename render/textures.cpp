@@ -27,8 +27,7 @@ void uploadImage(GLuint name, const TextureImage& image) {
 }
 
 void storeTextureFileName(const std::string& name) {
-    std::memset(mesh.textureFileName, 0, nameFieldSize);
-    std::memcpy(mesh.textureFileName, name.data(), name.size());
+    setTextureName(mesh, name);
 }
 
 // The model file keeps the name as one word of its header line: a name it

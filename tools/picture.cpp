@@ -104,7 +104,7 @@ bool importModel(const std::string& path, bool thumbnail, std::ostream& err) {
     bool read = installImportedModel(imported, mesh, &memoryExhausted);
     if (!read) err << (memoryExhausted ? "mémoire insuffisante\n" : "fichier modèle erroné\n");
     if (read && imported.texture && isStorableTextureName(imported.texture->name)) {
-        std::memcpy(mesh.textureFileName, imported.texture->name.data(), imported.texture->name.size());
+        setTextureName(mesh, imported.texture->name);
         textures.loadedJpeg = imported.texture->bytes;
     }
     return read;
@@ -155,7 +155,7 @@ bool checkTexture(bool thumbnail, std::ostream& err) {
     err << "kestrune-batch : « " << mesh.textureFileName << " » : " << textureLoadMessage(result)
         << (thumbnail ? " (vignette dessinée sans elle)" : "") << "\n";
     if (!thumbnail) return false;
-    std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
+    setTextureName(mesh, "");
     textures.loadedJpeg.clear();
     return true;
 }
@@ -223,7 +223,7 @@ int makePicture(const PictureRequest& request, const std::vector<RemodelStep>& s
     }
     // With the uniform colour the model's image is not needed at all.
     if (request.uniform) {
-        std::memset(mesh.textureFileName, 0, sizeof mesh.textureFileName);
+        setTextureName(mesh, "");
         textures.loadedJpeg.clear();
     }
     std::vector<unsigned char> pixels;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/core/status_text.h"
 #include "mesh/mesh.h"
 
@@ -26,6 +28,29 @@ protected:
     void SetUp() override { newModel(); }
     void TearDown() override { freeModel(); }
 };
+
+// A change takes a number never given before, in the parts it changes; a
+// vertex placed where it already is, or a refused name, changes nothing.
+TEST_F(MeshModel, ChangesTakeNewRevisionsOnlyWhereTheyChangeSomething) {
+    Mesh before = mesh;
+    setVertexPosition(0, 0.0f, 0.0f, 0.0f);
+    EXPECT_FALSE(setTextureName(mesh, std::string(sizeof mesh.textureFileName, 'n')));
+    EXPECT_EQ(mesh.revision, before.revision);
+    setVertexPosition(0, -0.0f, 0.0f, 0.0f);
+    EXPECT_GT(mesh.vertexRevision, before.revision);
+    EXPECT_EQ(mesh.faceRevision, before.faceRevision);
+    ASSERT_TRUE(setTextureName(mesh, "b.jpg"));
+    EXPECT_GT(mesh.revision, mesh.vertexRevision);
+    EXPECT_EQ(mesh.faceRevision, before.faceRevision);
+    EXPECT_STREQ(mesh.textureFileName, "b.jpg");
+    // A record built apart has numbers of its own, never those of the mesh.
+    Mesh built;
+    ASSERT_TRUE(allocateMeshArrays(built, 1, 1, ArrayFill::Zeroed));
+    uint64_t last = mesh.revision;
+    replaceMesh(mesh, built);
+    EXPECT_GT(mesh.faceRevision, last);
+    EXPECT_EQ(built.vertexX, nullptr);
+}
 
 TEST_F(MeshModel, NewModelIsOneVertexAndOneFourCornerFace) {
     EXPECT_EQ(mesh.vertexCount, 1);

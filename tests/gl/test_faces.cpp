@@ -7,6 +7,7 @@
 #include <cmath>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <set>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "app/core/options.h"
 #include "app/state/program_state.h"
 #include "app/state/view_state.h"
+#include "mesh/off_reader.h"
 #include "render/camera.h"
 #include "render/faces.h"
 #include "render/gl_context.h"
@@ -329,6 +331,55 @@ TEST_F(FaceDrawing, VertexArraysDrawTheSamePictureAsPolygons) {
                 EXPECT_GT(drawn, arrays.size() / 4 / 10) << "the sheet shows in the picture";
             }
         }
+    }
+}
+
+// The arrays kept between frames are remade only when a mesh function has
+// numbered a change: after each kind of change they must hold what arrays
+// made afresh hold.
+TEST_F(FaceDrawing, EveryKindOfMeshChangeReachesTheKeptArrays) {
+    struct Change {
+        const char* name;
+        void (*before)();  // before the frame that fills the arrays
+        void (*change)();
+    };
+    auto none = [] {};
+    static const char* const text = "OFF\n4 2\n0 0 0\n1 0 0\n1 1 0\n0 1 1\n3 0 1 2\n3 0 2 3\n";
+    const Change changes[] = {
+        {"setVertexPosition", none, [] { setVertexPosition(4, 0.1f, 0.2f, -0.3f); }},
+        {"setFaceCorners", none, [] { setFaceCorners(1, 0, 4, 3, -1); }},
+        {"addVertex", none, [] { ASSERT_TRUE(addVertex(0.5f, -0.5f, 0.2f)); }},
+        {"addFace", none, [] { ASSERT_TRUE(addFace(0, 1, 4, -1)); }},
+        {"dropLastFace", none, [] { dropLastFace(); }},
+        {"flipFace", none, [] { flipFace(2); }},
+        {"removeVertex", none, [] { removeVertex(1); }},
+        {"removeFace", none, [] { removeFace(0); }},
+        {"restoreEntriesPastCounts", [] { removeFace(0); }, [] { ASSERT_TRUE(restoreEntriesPastCounts(0, 1)); }},
+        {"setMeshCounts", [] { setMeshCounts(5, 1); }, [] { setMeshCounts(5, 3); }},
+        {"resizeVertexArrays", none, [] { ASSERT_TRUE(resizeVertexArrays(4)); }},
+        {"resizeFaceArrays", none, [] { ASSERT_TRUE(resizeFaceArrays(2)); }},
+        {"replaceMesh", none, [] { ASSERT_TRUE(readOffText(text, std::strlen(text), mesh)); }},
+        {"newModel", none, [] { freeModel(); ASSERT_TRUE(newModel()); }},
+        {"emptyMesh", none, [] { emptyMesh(mesh); }},
+    };
+    display.showEdges = true;
+    for (const Change& change : changes) {
+        setMesh({{-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}, {0.5f, 0.5f, 0.1f}, {-0.5f, 0.5f, 0}, {0, 0, 0.4f}},
+                {{0, 1, 2, 3}, {0, 1, 4, -1}, {2, 3, 4, -1}});
+        change.before();
+        frame();
+        change.change();
+        frame();
+        DrawingCaches kept = drawing;
+        drawing = DrawingCaches{};
+        frame();
+        EXPECT_EQ(kept.facePositions, drawing.facePositions) << change.name;
+        EXPECT_EQ(kept.faceTexturePoints, drawing.faceTexturePoints) << change.name;
+        EXPECT_EQ(kept.faceIndices, drawing.faceIndices) << change.name;
+        EXPECT_EQ(kept.faceNormals, drawing.faceNormals) << change.name;
+        EXPECT_EQ(kept.edgeIndices, drawing.edgeIndices) << change.name;
+        EXPECT_EQ(kept.edgePositions, drawing.edgePositions) << change.name;
+        EXPECT_EQ(kept.longestBaseEdge, drawing.longestBaseEdge) << change.name;
     }
 }
 

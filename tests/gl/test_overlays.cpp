@@ -179,7 +179,7 @@ protected:
         // A triangle, a quad, and a triangle marked by another negative D.
         setMesh({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0.5f}, {-1, -1, -1}},
                 {{0, 1, 2, -1}, {0, 1, 2, 3}, {4, 0, 3, -1}});
-        mesh.faceD[2] = -7;
+        setFaceCorners(2, 4, 0, 3, -7);
     }
 };
 
@@ -239,8 +239,7 @@ TEST_F(OverlaysOnMesh, PointsAndHighlightsSetTheirOwnSizesAndColours) {
 // An entry kept behind the count for the undo can still be highlighted; an
 // index outside the arrays draws nothing instead of reading past them.
 TEST_F(OverlaysOnMesh, HighlightsNeverReadOutsideTheArrays) {
-    mesh.vertexCount = 4;
-    mesh.faceCount = 2;
+    setMeshCounts(4, 2);
     EXPECT_EQ(feedback([] { highlightVertex(4); }).size(), 1u);
     EXPECT_EQ(feedback([] { highlightFace(2); }).size(), 3u);
     for (int index : {-1, 5, 1 << 30}) {
@@ -249,7 +248,7 @@ TEST_F(OverlaysOnMesh, HighlightsNeverReadOutsideTheArrays) {
     for (int index : {-1, 3, 1 << 30}) {
         EXPECT_TRUE(feedback([index] { highlightFace(index); }).empty()) << index;
     }
-    mesh.faceC[1] = 99;
+    setFaceCorners(1, 0, 1, 99, 3);
     EXPECT_TRUE(feedback([] { highlightFace(1); }).empty());
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
