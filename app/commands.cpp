@@ -2,13 +2,13 @@
 
 #include <GL/gl.h>
 
-#include "app/core/option_dialogs.h"
-#include "app/core/install_paths.h"
-#include "app/core/options.h"
+#include "core/option_dialogs.h"
+#include "core/install_paths.h"
+#include "core/options.h"
 #include "app/model_files.h"
-#include "app/state/messages.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "state/messages.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "app/window_proc.h"
 #include "edit/mesh_edits.h"
 #include "mesh/mesh.h"

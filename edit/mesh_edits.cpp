@@ -2,8 +2,8 @@
 
 #include <cassert>
 
-#include "app/state/messages.h"
-#include "app/state/program_state.h"
+#include "state/messages.h"
+#include "state/program_state.h"
 #include "mesh/mesh.h"
 
 EditRecords editRecords;

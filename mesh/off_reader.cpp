@@ -9,7 +9,7 @@
 
 #include "mesh/face_mapping.h"
 #include "mesh/off_writer.h"
-#include "mesh/text_scan.h"
+#include "core/text_scan.h"
 
 namespace {
 

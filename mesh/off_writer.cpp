@@ -12,7 +12,7 @@
 #include <vector>
 #include <locale.h>
 
-#include "mesh/huge_pages.h"
+#include "core/huge_pages.h"
 
 namespace {
 

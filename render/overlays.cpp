@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 
 
-#include "app/state/view_state.h"
+#include "state/view_state.h"
 #include "mesh/mesh.h"
 #include "render/faces.h"
 #include "render/mesh_arrays.h"

@@ -9,10 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/core/file_bytes.h"
-#include "app/state/program_state.h"
+#include "core/file_bytes.h"
+#include "state/program_state.h"
 #include "app/model_files.h"
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 #include "mesh/mesh.h"
 #include "mesh/off_writer.h"
 #include "platform/scripted/scripted.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/model_files.h"
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 #include "exchange/contained_import.h"
 #include "mesh/mesh.h"
 #include "platform/scripted/scripted.h"

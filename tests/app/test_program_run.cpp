@@ -4,9 +4,9 @@
 #include <cmath>
 #include <fstream>
 
-#include "app/core/options.h"
+#include "core/options.h"
 #include "app/entry.h"
-#include "app/state/view_state.h"
+#include "state/view_state.h"
 #include "app/window_proc.h"
 #include "render/gl_context.h"
 #include "support/program_fixture.h"

@@ -4,11 +4,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/core/install_paths.h"
-#include "app/core/options.h"
-#include "app/state/messages.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "core/install_paths.h"
+#include "core/options.h"
+#include "state/messages.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "app/window_proc.h"
 #include "mesh/mesh.h"
 #include "resources/menu.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/core/status_text.h"
+#include "core/status_text.h"
 #include "mesh/mesh.h"
 
 TEST(BaseStatus, SingularPluralAndViews) {

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/core/options.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "core/options.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "render/camera.h"
 #include "render/faces.h"
 #include "render/gl_context.h"
