@@ -16,7 +16,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 
 cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DKESTRUNE_FUZZ=ON -DKESTRUNE_GUI=OFF >/dev/null
+  -DKESTRUNE_FUZZ=ON -DKESTRUNE_GUI=OFF -DKESTRUNE_ASSERTS=ON >/dev/null
 cmake --build "$out" --target fuzz_off_reader fuzz_options fuzz_texture fuzz_import -j"$(nproc)"
 fuzzers="$out/tests/fuzz"
 

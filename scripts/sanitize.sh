@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_SANITIZE=ON \
-  -DKESTRUNE_GUI=OFF -DKESTRUNE_TESTS=ON -DKESTRUNE_BENCH=OFF >/dev/null
+  -DKESTRUNE_GUI=OFF -DKESTRUNE_TESTS=ON -DKESTRUNE_BENCH=OFF -DKESTRUNE_ASSERTS=ON >/dev/null
 cmake --build build/sanitize --target test_core test_app test_exchange test_pictures -j"$(nproc)"
 # Mesa's drivers keep allocations to the end of the process: leaks are not ours to report.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1

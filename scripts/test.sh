@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/packages.sh
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Release -DKESTRUNE_TESTS=ON -DKESTRUNE_BENCH=ON \
-  -DKESTRUNE_WERROR=ON >/dev/null
+  -DKESTRUNE_WERROR=ON -DKESTRUNE_ASSERTS=ON >/dev/null
 cmake --build build/test -j"$(nproc)"
 bash scripts/fuzz.sh
 bash scripts/sanitize.sh

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "kestrune_version.h"
 #include "core/options.h"
 #include "app/entry.h"
 #include "state/view_state.h"
@@ -21,7 +22,7 @@ TEST_F(ProgramRun, StartsWithTheStartingModelAndEndsWithZero) {
     EXPECT_EQ(kestruneMain(2, argv), 0);
     EXPECT_TRUE(scripted::mainWindowShown());
     EXPECT_TRUE(scripted::menuIsAttached());
-    EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
+    EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
     EXPECT_EQ(scripted::lastStatusText(), " Il y a 1 sommet et 1 face | Vue actuelle : perspective");
     EXPECT_EQ(scripted::statusTexts().front(), "Ici votre guidage ...");
     EXPECT_FALSE(surfaceContextExists());

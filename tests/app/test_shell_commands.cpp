@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "kestrune_version.h"
 #include "core/install_paths.h"
 #include "core/options.h"
 #include "state/messages.h"
@@ -115,7 +116,7 @@ TEST_F(Commands, NewModelKeepsModeAndViewButDropsSelections) {
     EXPECT_FALSE(input.validatePending);
     EXPECT_EQ(mesh.vertexCount, 1);
     EXPECT_EQ(display.textureSlot, 0);
-    EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
+    EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
 }
 
 TEST_F(Commands, ChoiceDialogStoresTheMarkedButtonOnlyOnOk) {
