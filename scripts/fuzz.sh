@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzzers of the OFF reader, of the options text, of the texture
 # decoder and of the import of other formats with clang
-# (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) and runs each for
+# (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer, assertions on) and runs each for
 # a bounded time (FUZZ_SECONDS, 20 by default) on a scratch copy of its seed
 # corpus. Fails when a fuzzer finds a crash; the input is kept in build/fuzz.
 set -euo pipefail

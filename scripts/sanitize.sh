@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the core and the program's frame-driven tests with AddressSanitizer
-# and UndefinedBehaviorSanitizer, and runs the window-free tests, the long
+# and UndefinedBehaviorSanitizer (assertions on), and runs the window-free tests, the long
 # randomized editing run and the pictures of kestrune-batch under them.
 set -euo pipefail
 cd "$(dirname "$0")/.."

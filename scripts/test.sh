@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite:
+# Installs what is missing, builds everything (assertions on) and runs the whole test suite:
 # short fuzzing runs, the sanitizer run, then every test through CTest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
