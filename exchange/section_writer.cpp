@@ -16,7 +16,7 @@ size_t longestRecord(const FileSections& sections) {
 
 // A run of records has a count and, when it has records, a writer and room
 // for one record.
-bool wellFormed(const FileSections& sections) {
+[[maybe_unused]] bool wellFormed(const FileSections& sections) {
     for (const Section& section : sections) {
         if (section.count < 0 || (section.count > 0 && (section.longest == 0 || !section.append))) return false;
     }
