@@ -3,13 +3,13 @@
 #include <iostream>
 #include <string>
 
-#include "app/core/command_line.h"
-#include "app/core/install_paths.h"
-#include "app/core/options.h"
+#include "core/command_line.h"
+#include "core/install_paths.h"
+#include "core/options.h"
 #include "app/model_files.h"
-#include "app/state/messages.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "state/messages.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "app/window_proc.h"
 #include "edit/aim.h"
 #include "edit/mesh_edits.h"

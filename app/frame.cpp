@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/core/options.h"
+#include "core/options.h"
 #include "app/model_files.h"
-#include "app/state/messages.h"
-#include "app/state/program_state.h"
+#include "state/messages.h"
+#include "state/program_state.h"
 #include "app/window_proc.h"
 #include "edit/edit_steps.h"
 #include "platform/platform.h"

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "app/core/file_bytes.h"
-#include "app/core/off_file.h"
-#include "app/core/options.h"
-#include "app/core/paths.h"
-#include "app/core/regular_file.h"
-#include "app/state/messages.h"
-#include "app/state/program_state.h"
+#include "core/file_bytes.h"
+#include "core/off_file.h"
+#include "core/options.h"
+#include "core/paths.h"
+#include "core/regular_file.h"
+#include "state/messages.h"
+#include "state/program_state.h"
 #include "exchange/contained_import.h"
 #include "exchange/export_mapping.h"
 #include "exchange/model_output.h"

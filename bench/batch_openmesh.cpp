@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/core/off_file.h"
-#include "bench/sphere_mesh.h"
+#include "core/off_file.h"
+#include "sphere_mesh.h"
 #include "mesh/mesh.h"
 
 int main(int argc, char** argv) {

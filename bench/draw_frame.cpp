@@ -14,9 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/core/options.h"
-#include "app/state/view_state.h"
-#include "bench/sheet_mesh.h"
+#include "core/options.h"
+#include "state/view_state.h"
+#include "sheet_mesh.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
 #include "render/faces.h"

@@ -11,13 +11,13 @@
 #include <cstdlib>
 
 #include "app/commands.h"
-#include "app/core/options.h"
+#include "core/options.h"
 #include "app/entry.h"
 #include "app/frame.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "app/window_proc.h"
-#include "bench/sheet_mesh.h"
+#include "sheet_mesh.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
 #include "edit/mesh_edits.h"

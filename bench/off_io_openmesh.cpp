@@ -10,7 +10,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/core/file_bytes.h"
+#include "core/file_bytes.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "mesh/off_writer.h"

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "bench/sphere_mesh.h"
+#include "sphere_mesh.h"
 #include "mesh/mesh.h"
 #include "remodel/remodel.h"
 // The reference scans of the tests, for scale.
-#include "core/literal_remodel.h"
+#include "support/literal_remodel.h"
 
 namespace {
 

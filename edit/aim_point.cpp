@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/core/options.h"
-#include "app/state/messages.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "core/options.h"
+#include "state/messages.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "edit/aim.h"
 #include "render/unproject.h"
 

@@ -1,6 +1,6 @@
 // Building faces by clicking their corners, and deleting faces.
 
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
 #include "edit/mesh_edits.h"

@@ -1,7 +1,9 @@
 #include "edit/mesh_edits.h"
 
-#include "app/state/messages.h"
-#include "app/state/program_state.h"
+#include <cassert>
+
+#include "state/messages.h"
+#include "state/program_state.h"
 #include "mesh/mesh.h"
 
 EditRecords editRecords;

@@ -1,7 +1,7 @@
 // Moving a face with the mouse: its corners follow the aimed point, along the
 // face's normal or freely, and the faces sharing them are deformed with it.
-#include "app/core/options.h"
-#include "app/state/program_state.h"
+#include "core/options.h"
+#include "state/program_state.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
 #include "edit/mesh_edits.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 #include "edit/aim.h"
 #include "edit/mesh_edits.h"
 #include "mesh/mesh.h"

@@ -1,5 +1,5 @@
 // Creating, deleting and moving vertices with the mouse.
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
 #include "edit/mesh_edits.h"

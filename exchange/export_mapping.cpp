@@ -1,6 +1,6 @@
 #include "exchange/export_mapping.h"
 
-#include "app/core/options.h"
+#include "core/options.h"
 #include "mesh/mesh.h"
 
 MappingSettings exportMappingSettings() {

@@ -5,6 +5,7 @@
 // while the buffer, megabytes long, is streamed from the mesh; a JSON library
 // would hold the whole document for nothing and take the binary parts as
 // arrays or base64 text.
+#include <cassert>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -181,6 +182,9 @@ FileSections bufferSections(const ExportModel& model) {
 }  // namespace
 
 void measureExport(ExportModel& model) {
+    // Every writer reads the global mesh's stored vertices and faces.
+    assert(mesh.vertexCount >= 0 && mesh.vertexCount <= mesh.vertexCapacity);
+    assert(mesh.faceCount >= 0 && mesh.faceCount <= mesh.faceCapacity);
     model.cornerCount = model.triangleCount = 0;
     std::vector<bool> used(static_cast<size_t>(mesh.vertexCount), false);
     for (int f = 0; f < mesh.faceCount; ++f) {

@@ -7,8 +7,8 @@
 #include <new>
 #include <vector>
 
-#include "app/core/off_file.h"
-#include "app/core/safe_file.h"
+#include "core/off_file.h"
+#include "core/safe_file.h"
 #include "exchange/confined_path.h"
 #include "exchange/direct_file_writer.h"
 #include "exchange/imported_model.h"

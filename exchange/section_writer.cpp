@@ -1,5 +1,6 @@
 #include "exchange/section_writer.h"
 
+#include <cassert>
 #include <algorithm>
 #include <memory>
 
@@ -11,6 +12,15 @@ size_t longestRecord(const FileSections& sections) {
     size_t longest = 0;
     for (const Section& section : sections) longest = section.longest > longest ? section.longest : longest;
     return longest;
+}
+
+// A run of records has a count and, when it has records, a writer and room
+// for one record.
+[[maybe_unused]] bool wellFormed(const FileSections& sections) {
+    for (const Section& section : sections) {
+        if (section.count < 0 || (section.count > 0 && (section.longest == 0 || !section.append))) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -34,6 +44,7 @@ Section zerosSection(size_t count) {
 }
 
 bool writeSections(const FileSections& sections, const OffTextSink& sink, size_t pieceSize, bool* memoryExhausted) {
+    assert(wellFormed(sections));
     size_t longest = longestRecord(sections);
     size_t section = 0;
     int64_t record = 0;
@@ -53,6 +64,7 @@ bool writeSections(const FileSections& sections, const OffTextSink& sink, size_t
 }
 
 std::string sectionsText(const FileSections& sections) {
+    assert(wellFormed(sections));
     std::string text;
     size_t used = 0;
     for (const Section& section : sections) {

@@ -2,34 +2,20 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csetjmp>
 #include <cstdint>
 #include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <jpeglib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/core/safe_file.h"
+#include "core/jpeg_decode.h"
+#include "core/safe_file.h"
 #include "exchange/confined_path.h"
 
 namespace {
-
-constexpr unsigned textureSide = 256;
-
-struct JpegErrors {
-    jpeg_error_mgr standard;
-    std::jmp_buf recovery;
-};
-
-void jumpBack(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->recovery, 1);
-}
-
-void stayQuiet(j_common_ptr, int) {}
 
 bool readWhole(const std::string& path, std::string& bytes) {
     std::error_code ignored;
@@ -42,30 +28,22 @@ bool readWhole(const std::string& path, std::string& bytes) {
 
 }  // namespace
 
-// The header checks of the window's texture loader: size, then three
-// colour components.
+// The header checks of the window's texture loader (core/jpeg_decode): size,
+// then three colour components.
 std::string textureProblem(const std::string& bytes) {
-    jpeg_decompress_struct info;
-    JpegErrors errors;
-    info.err = jpeg_std_error(&errors.standard);
-    errors.standard.error_exit = jumpBack;
-    errors.standard.emit_message = stayQuiet;
-    jpeg_create_decompress(&info);
-    if (setjmp(errors.recovery) != 0) {
-        jpeg_destroy_decompress(&info);
-        return "ce n'est pas une image JPEG lisible";
+    unsigned width = 0;
+    unsigned height = 0;
+    switch (checkJpegTextureHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), width, height)) {
+        case TextureLoad::Loaded:
+        case TextureLoad::Corrupt:
+        case TextureLoad::CannotOpen: return "";
+        case TextureLoad::WrongSize:
+            return "l'image fait " + std::to_string(width) + " x " + std::to_string(height) +
+                   " pixels au lieu de 256 x 256";
+        case TextureLoad::NotColour: return "l'image n'est pas en couleurs";
+        case TextureLoad::Damaged: break;
     }
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    jpeg_read_header(&info, TRUE);
-    std::string problem;
-    if (info.image_width != textureSide || info.image_height != textureSide) {
-        problem = "l'image fait " + std::to_string(info.image_width) + " x " +
-                  std::to_string(info.image_height) + " pixels au lieu de 256 x 256";
-    } else if (info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_RGB) {
-        problem = "l'image n'est pas en couleurs";
-    }
-    jpeg_destroy_decompress(&info);
-    return problem;
+    return "ce n'est pas une image JPEG lisible";
 }
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "mesh/huge_pages.h"
+#include "core/huge_pages.h"
 
 Mesh mesh;
 

@@ -1,5 +1,6 @@
 #include "mesh/off_reader.h"
 
+#include <cassert>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -9,7 +10,7 @@
 
 #include "mesh/face_mapping.h"
 #include "mesh/off_writer.h"
-#include "mesh/text_scan.h"
+#include "core/text_scan.h"
 
 namespace {
 
@@ -164,6 +165,7 @@ bool isStorableTextureName(std::string_view name) {
 }
 
 bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhausted) {
+    assert(text != nullptr || size == 0);
     if (memoryExhausted != nullptr) *memoryExhausted = false;
     // The text is a C string to the reader: a NUL byte ends it.
     const void* nul = std::memchr(text, '\0', size);
@@ -207,6 +209,8 @@ bool readCoordinates(const float* positions, int32_t from, int32_t to, Mesh& m) 
 
 bool readOffNumbers(const float* positions, int32_t vertexCount, const int32_t* corners, int32_t faceCount,
                     Mesh& into, bool* memoryExhausted) {
+    assert(vertexCount < 1 || positions != nullptr);
+    assert(faceCount < 1 || corners != nullptr);
     if (memoryExhausted != nullptr) *memoryExhausted = false;
     if (vertexCount < 1 || faceCount < 1) return false;
     Mesh built;

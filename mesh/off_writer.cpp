@@ -1,5 +1,6 @@
 #include "mesh/off_writer.h"
 
+#include <cassert>
 #include <cerrno>
 #include <charconv>
 #include <cstddef>
@@ -12,7 +13,7 @@
 #include <vector>
 #include <locale.h>
 
-#include "mesh/huge_pages.h"
+#include "core/huge_pages.h"
 
 namespace {
 
@@ -214,9 +215,17 @@ int sinkErrno(const OffTextSink& sink, const char* data, size_t size) {
     return errno != 0 ? errno : EIO;
 }
 
+// What both writers promise to read: the stored vertices and faces, no more.
+void assertCountsFit(const Mesh& m) {
+    assert(m.vertexCount >= 0 && m.vertexCount <= m.vertexCapacity);
+    assert(m.faceCount >= 0 && m.faceCount <= m.faceCapacity);
+    (void)m;
+}
+
 }  // namespace
 
 std::string formatOffText(const Mesh& m) {
+    assertCountsFit(m);
     size_t nameLength = strnlen(m.textureFileName, sizeof m.textureFileName);
     int32_t vertexCount = m.vertexCount > 0 ? m.vertexCount : 0;
     int32_t faceCount = m.faceCount > 0 ? m.faceCount : 0;
@@ -292,6 +301,7 @@ bool writePieces(const PieceFiller& fill, const OffTextSink& sink, size_t chunkS
 }
 
 bool writeOffText(const Mesh& m, const OffTextSink& sink, size_t chunkSize, bool* memoryExhausted) {
+    assertCountsFit(m);
     int64_t lineCount = (m.vertexCount > 0 ? m.vertexCount : 0) + static_cast<int64_t>(m.faceCount > 0 ? m.faceCount : 0);
     int64_t line = 0;
     bool headerWritten = false;

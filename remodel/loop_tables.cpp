@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "mesh/huge_pages.h"
+#include "core/huge_pages.h"
 
 namespace {
 

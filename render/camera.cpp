@@ -3,8 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/core/options.h"
-#include "app/state/program_state.h"
+#include "core/options.h"
+#include "state/program_state.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
 #include "render/textures.h"

@@ -1,7 +1,7 @@
 // Cameras of the four views, mouse navigation and the cursor samples.
 #pragma once
 
-#include "app/state/view_state.h"
+#include "state/view_state.h"
 
 // Runs the navigation in the base mode, binds the current texture, clears the
 // buffers and sets the matrices of the current view.

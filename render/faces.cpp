@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-#include "app/core/options.h"
-#include "app/state/view_state.h"
+#include "core/options.h"
+#include "state/view_state.h"
 #include "mesh/face_mapping.h"
 #include "mesh/mesh.h"
 #include "mesh/mesh_geometry.h"

@@ -2,7 +2,7 @@
 
 #include <GL/glu.h>
 
-#include "app/state/view_state.h"
+#include "state/view_state.h"
 #include "platform/platform.h"
 #include "render/textures.h"
 

@@ -5,7 +5,7 @@
 #include <cassert>
 
 
-#include "app/state/view_state.h"
+#include "state/view_state.h"
 #include "mesh/mesh.h"
 #include "render/faces.h"
 #include "render/mesh_arrays.h"

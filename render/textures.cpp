@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "app/core/file_bytes.h"
-#include "app/core/options.h"
-#include "app/core/paths.h"
-#include "app/state/messages.h"
+#include "core/file_bytes.h"
+#include "core/options.h"
+#include "core/paths.h"
+#include "state/messages.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "platform/platform.h"

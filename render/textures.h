@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "render/jpeg_texture.h"
+#include "core/jpeg_decode.h"
 
 // The texture images and their GL names.
 struct TextureState {

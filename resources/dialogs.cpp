@@ -10,12 +10,12 @@ constexpr DialogBox okHigh{96, 57, 42, 12};
 constexpr DialogBox okLow{96, 77, 42, 12};
 constexpr const char* choiceTitle = "Choisissez l'option :";
 
-constexpr OptionDialog choiceDialog(const char* name, int option, const char* const (&lines)[7],
+constexpr OptionDialog choiceDialog(int option, const char* const (&lines)[7],
                                     DialogRadioButton a, DialogRadioButton b, DialogRadioButton c,
                                     int buttonCount, DialogBox ok) {
-    return OptionDialog{name, choiceTitle, choiceBox, option,
+    return OptionDialog{choiceTitle, choiceBox, option,
                         {lines[0], lines[1], lines[2], lines[3], lines[4], lines[5], lines[6]},
-                        {a, b, c}, buttonCount, ok, false, nullptr, {}, 0, {}};
+                        {a, b, c}, buttonCount, ok, false, nullptr, {}, {}};
 }
 
 constexpr DialogRadioButton none{0, nullptr, 0, {}};
@@ -35,17 +35,17 @@ constexpr const char* transparencyLines[7] = {"", "Voulez vous de ", "la transpa
 }  // namespace
 
 const OptionDialog optionDialogs[optionDialogCount] = {
-    choiceDialog("DIALOG0", 0, vertexLines, {101, "sur l'objet", 1, firstButton},
+    choiceDialog(0, vertexLines, {101, "sur l'objet", 1, firstButton},
                  {102, "dans le plan", 2, secondButton}, none, 2, okHigh),
-    OptionDialog{"DIALOG1", "Donnez la nouvelle taille de texture à utiliser", {60, 60, 180, 80}, 1,
+    OptionDialog{"Donnez la nouvelle taille de texture à utiliser", {60, 60, 180, 80}, 1,
                  {}, {none, none, none}, 0, {66, 55, 42, 12}, true,
-                 "Entrez le nombre de pixels ( 256 par exemple ) :", {10, 15, 160, 10}, 103, {55, 30, 60, 12}},
-    choiceDialog("DIALOG2", 2, baseLines, {104, "au départ", 1, firstButton}, {105, "actualisée", 2, secondButton},
+                 "Entrez le nombre de pixels ( 256 par exemple ) :", {10, 15, 160, 10}, {55, 30, 60, 12}},
+    choiceDialog(2, baseLines, {104, "au départ", 1, firstButton}, {105, "actualisée", 2, secondButton},
                  {106, "aucune", 3, thirdButton}, 3, okLow),
-    choiceDialog("DIALOG3", 3, faceLines, {107, "la normale", 1, firstButton}, {108, "la souris", 2, secondButton},
+    choiceDialog(3, faceLines, {107, "la normale", 1, firstButton}, {108, "la souris", 2, secondButton},
                  none, 2, okLow),
-    choiceDialog("DIALOG4", 4, animationLines, {109, "Non", 1, firstButton}, {110, "Oui", 2, secondButton}, none,
+    choiceDialog(4, animationLines, {109, "Non", 1, firstButton}, {110, "Oui", 2, secondButton}, none,
                  2, okLow),
-    choiceDialog("DIALOG5", 5, transparencyLines, {111, "Non", 1, firstButton}, {112, "Oui", 2, secondButton},
+    choiceDialog(5, transparencyLines, {111, "Non", 1, firstButton}, {112, "Oui", 2, secondButton},
                  none, 2, okLow),
 };

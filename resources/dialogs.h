@@ -17,7 +17,6 @@ struct DialogRadioButton {
 };
 
 struct OptionDialog {
-    const char* templateName;  // "DIALOG0" .. "DIALOG5"
     const char* title;
     DialogBox box;
     int optionIndex;
@@ -30,7 +29,6 @@ struct OptionDialog {
     bool hasTextField;
     const char* prompt;
     DialogBox promptBox;
-    int fieldId;
     DialogBox fieldBox;
 };
 

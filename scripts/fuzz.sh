@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzzers of the OFF reader, of the options text, of the texture
 # decoder and of the import of other formats with clang
-# (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) and runs each for
+# (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer, assertions on) and runs each for
 # a bounded time (FUZZ_SECONDS, 20 by default) on a scratch copy of its seed
 # corpus. Fails when a fuzzer finds a crash; the input is kept in build/fuzz.
 set -euo pipefail
@@ -16,7 +16,7 @@ if ! command -v clang++ >/dev/null; then
 fi
 
 cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DKESTRUNE_FUZZ=ON -DKESTRUNE_GUI=OFF >/dev/null
+  -DKESTRUNE_FUZZ=ON -DKESTRUNE_GUI=OFF -DKESTRUNE_ASSERTS=ON >/dev/null
 cmake --build "$out" --target fuzz_off_reader fuzz_options fuzz_texture fuzz_import -j"$(nproc)"
 fuzzers="$out/tests/fuzz"
 

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds the core and the program's frame-driven tests with AddressSanitizer
-# and UndefinedBehaviorSanitizer, and runs the window-free tests, the long
+# and UndefinedBehaviorSanitizer (assertions on), and runs the window-free tests, the long
 # randomized editing run and the pictures of kestrune-batch under them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_SANITIZE=ON \
-  -DKESTRUNE_GUI=OFF -DKESTRUNE_TESTS=ON -DKESTRUNE_BENCH=OFF >/dev/null
+  -DKESTRUNE_GUI=OFF -DKESTRUNE_TESTS=ON -DKESTRUNE_BENCH=OFF -DKESTRUNE_ASSERTS=ON >/dev/null
 cmake --build build/sanitize --target test_core test_app test_exchange test_pictures -j"$(nproc)"
 # Mesa's drivers keep allocations to the end of the process: leaks are not ours to report.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1

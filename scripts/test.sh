@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite:
+# Installs what is missing, builds everything (assertions on) and runs the whole test suite:
 # short fuzzing runs, the sanitizer run, then every test through CTest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/packages.sh
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=Release -DKESTRUNE_TESTS=ON -DKESTRUNE_BENCH=ON \
-  -DKESTRUNE_WERROR=ON >/dev/null
+  -DKESTRUNE_WERROR=ON -DKESTRUNE_ASSERTS=ON >/dev/null
 cmake --build build/test -j"$(nproc)"
 bash scripts/fuzz.sh
 bash scripts/sanitize.sh

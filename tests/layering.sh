@@ -1,64 +1,86 @@
 #!/usr/bin/env bash
 # Checks that every source file of the program includes only headers of its
-# own layer or of the layers below it:
+# own layer or of the layers below it (the include trees of cmake/layers.cmake
+# enforce the same at compile time; this check names every offender at once):
 #
-#   0 core       mesh/ remodel/ app/core/ resources/ exchange/
-#   1 platform   platform/platform.h and platform/*.cpp (the interface)
-#   2 state      app/state/
-#   3 render     render/
-#   4 edit       edit/
-#   5 app        app/ (the files directly in it)
-#   6 tools      tools/
+#   core       core/ mesh/ remodel/ resources/   no window, no GL
+#   platform   platform/platform.h, platform/*.cpp (the interface)    core
+#   state      state/                            platform, core
+#   render     render/                           state and below
+#   edit       edit/                             render and below
+#   exchange   exchange/                         core
+#   app        app/                              edit, exchange and below
+#   tools      tools/                            everything, and the scripted layer
 #
 # An implementation of the window-system layer (platform/qt/, platform/scripted/)
 # sits beside the program: it includes the core, the interface and its own
 # folder, nothing else. Only the tools, at the top, may include one: the
 # pictures of kestrune-batch drive the scripted layer's offscreen surface.
+# Headers are named from the source root: an include climbing with "../" is
+# refused.
 set -uo pipefail
 root="${1:-$(dirname "$0")/..}"
 cd "$root" || exit 2
 
-rank_of() {
+layer_of() {
   case "$1" in
-    mesh/*|remodel/*|app/core/*|resources/*|exchange/*) echo 0 ;;
+    core/*|mesh/*|remodel/*|resources/*) echo core ;;
     platform/qt/*|platform/scripted/*) echo impl ;;
-    platform/*) echo 1 ;;
-    app/state/*) echo 2 ;;
-    render/*) echo 3 ;;
-    edit/*) echo 4 ;;
-    app/*) echo 5 ;;
-    tools/*) echo 6 ;;
+    platform/*) echo platform ;;
+    state/*) echo state ;;
+    render/*) echo render ;;
+    edit/*) echo edit ;;
+    exchange/*) echo exchange ;;
+    app/*) echo app ;;
+    tools/*) echo tools ;;
     *) echo unknown ;;
+  esac
+}
+
+# The layers a layer may include, its own among them.
+allowed_of() {
+  case "$1" in
+    core) echo core ;;
+    platform) echo core platform ;;
+    state) echo core platform state ;;
+    render) echo core platform state render ;;
+    edit) echo core platform state render edit ;;
+    exchange) echo core exchange ;;
+    app) echo core platform state render edit exchange app ;;
+    tools) echo core platform state render edit exchange app tools impl ;;
+    impl) echo core platform ;;
   esac
 }
 
 failures=0
 checked=0
 while IFS= read -r file; do
-  rank=$(rank_of "$file")
-  [ "$rank" = unknown ] && continue
+  layer=$(layer_of "$file")
+  [ "$layer" = unknown ] && continue
   checked=$((checked + 1))
+  allowed=" $(allowed_of "$layer") "
   while IFS= read -r header; do
-    [ -e "$header" ] || continue  # a system or library header
-    target=$(rank_of "$header")
-    allowed=1
-    if [ "$rank" = impl ]; then
-      folder="${file%/*}"
-      case "$header" in
-        "$folder"/*) ;;
-        *) [ "$target" = 0 ] || [ "$target" = 1 ] || allowed=0 ;;
-      esac
-    elif [ "$target" = impl ] && [ "$rank" = 6 ]; then
-      :
-    elif [ "$target" = impl ] || [ "$target" = unknown ] || [ "$target" -gt "$rank" ]; then
-      allowed=0
+    case "$header" in
+      ../*|*/../*)
+        echo "$file includes $header, climbing out of its folder"
+        failures=$((failures + 1))
+        continue ;;
+    esac
+    [ -e "$header" ] || continue  # a system, library or generated header
+    target=$(layer_of "$header")
+    ok=0
+    if [ "$layer" = impl ] && [ "${header%/*}" = "${file%/*}" ]; then
+      ok=1  # an implementation's own folder
+    elif [[ "$allowed" == *" $target "* ]]; then
+      ok=1
     fi
-    if [ "$allowed" = 0 ]; then
+    if [ "$ok" = 0 ]; then
       echo "$file includes $header, a layer above it"
       failures=$((failures + 1))
     fi
   done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
-done < <(find mesh remodel app resources platform render edit tools -name '*.h' -o -name '*.cpp' | sort)
+done < <(find core mesh remodel resources platform state render edit exchange app tools \
+           -name '*.h' -o -name '*.cpp' | sort)
 
 echo "layering: $checked files checked, $failures upward includes"
 [ "$failures" -eq 0 ]

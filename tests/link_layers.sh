@@ -3,7 +3,7 @@
 # library above it. Argument: the build folder holding the libraries.
 set -uo pipefail
 build="$1"
-layers=(kestrune_core kestrune_state kestrune_render kestrune_edit kestrune_app)
+layers=(kestrune_core kestrune_platform kestrune_state kestrune_render kestrune_edit kestrune_app)
 defined() { nm --defined-only -g "$build/lib$1.a" 2>/dev/null | awk 'NF == 3 { print $3 }' | sort -u; }
 needed() { nm -u -g "$build/lib$1.a" 2>/dev/null | awk '{ print $NF }' | sort -u; }
 

@@ -9,13 +9,13 @@
 #include <thread>
 #include <sys/stat.h>
 
-#include "app/core/file_bytes.h"
-#include "app/core/options.h"
+#include "core/file_bytes.h"
+#include "core/options.h"
 #include "kestrune_version.h"
 #include "mesh/face_mapping.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
-#include "mesh/text_scan.h"
+#include "core/text_scan.h"
 #include "remodel/remodel.h"
 #include "tools/batch_options.h"
 #include "exchange/contained_import.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/view_kind.h"
+#include "core/view_kind.h"
 
 // What to draw and where; the defaults are what the window shows at start.
 struct PictureRequest {

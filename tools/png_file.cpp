@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/core/safe_file.h"
+#include "core/safe_file.h"
 
 bool writePngFile(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb,
                   std::string& problem) {

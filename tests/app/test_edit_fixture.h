@@ -9,9 +9,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/core/options.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "core/options.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
 #include "edit/mesh_edits.h"

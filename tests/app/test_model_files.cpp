@@ -9,10 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/core/file_bytes.h"
-#include "app/state/program_state.h"
+#include "kestrune_version.h"
+#include "core/file_bytes.h"
+#include "state/program_state.h"
 #include "app/model_files.h"
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 #include "mesh/mesh.h"
 #include "mesh/off_writer.h"
 #include "platform/scripted/scripted.h"
@@ -42,7 +43,7 @@ TEST_F(ModelFiles, CancelledOpenGivesTheStartingModel) {
     EXPECT_EQ(mesh.vertexCount, 1);
     EXPECT_EQ(mesh.faceCount, 1);
     EXPECT_EQ(mesh.faceD[0], 0);
-    EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
+    EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
     EXPECT_EQ(display.textureSlot, 0);
     EXPECT_TRUE(scripted::shownBoxes().empty());
 }
@@ -52,7 +53,7 @@ TEST_F(ModelFiles, OpenReadsTheModelAndNamesItInTheTitle) {
     writeText(scratch / "modeles" / "triangle.off", triangleFile);
     scripted::queueOpenAnswer((scratch / "modeles" / "triangle.off").string());
     openModel();
-    EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22 - votre modèle : triangle.off");
+    EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION " - votre modèle : triangle.off");
     EXPECT_EQ(mesh.vertexCount, 3);
     EXPECT_EQ(mesh.faceD[0], -1);
     EXPECT_STREQ(mesh.textureFileName, "brique.jpg");
@@ -73,7 +74,7 @@ TEST_F(ModelFiles, UnreadableFileIsReportedAndGivesTheStartingModel) {
         ASSERT_EQ(scripted::shownBoxes().size(), 1u);
         EXPECT_EQ(scripted::shownBoxes()[0].text, std::string("ERREUR  !!!\n\nImpossible de lire le fichier ") + name);
         EXPECT_EQ(mesh.vertexCount, 1);
-        EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
+        EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
         EXPECT_EQ(display.textureSlot, 0);
     }
     alarm(0);

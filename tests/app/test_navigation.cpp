@@ -1,9 +1,9 @@
 // Mouse navigation of the base mode and the orthographic cameras.
 #include <GL/gl.h>
 
-#include "app/core/options.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "core/options.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "render/camera.h"
 #include "support/program_fixture.h"
 

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "kestrune_version.h"
 #include "app/model_files.h"
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 #include "exchange/contained_import.h"
 #include "mesh/mesh.h"
 #include "platform/scripted/scripted.h"
@@ -47,7 +48,7 @@ protected:
     void expectStartingModel() {
         EXPECT_EQ(mesh.vertexCount, 1);
         EXPECT_EQ(mesh.faceCount, 1);
-        EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
+        EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
     }
 };
 
@@ -89,7 +90,7 @@ TEST_F(OtherFormats, ImportedModelOpensWithItsPictureAndSavesInEveryFormat) {
     scripted::queueOpenAnswer((scratch / "modeles" / "cube.obj").string());
     openModel();
     ASSERT_TRUE(scripted::shownBoxes().empty()) << scripted::shownBoxes()[0].text;
-    EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22 - votre modèle : cube.obj");
+    EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION " - votre modèle : cube.obj");
     EXPECT_EQ(mesh.vertexCount, 8);
     EXPECT_EQ(mesh.faceCount, 6);
     EXPECT_STREQ(mesh.textureFileName, "briques.jpg");

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/state/view_state.h"
+#include "state/view_state.h"
 #include "support/program_fixture.h"
 
 namespace {

@@ -4,9 +4,10 @@
 #include <cmath>
 #include <fstream>
 
-#include "app/core/options.h"
+#include "kestrune_version.h"
+#include "core/options.h"
 #include "app/entry.h"
-#include "app/state/view_state.h"
+#include "state/view_state.h"
 #include "app/window_proc.h"
 #include "render/gl_context.h"
 #include "support/program_fixture.h"
@@ -21,7 +22,7 @@ TEST_F(ProgramRun, StartsWithTheStartingModelAndEndsWithZero) {
     EXPECT_EQ(kestruneMain(2, argv), 0);
     EXPECT_TRUE(scripted::mainWindowShown());
     EXPECT_TRUE(scripted::menuIsAttached());
-    EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
+    EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
     EXPECT_EQ(scripted::lastStatusText(), " Il y a 1 sommet et 1 face | Vue actuelle : perspective");
     EXPECT_EQ(scripted::statusTexts().front(), "Ici votre guidage ...");
     EXPECT_FALSE(surfaceContextExists());

@@ -2,7 +2,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 #include "mesh/mesh.h"
 #include "support/program_fixture.h"
 

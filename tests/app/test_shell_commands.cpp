@@ -4,11 +4,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/core/install_paths.h"
-#include "app/core/options.h"
-#include "app/state/messages.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "kestrune_version.h"
+#include "core/install_paths.h"
+#include "core/options.h"
+#include "state/messages.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "app/window_proc.h"
 #include "mesh/mesh.h"
 #include "resources/menu.h"
@@ -115,7 +116,7 @@ TEST_F(Commands, NewModelKeepsModeAndViewButDropsSelections) {
     EXPECT_FALSE(input.validatePending);
     EXPECT_EQ(mesh.vertexCount, 1);
     EXPECT_EQ(display.textureSlot, 0);
-    EXPECT_EQ(scripted::windowTitle(), "Kestrune v 0.22");
+    EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
 }
 
 TEST_F(Commands, ChoiceDialogStoresTheMarkedButtonOnlyOnOk) {

@@ -1,10 +1,10 @@
 // Input polling: presses become one-shot events, the stop keys, pacing.
 #include <GL/gl.h>
 
-#include "app/core/options.h"
+#include "core/options.h"
 #include "app/frame.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "mesh/mesh.h"
 #include "support/program_fixture.h"
 

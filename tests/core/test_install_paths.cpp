@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/command_line.h"
-#include "app/core/install_paths.h"
-#include "app/core/options.h"
+#include "core/command_line.h"
+#include "core/install_paths.h"
+#include "core/options.h"
 #include "kestrune_version.h"
 
 namespace fs = std::filesystem;

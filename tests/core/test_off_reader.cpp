@@ -9,7 +9,7 @@
 
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
-#include "mesh/text_scan.h"
+#include "core/text_scan.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/core/options.h"
+#include "core/options.h"
 
 namespace {
 

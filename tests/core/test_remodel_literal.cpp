@@ -7,7 +7,7 @@
 #include <numeric>
 #include <random>
 
-#include "literal_remodel.h"
+#include "support/literal_remodel.h"
 #include "mesh/mesh.h"
 #include "remodel/remodel.h"
 #include "test_remodel_meshes.h"

@@ -13,7 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/core/safe_file.h"
+#include "core/safe_file.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/core/status_text.h"
+#include "core/status_text.h"
 #include "mesh/mesh.h"
 
 TEST(BaseStatus, SingularPluralAndViews) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/options.h"
+#include "core/options.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "render/jpeg_texture.h"
+#include "core/jpeg_decode.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/core/options.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "core/options.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "mesh/off_reader.h"
 #include "render/camera.h"
 #include "render/faces.h"

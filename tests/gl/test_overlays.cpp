@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "render/faces.h"
 #include "render/overlays.h"
 #include "support/program_fixture.h"

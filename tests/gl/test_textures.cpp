@@ -17,9 +17,9 @@
 
 #include <jpeglib.h>
 
-#include "app/core/options.h"
+#include "core/options.h"
 #include "app/model_files.h"
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 #include "mesh/mesh.h"
 #include "render/gl_context.h"
 #include "render/textures.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 #include "mesh/mesh.h"
 #include "render/textures.h"
 #include "support/program_fixture.h"

@@ -36,7 +36,7 @@ dialog=$(find_window "Choisissez le fichier du mod") || fail "no open dialog"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool type --delay 10 "$PWD/big.off"
 xdotool key Return
-window=$(find_window "Kestrune v 0.22 - votre modèle : big.off") || fail "the model was not opened"
+window=$(find_window "$title - votre modèle : big.off") || fail "the model was not opened"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 sleep 3
 

@@ -10,3 +10,7 @@ find_window() {
   done
   return 1
 }
+
+# The main window's title before a model is named: the version is the one of
+# the build's kestrune_version.h, which CTest passes in KESTRUNE_VERSION.
+title="Kestrune v ${KESTRUNE_VERSION:?KESTRUNE_VERSION is set by CTest}"

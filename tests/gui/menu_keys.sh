@@ -29,9 +29,9 @@ sleep 1
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool type --delay 10 "$PWD/models/triangle"
 xdotool key Return
-find_window "Kestrune v 0.22 - votre modèle : triangle" > /dev/null ||
+find_window "$title - votre modèle : triangle" > /dev/null ||
   fail "the model without a dot was not opened"
-window=$(find_window "^Kestrune v 0.22")
+window=$(find_window "^$title")
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 

@@ -27,7 +27,7 @@ dialog=$(find_window "Choisissez le fichier du mod") || fail "no open dialog"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool type --delay 10 "$cube"
 xdotool key Return
-window=$(find_window "Kestrune v 0.22 - votre modèle : cube.off") ||
+window=$(find_window "$title - votre modèle : cube.off") ||
   fail "the title does not name the model"
 sleep 1.5
 eval "$(xdotool getwindowgeometry --shell "$window")"

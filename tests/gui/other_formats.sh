@@ -38,22 +38,22 @@ sleep 1
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool key Return
 # Message boxes bear the bare program title, as the main window does without a model.
-titled() { xdotool search --name "^Kestrune v 0.22\$" 2>/dev/null | wc -l; }
+titled() { xdotool search --name "^$title\$" 2>/dev/null | wc -l; }
 close_box() {  # the newest box with the bare title, if one comes within $1 tenths of a second
   for _ in $(seq 1 "$1"); do [ "$(titled)" -ge "$2" ] && break; sleep 0.1; done
   [ "$(titled)" -ge "$2" ] || return 1
   sleep 0.5
-  xdotool windowfocus --sync "$(xdotool search --name "^Kestrune v 0.22\$" | tail -1)" 2>/dev/null || true
+  xdotool windowfocus --sync "$(xdotool search --name "^$title\$" | tail -1)" 2>/dev/null || true
   xdotool key Return
   sleep 1
 }
 if [ "$model" = casse.stl ]; then
   close_box 100 2 || fail "no message for the failed import"
   [ "$(titled)" = 1 ] || fail "the message did not close"
-  quit "$(find_window "^Kestrune v 0.22\$")"
+  quit "$(find_window "^$title\$")"
   exit 0
 fi
-window=$(find_window "Kestrune v 0.22 - votre modèle : cube.obj") || fail "the OBJ was not opened"
+window=$(find_window "$title - votre modèle : cube.obj") || fail "the OBJ was not opened"
 for _ in $(seq 1 50); do grep -q "importé" program.log && break; sleep 0.1; done
 grep -q "cube.obj importé : 8 sommets, 6 faces" program.log || fail "import counts: $(cat program.log)"
 # What the import left out is told once, in a box.

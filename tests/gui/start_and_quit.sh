@@ -24,7 +24,7 @@ source ./find_window.sh
 dialog=$(find_window "Choisissez le fichier du mod") || fail "no open dialog"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 xdotool key Escape
-window=$(find_window "^Kestrune v 0.22$") || fail "no main window"
+window=$(find_window "^$title$") || fail "no main window"
 sleep 2
 eval "$(xdotool getwindowgeometry --shell "$window")"
 import -window root screen.png

@@ -3,11 +3,11 @@
 #include <unistd.h>
 
 #include "app/commands.h"
-#include "app/core/options.h"
+#include "core/options.h"
 #include "app/entry.h"
 #include "app/frame.h"
-#include "app/state/program_state.h"
-#include "app/state/view_state.h"
+#include "state/program_state.h"
+#include "state/view_state.h"
 #include "app/window_proc.h"
 #include "edit/aim.h"
 #include "edit/mesh_edits.h"

@@ -1,4 +1,4 @@
-#include "app/core/install_paths.h"
+#include "core/install_paths.h"
 
 #include <cstdlib>
 #include <filesystem>

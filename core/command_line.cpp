@@ -1,4 +1,4 @@
-#include "app/core/command_line.h"
+#include "core/command_line.h"
 
 #include <cstring>
 #include <string_view>

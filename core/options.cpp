@@ -1,12 +1,12 @@
-#include "app/core/options.h"
+#include "core/options.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "app/core/regular_file.h"
-#include "app/core/safe_file.h"
-#include "mesh/text_scan.h"
+#include "core/regular_file.h"
+#include "core/safe_file.h"
+#include "core/text_scan.h"
 
 Options options;
 

@@ -1,4 +1,4 @@
-#include "app/core/paths.h"
+#include "core/paths.h"
 
 std::string fileNameOf(const std::string& path) {
     size_t slash = path.find_last_of('/');

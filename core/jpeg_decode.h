@@ -1,5 +1,7 @@
 // Decoding of 256 x 256 colour JPEG texture images with libjpeg, from a file
-// or from bytes in memory, with the same checks on both paths.
+// or from bytes in memory, with the same checks on both paths. No GL: the
+// window uploads the decoded pixels (render/textures), the exchange checks
+// the pictures it carries with the same header test.
 #pragma once
 
 #include <cstddef>
@@ -23,3 +25,7 @@ const char* textureLoadMessage(TextureLoad result);
 TextureLoad decodeJpegTexture(const char* name, TextureImage& image);
 // The same for a JPEG held in memory.
 TextureLoad decodeJpegTextureBytes(const uint8_t* data, size_t size, TextureImage& image);
+// The header checks of the decoders alone, on a JPEG held in memory: Loaded,
+// WrongSize, NotColour, or Damaged when the header cannot be read. `width`
+// and `height` are the picture's, 0 when the header was not read.
+TextureLoad checkJpegTextureHeader(const uint8_t* data, size_t size, unsigned& width, unsigned& height);

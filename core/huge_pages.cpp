@@ -1,4 +1,4 @@
-#include "mesh/huge_pages.h"
+#include "core/huge_pages.h"
 
 #include <sys/mman.h>
 

@@ -1,4 +1,4 @@
-#include "app/core/safe_file.h"
+#include "core/safe_file.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "literal_remodel.h"
+#include "support/literal_remodel.h"
 
 #include <cmath>
 #include <cstdlib>

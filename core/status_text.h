@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/core/view_kind.h"
+#include "core/view_kind.h"
 
 // " Il y a 8 sommets et 6 faces | Vue actuelle : xOy retournée"
 std::string baseStatusText(int vertexCount, int faceCount, ViewKind kind, float viewSign);

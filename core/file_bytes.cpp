@@ -1,12 +1,12 @@
-#include "app/core/file_bytes.h"
+#include "core/file_bytes.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/core/regular_file.h"
-#include "mesh/huge_pages.h"
+#include "core/regular_file.h"
+#include "core/huge_pages.h"
 
 namespace {
 

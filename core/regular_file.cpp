@@ -1,4 +1,4 @@
-#include "app/core/regular_file.h"
+#include "core/regular_file.h"
 
 #include <cerrno>
 #include <fcntl.h>

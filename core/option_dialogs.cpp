@@ -1,8 +1,8 @@
-#include "app/core/option_dialogs.h"
+#include "core/option_dialogs.h"
 
 #include <cctype>
 
-#include "app/core/options.h"
+#include "core/options.h"
 
 unsigned long textFieldNumber(const std::string& text) {
     size_t i = 0;

@@ -1,6 +1,6 @@
-#include "app/state/program_state.h"
+#include "state/program_state.h"
 
-#include "app/state/view_state.h"
+#include "state/view_state.h"
 
 InputState input;
 EditState edit;

@@ -1,4 +1,4 @@
-#include "app/core/status_text.h"
+#include "core/status_text.h"
 
 #include <cstdio>
 

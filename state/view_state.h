@@ -2,7 +2,7 @@
 // zoom and sign, the drawing area size and the cursor samples.
 #pragma once
 
-#include "app/core/view_kind.h"
+#include "core/view_kind.h"
 
 struct ViewState {
     ViewKind viewKind = Perspective;

@@ -1,9 +1,9 @@
-#include "app/state/messages.h"
+#include "state/messages.h"
 
 #include <cstdlib>
 
-#include "app/core/status_text.h"
-#include "app/state/view_state.h"
+#include "core/status_text.h"
+#include "state/view_state.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
 

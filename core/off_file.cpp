@@ -1,8 +1,8 @@
-#include "app/core/off_file.h"
+#include "core/off_file.h"
 
 #include <fcntl.h>
 
-#include "app/core/safe_file.h"
+#include "core/safe_file.h"
 #include "mesh/off_writer.h"
 
 OffSaveResult saveOffFile(const std::string& path, const Mesh& m) {

@@ -1,4 +1,4 @@
-#include "render/jpeg_texture.h"
+#include "core/jpeg_decode.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "app/core/regular_file.h"
+#include "core/regular_file.h"
 
 namespace {
 
@@ -58,14 +58,19 @@ TextureLoad checkHeader(const jpeg_decompress_struct& info) {
     return TextureLoad::Loaded;
 }
 
-TextureLoad decodeFrom(const JpegSource& source, TextureImage& image) {
-    jpeg_decompress_struct info;
-    JpegErrors errors;
+// Sets up `info` to report through `errors`, without ending the process.
+void createDecompress(jpeg_decompress_struct& info, JpegErrors& errors) {
     info.err = jpeg_std_error(&errors.standard);
     errors.standard.error_exit = jumpBack;
     errors.standardEmit = errors.standard.emit_message;
     errors.standard.emit_message = noteWarning;
     jpeg_create_decompress(&info);
+}
+
+TextureLoad decodeFrom(const JpegSource& source, TextureImage& image) {
+    jpeg_decompress_struct info;
+    JpegErrors errors;
+    createDecompress(info, errors);
     // Nothing that lives across the jump is changed after this point except
     // through `info` and `errors`, which are not register-held.
     if (setjmp(errors.recovery) != 0) {
@@ -129,4 +134,23 @@ TextureLoad decodeJpegTexture(const char* name, TextureImage& image) {
 
 TextureLoad decodeJpegTextureBytes(const uint8_t* data, size_t size, TextureImage& image) {
     return decodeFrom(JpegSource{nullptr, data, size}, image);
+}
+
+TextureLoad checkJpegTextureHeader(const uint8_t* data, size_t size, unsigned& width, unsigned& height) {
+    width = 0;
+    height = 0;
+    jpeg_decompress_struct info;
+    JpegErrors errors;
+    createDecompress(info, errors);
+    if (setjmp(errors.recovery) != 0) {
+        jpeg_destroy_decompress(&info);
+        return TextureLoad::Damaged;
+    }
+    jpeg_mem_src(&info, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    width = info.image_width;
+    height = info.image_height;
+    TextureLoad header = checkHeader(info);
+    jpeg_destroy_decompress(&info);
+    return header;
 }

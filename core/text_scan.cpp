@@ -1,4 +1,4 @@
-#include "mesh/text_scan.h"
+#include "core/text_scan.h"
 
 #include <charconv>
 #include <climits>
