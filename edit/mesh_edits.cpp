@@ -1,7 +1,5 @@
 #include "edit/mesh_edits.h"
 
-#include <cassert>
-
 #include "state/messages.h"
 #include "state/program_state.h"
 #include "mesh/mesh.h"
