@@ -160,16 +160,13 @@ Section texturePointSection(const MappingSettings& mapping) {
 // Each face's corners are numbered on from the previous face's; a quad is
 // cut as (A, B, C) + (A, C, D).
 Section indexSection() {
-    auto corner = std::make_shared<uint32_t>(0);
-    return {mesh.faceCount, 6 * 4, [corner](char* out, int64_t f) {
-                if (f == 0) *corner = 0;
-                uint32_t a = *corner;
-                bool quad = !isTriangle(static_cast<int>(f));
+    auto starts = std::make_shared<const CornerStarts>(cornerStarts());
+    return {mesh.faceCount, 6 * 4, [starts](char* out, int64_t f) {
+                uint32_t a = static_cast<uint32_t>(firstCorner(*starts, f));
                 for (uint32_t k : {a, a + 1, a + 2}) out = appendBinary(out, k);
-                if (quad) {
+                if (!isTriangle(static_cast<int>(f))) {
                     for (uint32_t k : {a, a + 2, a + 3}) out = appendBinary(out, k);
                 }
-                *corner = a + (quad ? 4 : 3);
                 return out;
             }};
 }

@@ -29,6 +29,19 @@ bool fitsGlb(const ExportModel& model) {
 
 }  // namespace
 
+CornerStarts cornerStarts() {
+    size_t blocks = (static_cast<size_t>(std::max(mesh.faceCount, 0)) + 63) / 64;
+    CornerStarts starts{std::vector<int64_t>(blocks), std::vector<uint64_t>(blocks, 0)};
+    int64_t corner = 0;
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        if ((f & 63) == 0) starts.first[static_cast<size_t>(f >> 6)] = corner;
+        bool quad = !isTriangle(f);
+        if (quad) starts.quads[static_cast<size_t>(f >> 6)] |= uint64_t{1} << (f & 63);
+        corner += quad ? 4 : 3;
+    }
+    return starts;
+}
+
 bool exportFormatFor(const std::string& path, bool ascii, ExportFormat& format, std::string& problem) {
     std::string extension = lowerExtension(path);
     if (extension == "obj") format = {ExportKind::Obj, false, false, true, false};

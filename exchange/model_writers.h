@@ -2,9 +2,11 @@
 // global mesh (see section_writer.h). Every writer reads the mesh only.
 #pragma once
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "exchange/model_export.h"
 #include "exchange/section_writer.h"
@@ -23,6 +25,24 @@ struct ExportModel {
 
 // Counts and bounds of the global mesh for `model`.
 void measureExport(ExportModel& model);
+
+// Where the corners of each face start when they are numbered on from face
+// to face (three for a triangle, four for a quad), for any face on its own:
+// per block of 64 faces, the block's first corner and which of its faces are
+// quads (two bits a face).
+struct CornerStarts {
+    std::vector<int64_t> first;
+    std::vector<uint64_t> quads;
+};
+
+// Those of the global mesh (std::bad_alloc without memory for them).
+CornerStarts cornerStarts();
+
+inline int64_t firstCorner(const CornerStarts& starts, int64_t f) {
+    size_t block = static_cast<size_t>(f >> 6);
+    uint64_t quadsBefore = starts.quads[block] & ((uint64_t{1} << (f & 63)) - 1);
+    return starts.first[block] + 3 * (f & 63) + std::popcount(quadsBefore);
+}
 
 FileSections objSections(const ExportModel& model);
 FileSections mtlSections(const ExportModel& model);
