@@ -30,13 +30,18 @@ bool fitsGlb(const ExportModel& model) {
 }  // namespace
 
 CornerStarts cornerStarts() {
-    size_t blocks = (static_cast<size_t>(std::max(mesh.faceCount, 0)) + 63) / 64;
-    CornerStarts starts{std::vector<int64_t>(blocks), std::vector<uint64_t>(blocks, 0)};
+    size_t faces = static_cast<size_t>(std::max(mesh.faceCount, 0));
+    CornerStarts starts{std::vector<int64_t>((faces + 255) / 256), std::vector<uint8_t>(faces)};
     int64_t corner = 0;
+    uint8_t quads = 0;
     for (int f = 0; f < mesh.faceCount; ++f) {
-        if ((f & 63) == 0) starts.first[static_cast<size_t>(f >> 6)] = corner;
+        if ((f & 255) == 0) {
+            starts.first[static_cast<size_t>(f >> 8)] = corner;
+            quads = 0;
+        }
+        starts.quadsBefore[static_cast<size_t>(f)] = quads;
         bool quad = !isTriangle(f);
-        if (quad) starts.quads[static_cast<size_t>(f >> 6)] |= uint64_t{1} << (f & 63);
+        quads = static_cast<uint8_t>(quads + (quad ? 1 : 0));
         corner += quad ? 4 : 3;
     }
     return starts;

@@ -2,7 +2,6 @@
 // global mesh (see section_writer.h). Every writer reads the mesh only.
 #pragma once
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -28,20 +27,18 @@ void measureExport(ExportModel& model);
 
 // Where the corners of each face start when they are numbered on from face
 // to face (three for a triangle, four for a quad), for any face on its own:
-// per block of 64 faces, the block's first corner and which of its faces are
-// quads (two bits a face).
+// the first corner of every block of 256 faces, and for each face the quads
+// before it in its block (a byte a face).
 struct CornerStarts {
     std::vector<int64_t> first;
-    std::vector<uint64_t> quads;
+    std::vector<uint8_t> quadsBefore;
 };
 
 // Those of the global mesh (std::bad_alloc without memory for them).
 CornerStarts cornerStarts();
 
 inline int64_t firstCorner(const CornerStarts& starts, int64_t f) {
-    size_t block = static_cast<size_t>(f >> 6);
-    uint64_t quadsBefore = starts.quads[block] & ((uint64_t{1} << (f & 63)) - 1);
-    return starts.first[block] + 3 * (f & 63) + std::popcount(quadsBefore);
+    return starts.first[static_cast<size_t>(f >> 8)] + 3 * (f & 255) + starts.quadsBefore[static_cast<size_t>(f)];
 }
 
 FileSections objSections(const ExportModel& model);

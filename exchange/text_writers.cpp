@@ -85,10 +85,11 @@ int objTexturePoints(int64_t f, const MappingSettings& mapping, TexturePoint poi
 // What the table above decides for every corner, worked out in one pass in
 // face order before anything is written, so that the vt and f records of
 // any face are made on their own: the number of the corner's texture point
-// and whether the corner brings it (its vt line). Five bytes a corner.
+// and whether the corner brings it (its vt line). Five bytes a corner, one
+// a face.
 struct ObjCornerPoints {
     CornerStarts starts;
-    std::vector<uint32_t> number;  // from 1; at most 4 x 2^30 corners are exported
+    std::vector<uint32_t> number;  // from 1; under 2^32 (at most 2^30 faces are exported)
     std::vector<uint64_t> fresh;   // bit set: the point is new at this corner
 };
 
