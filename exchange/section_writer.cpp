@@ -47,10 +47,16 @@ std::vector<PiecePlace> planPieces(const FileSections& sections, size_t size) {
     return starts;
 }
 
+void waitUntilReady(const Section& section) {
+    if (section.ready.valid()) section.ready.wait();
+}
+
 char* makePiece(const FileSections& sections, PiecePlace from, PiecePlace to, char* out) {
     for (size_t s = from.section; s < sections.size() && s <= to.section; ++s) {
         int64_t end = s == to.section ? to.record : sections[s].count;
-        for (int64_t k = s == from.section ? from.record : 0; k < end; ++k) out = sections[s].append(out, k);
+        int64_t k = s == from.section ? from.record : 0;
+        if (k < end) waitUntilReady(sections[s]);
+        for (; k < end; ++k) out = sections[s].append(out, k);
     }
     return out;
 }
@@ -157,6 +163,15 @@ int runRing(PieceRing& ring) {
 
 }  // namespace
 
+std::shared_future<void> startBeside(std::function<void()> work) {
+    try {
+        return std::async(std::launch::async, work).share();
+    } catch (const std::exception&) {
+        work();
+        return {};
+    }
+}
+
 Section bytesSection(std::string bytes) {
     auto held = std::make_shared<std::string>(std::move(bytes));
     int64_t count = static_cast<int64_t>((held->size() + sliceSize - 1) / sliceSize);
@@ -201,6 +216,7 @@ bool writeSections(const FileSections& sections, const OffTextSink& sink, size_t
     ring.starts = &starts;
     ring.sink = &sink;
     int failure = ring.count > 0 ? runRing(ring) : 0;
+    for (const Section& section : sections) waitUntilReady(section);
     errno = failure;
     return failure == 0;
 }
@@ -209,6 +225,7 @@ std::string sectionsText(const FileSections& sections) {
     std::string text;
     size_t used = 0;
     for (const Section& section : sections) {
+        waitUntilReady(section);
         for (int64_t k = 0; k < section.count; ++k) {
             if (text.size() - used < section.longest) text.resize(2 * text.size() + section.longest);
             used = static_cast<size_t>(section.append(text.data() + used, k) - text.data());

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,15 @@ struct Section {
     int64_t count = 0;   // records
     size_t longest = 0;  // most bytes one record takes
     RecordWriter append;
+    // When valid, work done beside (startBeside) that the records read: none
+    // of them is made before it is over.
+    std::shared_future<void> ready = {};
 };
+
+// `work` started on a thread of its own, the future telling when it is over;
+// done here when no thread can start (the future is then not valid). `work`
+// must not throw: what it needs is allocated beforehand.
+std::shared_future<void> startBeside(std::function<void()> work);
 
 using FileSections = std::vector<Section>;
 
@@ -40,7 +49,7 @@ Section zerosSection(size_t count);
 // so `sink` must not touch what the records read. False as soon as `sink`
 // fails (errno as it left it; nothing more is handed over) or when memory
 // for the pieces cannot be had (ENOMEM, *memoryExhausted set when given);
-// no thread is left running on return.
+// no thread is left running on return, the sections' work beside included.
 bool writeSections(const FileSections& sections, const OffTextSink& sink, size_t pieceSize,
                    bool* memoryExhausted = nullptr);
 

@@ -83,32 +83,43 @@ int objTexturePoints(int64_t f, const MappingSettings& mapping, TexturePoint poi
 }
 
 // What the table above decides for every corner, worked out in one pass in
-// face order before anything is written, so that the vt and f records of
-// any face are made on their own: the number of the corner's texture point
-// and whether the corner brings it (its vt line). Five bytes a corner, one
-// a face.
+// face order, beside the first lines of the file, so that the vt and f
+// records of any face are made on their own: the number of the corner's
+// texture point and whether the corner brings it (its vt line). Five bytes a
+// corner, one a face.
 struct ObjCornerPoints {
     CornerStarts starts;
     std::vector<uint32_t> number;  // from 1; under 2^32 (at most 2^30 faces are exported)
     std::vector<uint64_t> fresh;   // bit set: the point is new at this corner
+    std::unique_ptr<PointNumbers> table;
+    MappingSettings mapping;
 };
 
-std::shared_ptr<const ObjCornerPoints> objCornerPoints(const ExportModel& model) {
+void numberCornerPoints(ObjCornerPoints& corners) {
+    size_t corner = 0;
+    for (int64_t f = 0; f < mesh.faceCount; ++f) {
+        TexturePoint points[4];
+        int count = objTexturePoints(f, corners.mapping, points);
+        for (int k = 0; k < count; ++k, ++corner) {
+            int64_t number = 0;
+            if (corners.table->find(points[k].s, points[k].t, number)) {
+                corners.fresh[corner >> 6] |= uint64_t{1} << (corner & 63);
+            }
+            corners.number[corner] = static_cast<uint32_t>(number);
+        }
+    }
+    corners.table.reset();
+}
+
+// The memory taken here (std::bad_alloc without it), the pass started beside.
+std::shared_ptr<const ObjCornerPoints> objCornerPoints(const ExportModel& model, std::shared_future<void>& ready) {
     auto corners = std::make_shared<ObjCornerPoints>();
     corners->starts = cornerStarts();
     corners->number.resize(static_cast<size_t>(model.cornerCount));
     corners->fresh.assign(static_cast<size_t>(model.cornerCount + 63) / 64, 0);
-    auto numbers = std::make_unique<PointNumbers>();
-    size_t corner = 0;
-    for (int64_t f = 0; f < mesh.faceCount; ++f) {
-        TexturePoint points[4];
-        int count = objTexturePoints(f, model.mapping, points);
-        for (int k = 0; k < count; ++k, ++corner) {
-            int64_t number = 0;
-            if (numbers->find(points[k].s, points[k].t, number)) corners->fresh[corner >> 6] |= uint64_t{1} << (corner & 63);
-            corners->number[corner] = static_cast<uint32_t>(number);
-        }
-    }
+    corners->table = std::make_unique<PointNumbers>();
+    corners->mapping = model.mapping;
+    ready = startBeside([corners] { numberCornerPoints(*corners); });
     return corners;
 }
 
@@ -258,9 +269,12 @@ std::string shortest(float value) {
 
 FileSections objSections(const ExportModel& model) {
     std::string header = "# Kestrune\nmtllib " + model.companion + "\n";
-    std::shared_ptr<const ObjCornerPoints> corners = objCornerPoints(model);
-    return {bytesSection(header), vertexSection("v "), objTextureSection(model.mapping, corners), objNormalSection(),
-            bytesSection("g kestrune\nusemtl kestrune\n"), objFaceSection(corners)};
+    std::shared_future<void> ready;
+    std::shared_ptr<const ObjCornerPoints> corners = objCornerPoints(model, ready);
+    Section points = objTextureSection(model.mapping, corners), faces = objFaceSection(corners);
+    points.ready = faces.ready = ready;
+    return {bytesSection(header), vertexSection("v "), points, objNormalSection(),
+            bytesSection("g kestrune\nusemtl kestrune\n"), faces};
 }
 
 // The uniform colour 0x00BBGGRR stands for the picture when there is none.
