@@ -177,14 +177,18 @@ FileSections bufferSections(const ExportModel& model) {
 
 }  // namespace
 
-void measureExport(ExportModel& model) {
+void measureExport(ExportModel& model, bool bounds) {
     model.cornerCount = model.triangleCount = 0;
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        int count = isTriangle(f) ? 3 : 4;
+        model.cornerCount += count;
+        model.triangleCount += count - 2;
+    }
+    if (!bounds) return;
     std::vector<bool> used(static_cast<size_t>(mesh.vertexCount), false);
     for (int f = 0; f < mesh.faceCount; ++f) {
         int32_t corners[4];
         int count = faceCorners(f, corners);
-        model.cornerCount += count;
-        model.triangleCount += count - 2;
         for (int k = 0; k < count; ++k) used[static_cast<size_t>(corners[k])] = true;
     }
     const float* axes[3] = {mesh.vertexX, mesh.vertexY, mesh.vertexZ};

@@ -74,8 +74,8 @@ bool exportFiles(const std::string& path, const ExportFormat& format, const Mapp
     model.mapping = mapping;
     model.uniformColor = uniformColor;
     model.texture = format.cornerTextures ? texture : nullptr;
-    measureExport(model);
     bool gltf = format.kind == ExportKind::Gltf || format.kind == ExportKind::Glb;
+    measureExport(model, gltf);
     if (gltf && model.cornerCount == 0) {
         problem = "un modèle sans face ne s'écrit pas en glTF";
         return false;

@@ -18,12 +18,12 @@ struct ExportModel {
     std::string companion;                 // the .mtl or .bin file name, without folder
     int64_t cornerCount = 0;               // corners of every face
     int64_t triangleCount = 0;             // faces once quads are cut in two
-    float low[3] = {0, 0, 0};              // bounds of the faces' corners, in file units
+    float low[3] = {0, 0, 0};              // bounds of the faces' corners, in file units (glTF)
     float high[3] = {0, 0, 0};
 };
 
-// Counts and bounds of the global mesh for `model`.
-void measureExport(ExportModel& model);
+// Counts of the global mesh for `model`, and with `bounds` its bounds.
+void measureExport(ExportModel& model, bool bounds);
 
 // Where the corners of each face start when they are numbered on from face
 // to face (three for a triangle, four for a quad), for any face on its own:
