@@ -165,6 +165,9 @@ Section objFaceSection(std::shared_ptr<const ObjCornerPoints> corners) {
                 int32_t vertices[4];
                 int count = faceCorners(static_cast<int>(f), vertices);
                 const uint32_t* numbers = corners->number.data() + firstCorner(corners->starts, f);
+                // The normal's number, the same at every corner, is made once.
+                char normal[20];
+                size_t normalLength = static_cast<size_t>(appendIndex(normal, f + 1) - normal);
                 *out++ = 'f';
                 for (int k = 0; k < count; ++k) {
                     *out++ = ' ';
@@ -172,7 +175,8 @@ Section objFaceSection(std::shared_ptr<const ObjCornerPoints> corners) {
                     *out++ = '/';
                     out = appendIndex(out, numbers[k]);
                     *out++ = '/';
-                    out = appendIndex(out, f + 1);
+                    std::memcpy(out, normal, normalLength);
+                    out += normalLength;
                 }
                 *out++ = '\n';
                 return out;
