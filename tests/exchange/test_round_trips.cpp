@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <iterator>
 
 #include "exchange/section_writer.h"
@@ -141,9 +143,10 @@ TEST_F(ExchangeTest, StreamedFilesEqualTheirOneBufferText) {
 }
 
 // Records of every length up to the longest, in runs of one record to
-// thousands, made on two threads into pieces that hold a few records each:
-// the sink gets them whole and in order; a sink that fails is not called
-// again and its errno comes back.
+// thousands, made on two threads into pieces that hold a few records each,
+// and a run whose records read what work beside fills in slowly: the sink
+// gets them whole and in order, none made before its work is over; a sink
+// that fails is not called again and its errno comes back.
 TEST(SectionWriter, PiecesMadeOnTwoThreadsComeInOrderAndAFailureStopsThem) {
     auto run = [](int64_t count, int64_t salt) {
         return Section{count, 40, [salt](char* out, int64_t k) {
@@ -152,13 +155,25 @@ TEST(SectionWriter, PiecesMadeOnTwoThreadsComeInOrderAndAFailureStopsThem) {
                            return out;
                        }};
     };
-    FileSections sections = {bytesSection("head"), run(1, 3), run(5000, 1), zerosSection(3), run(20000, 5)};
-    std::string whole = sectionsText(sections);
+    auto file = [&] {
+        auto filled = std::make_shared<std::string>(3000, '?');
+        Section late{3000, 1, [filled](char* out, int64_t k) {
+                         *out = (*filled)[static_cast<size_t>(k)];
+                         return out + 1;
+                     }};
+        late.ready = startBeside([filled] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            filled->assign(filled->size(), 'z');
+        });
+        return FileSections{bytesSection("head"), run(1, 3), run(5000, 1), late, zerosSection(3), run(20000, 5)};
+    };
+    std::string whole = sectionsText(file());
     ASSERT_GT(whole.size(), 400000u);
+    ASSERT_EQ(whole.find('?'), std::string::npos);
     for (size_t pieceSize : {size_t{1}, size_t{97}, size_t{1} << 20}) {
         std::string bytes;
         size_t largest = 0;
-        ASSERT_TRUE(writeSections(sections, [&](const char* data, size_t size) {
+        ASSERT_TRUE(writeSections(file(), [&](const char* data, size_t size) {
             bytes.append(data, size);
             largest = std::max(largest, size);
             return true;
@@ -167,7 +182,7 @@ TEST(SectionWriter, PiecesMadeOnTwoThreadsComeInOrderAndAFailureStopsThem) {
         EXPECT_TRUE(bytes == whole) << "pieces of " << pieceSize;
     }
     int calls = 0;
-    EXPECT_FALSE(writeSections(sections, [&](const char*, size_t) {
+    EXPECT_FALSE(writeSections(file(), [&](const char*, size_t) {
         if (++calls < 3) return true;
         errno = ENOSPC;
         return false;
