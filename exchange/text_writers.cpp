@@ -85,15 +85,12 @@ int objTexturePoints(int64_t f, const MappingSettings& mapping, TexturePoint poi
 // What the table above decides for every corner, worked out in one pass in
 // face order, beside the first lines of the file, so that the vt and f
 // records of any face are made on their own: the number of the corner's
-// texture point, whether the corner brings it (its vt line), and the points
-// in the order of their numbers. Five bytes a corner, one a face, eight a
-// point written (the room for a point at every corner is taken but only
-// touched as points come).
+// texture point and whether the corner brings it (its vt line). Five bytes a
+// corner, one a face.
 struct ObjCornerPoints {
     CornerStarts starts;
     std::vector<uint32_t> number;  // from 1; under 2^32 (at most 2^30 faces are exported)
     std::vector<uint64_t> fresh;   // bit set: the point is new at this corner
-    std::unique_ptr<float[]> points;  // s, v of point n at 2 (n - 1)
     std::unique_ptr<PointNumbers> table;
     MappingSettings mapping;
 };
@@ -107,8 +104,6 @@ void numberCornerPoints(ObjCornerPoints& corners) {
             int64_t number = 0;
             if (corners.table->find(points[k].s, points[k].t, number)) {
                 corners.fresh[corner >> 6] |= uint64_t{1} << (corner & 63);
-                corners.points[2 * static_cast<size_t>(number - 1)] = points[k].s;
-                corners.points[2 * static_cast<size_t>(number - 1) + 1] = points[k].t;
             }
             corners.number[corner] = static_cast<uint32_t>(number);
         }
@@ -119,28 +114,36 @@ void numberCornerPoints(ObjCornerPoints& corners) {
 // The memory taken here (std::bad_alloc without it), the pass started beside.
 std::shared_ptr<const ObjCornerPoints> objCornerPoints(const ExportModel& model, std::shared_future<void>& ready) {
     auto corners = std::make_shared<ObjCornerPoints>();
-    size_t cornerCount = static_cast<size_t>(model.cornerCount);
     corners->starts = cornerStarts();
-    corners->number.resize(cornerCount);
-    corners->fresh.assign((cornerCount + 63) / 64, 0);
-    corners->points.reset(new float[2 * cornerCount]);
+    corners->number.resize(static_cast<size_t>(model.cornerCount));
+    corners->fresh.assign(static_cast<size_t>(model.cornerCount + 63) / 64, 0);
     corners->table = std::make_unique<PointNumbers>();
     corners->mapping = model.mapping;
     ready = startBeside([corners] { numberCornerPoints(*corners); });
     return corners;
 }
 
-// "vt s v" for each point the face brings.
-Section objTextureSection(std::shared_ptr<const ObjCornerPoints> corners) {
-    return {mesh.faceCount, 4 * (3 + 2 * 16 + 1), [corners](char* out, int64_t f) {
+// "vt s v" for each point the face brings; faces that bring none skip their
+// texture points.
+Section objTextureSection(const MappingSettings& mapping, std::shared_ptr<const ObjCornerPoints> corners) {
+    return {mesh.faceCount, 4 * (3 + 2 * 16 + 1), [mapping, corners](char* out, int64_t f) {
                 uint64_t first = static_cast<uint64_t>(firstCorner(corners->starts, f));
                 int count = isTriangle(static_cast<int>(f)) ? 3 : 4;
-                for (uint64_t corner = first; corner < first + static_cast<uint64_t>(count); ++corner) {
-                    if ((corners->fresh[corner >> 6] >> (corner & 63) & 1) == 0) continue;
-                    const float* point = corners->points.get() + 2 * (corners->number[corner] - size_t{1});
-                    out = appendFloat(appendText(out, "vt "), point[0]);
+                bool fresh[4] = {};
+                bool any = false;
+                for (int k = 0; k < count; ++k) {
+                    uint64_t corner = first + static_cast<uint64_t>(k);
+                    fresh[k] = (corners->fresh[corner >> 6] >> (corner & 63) & 1) != 0;
+                    any = any || fresh[k];
+                }
+                if (!any) return out;
+                TexturePoint points[4];
+                objTexturePoints(f, mapping, points);
+                for (int k = 0; k < count; ++k) {
+                    if (!fresh[k]) continue;
+                    out = appendFloat(appendText(out, "vt "), points[k].s);
                     *out++ = ' ';
-                    out = appendFloat(out, point[1]);
+                    out = appendFloat(out, points[k].t);
                     *out++ = '\n';
                 }
                 return out;
@@ -272,7 +275,7 @@ FileSections objSections(const ExportModel& model) {
     std::string header = "# Kestrune\nmtllib " + model.companion + "\n";
     std::shared_future<void> ready;
     std::shared_ptr<const ObjCornerPoints> corners = objCornerPoints(model, ready);
-    Section points = objTextureSection(corners), faces = objFaceSection(corners);
+    Section points = objTextureSection(model.mapping, corners), faces = objFaceSection(corners);
     points.ready = faces.ready = ready;
     return {bytesSection(header), vertexSection("v "), points, objNormalSection(),
             bytesSection("g kestrune\nusemtl kestrune\n"), faces};
