@@ -161,16 +161,13 @@ Section texturePointSection(const MappingSettings& mapping) {
 // Each face's corners are numbered on from the previous face's; a quad is
 // cut as (A, B, C) + (A, C, D).
 Section indexSection() {
-    auto corner = std::make_shared<uint32_t>(0);
-    return {mesh.faceCount, 6 * 4, [corner](char* out, int64_t f) {
-                if (f == 0) *corner = 0;
-                uint32_t a = *corner;
-                bool quad = !isTriangle(static_cast<int>(f));
+    auto starts = std::make_shared<const CornerStarts>(cornerStarts());
+    return {mesh.faceCount, 6 * 4, [starts](char* out, int64_t f) {
+                uint32_t a = static_cast<uint32_t>(firstCorner(*starts, f));
                 for (uint32_t k : {a, a + 1, a + 2}) out = appendBinary(out, k);
-                if (quad) {
+                if (!isTriangle(static_cast<int>(f))) {
                     for (uint32_t k : {a, a + 2, a + 3}) out = appendBinary(out, k);
                 }
-                *corner = a + (quad ? 4 : 3);
                 return out;
             }};
 }
@@ -181,17 +178,21 @@ FileSections bufferSections(const ExportModel& model) {
 
 }  // namespace
 
-void measureExport(ExportModel& model) {
+void measureExport(ExportModel& model, bool bounds) {
     // Every writer reads the global mesh's stored vertices and faces.
     assert(mesh.vertexCount >= 0 && mesh.vertexCount <= mesh.vertexCapacity);
     assert(mesh.faceCount >= 0 && mesh.faceCount <= mesh.faceCapacity);
     model.cornerCount = model.triangleCount = 0;
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        int count = isTriangle(f) ? 3 : 4;
+        model.cornerCount += count;
+        model.triangleCount += count - 2;
+    }
+    if (!bounds) return;
     std::vector<bool> used(static_cast<size_t>(mesh.vertexCount), false);
     for (int f = 0; f < mesh.faceCount; ++f) {
         int32_t corners[4];
         int count = faceCorners(f, corners);
-        model.cornerCount += count;
-        model.triangleCount += count - 2;
         for (int k = 0; k < count; ++k) used[static_cast<size_t>(corners[k])] = true;
     }
     const float* axes[3] = {mesh.vertexX, mesh.vertexY, mesh.vertexZ};

@@ -29,6 +29,24 @@ bool fitsGlb(const ExportModel& model) {
 
 }  // namespace
 
+CornerStarts cornerStarts() {
+    size_t faces = static_cast<size_t>(std::max(mesh.faceCount, 0));
+    CornerStarts starts{std::vector<int64_t>((faces + 255) / 256), std::vector<uint8_t>(faces)};
+    int64_t corner = 0;
+    uint8_t quads = 0;
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        if ((f & 255) == 0) {
+            starts.first[static_cast<size_t>(f >> 8)] = corner;
+            quads = 0;
+        }
+        starts.quadsBefore[static_cast<size_t>(f)] = quads;
+        bool quad = !isTriangle(f);
+        quads = static_cast<uint8_t>(quads + (quad ? 1 : 0));
+        corner += quad ? 4 : 3;
+    }
+    return starts;
+}
+
 bool exportFormatFor(const std::string& path, bool ascii, ExportFormat& format, std::string& problem) {
     std::string extension = lowerExtension(path);
     if (extension == "obj") format = {ExportKind::Obj, false, false, true, false};
@@ -56,8 +74,8 @@ bool exportFiles(const std::string& path, const ExportFormat& format, const Mapp
     model.mapping = mapping;
     model.uniformColor = uniformColor;
     model.texture = format.cornerTextures ? texture : nullptr;
-    measureExport(model);
     bool gltf = format.kind == ExportKind::Gltf || format.kind == ExportKind::Glb;
+    measureExport(model, gltf);
     if (gltf && model.cornerCount == 0) {
         problem = "un modèle sans face ne s'écrit pas en glTF";
         return false;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "exchange/model_export.h"
 #include "exchange/section_writer.h"
@@ -17,12 +18,28 @@ struct ExportModel {
     std::string companion;                 // the .mtl or .bin file name, without folder
     int64_t cornerCount = 0;               // corners of every face
     int64_t triangleCount = 0;             // faces once quads are cut in two
-    float low[3] = {0, 0, 0};              // bounds of the faces' corners, in file units
+    float low[3] = {0, 0, 0};              // bounds of the faces' corners, in file units (glTF)
     float high[3] = {0, 0, 0};
 };
 
-// Counts and bounds of the global mesh for `model`.
-void measureExport(ExportModel& model);
+// Counts of the global mesh for `model`, and with `bounds` its bounds.
+void measureExport(ExportModel& model, bool bounds);
+
+// Where the corners of each face start when they are numbered on from face
+// to face (three for a triangle, four for a quad), for any face on its own:
+// the first corner of every block of 256 faces, and for each face the quads
+// before it in its block (a byte a face).
+struct CornerStarts {
+    std::vector<int64_t> first;
+    std::vector<uint8_t> quadsBefore;
+};
+
+// Those of the global mesh (std::bad_alloc without memory for them).
+CornerStarts cornerStarts();
+
+inline int64_t firstCorner(const CornerStarts& starts, int64_t f) {
+    return starts.first[static_cast<size_t>(f >> 8)] + 3 * (f & 255) + starts.quadsBefore[static_cast<size_t>(f)];
+}
 
 FileSections objSections(const ExportModel& model);
 FileSections mtlSections(const ExportModel& model);

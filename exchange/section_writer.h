@@ -8,21 +8,31 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
 #include "mesh/off_writer.h"
 
-// Record k of a run, put at `out`; returns the end of what it wrote. The
-// records of a run are made once each, in order, so a record may carry state
-// from one to the next (a running corner count).
+// Record k of a run, put at `out`; returns the end of what it wrote. Each
+// record is made on its own, from anywhere in the run and on any of two
+// threads at once: what a record needs from the ones before it (a running
+// corner count) is worked out beforehand, and the writer only reads it.
 using RecordWriter = std::function<char*(char* out, int64_t k)>;
 
 struct Section {
     int64_t count = 0;   // records
     size_t longest = 0;  // most bytes one record takes
     RecordWriter append;
+    // When valid, work done beside (startBeside) that the records read: none
+    // of them is made before it is over.
+    std::shared_future<void> ready = {};
 };
+
+// `work` started on a thread of its own, the future telling when it is over;
+// done here when no thread can start (the future is then not valid). `work`
+// must not throw: what it needs is allocated beforehand.
+std::shared_future<void> startBeside(std::function<void()> work);
 
 using FileSections = std::vector<Section>;
 
@@ -32,8 +42,14 @@ Section bytesSection(std::string bytes);
 // `count` zero bytes (padding).
 Section zerosSection(size_t count);
 
-// Streams the sections to `sink` in pieces of about `pieceSize` bytes (at
-// least the longest record); errors and memory as writePieces.
+// Streams the sections to `sink` in pieces of at most `pieceSize` bytes (at
+// least the longest record): a piece takes records while their longest sizes
+// fit. Two threads make pieces at once while a third hands them to `sink`,
+// one at a time and in order (one thread does it all if no other can start),
+// so `sink` must not touch what the records read. False as soon as `sink`
+// fails (errno as it left it; nothing more is handed over) or when memory
+// for the pieces cannot be had (ENOMEM, *memoryExhausted set when given);
+// no thread is left running on return, the sections' work beside included.
 bool writeSections(const FileSections& sections, const OffTextSink& sink, size_t pieceSize,
                    bool* memoryExhausted = nullptr);
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "exchange/model_writers.h"
 
@@ -46,9 +47,8 @@ Section vertexSection(const char* prefix) {
 
 // Texture points already written, in a small table, so that the points many
 // faces share (corners A and B of every face that is its own texture base)
-// are written once. The vt and the f records replay the same decisions, each
-// with its own table: a point's number is found again without storing one
-// per corner.
+// are written once: a point is written again only once another has taken
+// its place in the table.
 struct PointNumbers {
     struct Entry {
         uint32_t s = 0, t = 0;
@@ -82,16 +82,65 @@ int objTexturePoints(int64_t f, const MappingSettings& mapping, TexturePoint poi
     return count;
 }
 
-// "vt s v" for each point not written before.
-Section objTextureSection(const MappingSettings& mapping) {
-    auto numbers = std::make_shared<PointNumbers>();
-    return {mesh.faceCount, 4 * (3 + 2 * 16 + 1), [mapping, numbers](char* out, int64_t f) {
-                if (f == 0) *numbers = PointNumbers();
-                TexturePoint points[4];
-                int count = objTexturePoints(f, mapping, points);
+// What the table above decides for every corner, worked out in one pass in
+// face order, beside the first lines of the file, so that the vt and f
+// records of any face are made on their own: the number of the corner's
+// texture point and whether the corner brings it (its vt line). Five bytes a
+// corner, one a face.
+struct ObjCornerPoints {
+    CornerStarts starts;
+    std::vector<uint32_t> number;  // from 1; under 2^32 (at most 2^30 faces are exported)
+    std::vector<uint64_t> fresh;   // bit set: the point is new at this corner
+    std::unique_ptr<PointNumbers> table;
+    MappingSettings mapping;
+};
+
+void numberCornerPoints(ObjCornerPoints& corners) {
+    size_t corner = 0;
+    for (int64_t f = 0; f < mesh.faceCount; ++f) {
+        TexturePoint points[4];
+        int count = objTexturePoints(f, corners.mapping, points);
+        for (int k = 0; k < count; ++k, ++corner) {
+            int64_t number = 0;
+            if (corners.table->find(points[k].s, points[k].t, number)) {
+                corners.fresh[corner >> 6] |= uint64_t{1} << (corner & 63);
+            }
+            corners.number[corner] = static_cast<uint32_t>(number);
+        }
+    }
+    corners.table.reset();
+}
+
+// The memory taken here (std::bad_alloc without it), the pass started beside.
+std::shared_ptr<const ObjCornerPoints> objCornerPoints(const ExportModel& model, std::shared_future<void>& ready) {
+    auto corners = std::make_shared<ObjCornerPoints>();
+    corners->starts = cornerStarts();
+    corners->number.resize(static_cast<size_t>(model.cornerCount));
+    corners->fresh.assign(static_cast<size_t>(model.cornerCount + 63) / 64, 0);
+    corners->table = std::make_unique<PointNumbers>();
+    corners->mapping = model.mapping;
+    ready = startBeside([corners] { numberCornerPoints(*corners); });
+    return corners;
+}
+
+// "vt s v" for each point the face brings; faces that bring none skip their
+// texture points.
+Section objTextureSection(const MappingSettings& mapping, std::shared_ptr<const ObjCornerPoints> corners) {
+    return {mesh.faceCount, 4 * (3 + 2 * 16 + 1), [mapping, corners](char* out, int64_t f) {
+                uint64_t first = static_cast<uint64_t>(firstCorner(corners->starts, f));
+                int count = isTriangle(static_cast<int>(f)) ? 3 : 4;
+                bool fresh[4] = {};
+                bool any = false;
                 for (int k = 0; k < count; ++k) {
-                    int64_t number = 0;
-                    if (!numbers->find(points[k].s, points[k].t, number)) continue;
+                    uint64_t corner = first + static_cast<uint64_t>(k);
+                    fresh[k] = (corners->fresh[corner >> 6] >> (corner & 63) & 1) != 0;
+                    any = any || fresh[k];
+                }
+                if (!any) return out;
+                TexturePoint points[4];
+                objTexturePoints(f, mapping, points);
+                for (int k = 0; k < count; ++k) {
+                    if (!fresh[k]) continue;
                     out = appendFloat(appendText(out, "vt "), points[k].s);
                     *out++ = ' ';
                     out = appendFloat(out, points[k].t);
@@ -114,24 +163,23 @@ Section objNormalSection() {
 
 // "f v/vt/vn ...", numbered from 1: the model's vertex, the corner's
 // texture point, the face's normal.
-Section objFaceSection(const MappingSettings& mapping) {
-    auto numbers = std::make_shared<PointNumbers>();
-    return {mesh.faceCount, 2 + 4 * 3 * indexField + 16, [mapping, numbers](char* out, int64_t f) {
-                if (f == 0) *numbers = PointNumbers();
-                int32_t corners[4];
-                faceCorners(static_cast<int>(f), corners);
-                TexturePoint points[4];
-                int count = objTexturePoints(f, mapping, points);
+Section objFaceSection(std::shared_ptr<const ObjCornerPoints> corners) {
+    return {mesh.faceCount, 2 + 4 * 3 * indexField + 16, [corners](char* out, int64_t f) {
+                int32_t vertices[4];
+                int count = faceCorners(static_cast<int>(f), vertices);
+                const uint32_t* numbers = corners->number.data() + firstCorner(corners->starts, f);
+                // The normal's number, the same at every corner, is made once.
+                char normal[20];
+                size_t normalLength = static_cast<size_t>(appendIndex(normal, f + 1) - normal);
                 *out++ = 'f';
                 for (int k = 0; k < count; ++k) {
-                    int64_t number = 0;
-                    numbers->find(points[k].s, points[k].t, number);
                     *out++ = ' ';
-                    out = appendIndex(out, int64_t{corners[k]} + 1);
+                    out = appendIndex(out, int64_t{vertices[k]} + 1);
                     *out++ = '/';
-                    out = appendIndex(out, number);
+                    out = appendIndex(out, numbers[k]);
                     *out++ = '/';
-                    out = appendIndex(out, f + 1);
+                    std::memcpy(out, normal, normalLength);
+                    out += normalLength;
                 }
                 *out++ = '\n';
                 return out;
@@ -225,8 +273,12 @@ std::string shortest(float value) {
 
 FileSections objSections(const ExportModel& model) {
     std::string header = "# Kestrune\nmtllib " + model.companion + "\n";
-    return {bytesSection(header), vertexSection("v "), objTextureSection(model.mapping), objNormalSection(),
-            bytesSection("g kestrune\nusemtl kestrune\n"), objFaceSection(model.mapping)};
+    std::shared_future<void> ready;
+    std::shared_ptr<const ObjCornerPoints> corners = objCornerPoints(model, ready);
+    Section points = objTextureSection(model.mapping, corners), faces = objFaceSection(corners);
+    points.ready = faces.ready = ready;
+    return {bytesSection(header), vertexSection("v "), points, objNormalSection(),
+            bytesSection("g kestrune\nusemtl kestrune\n"), faces};
 }
 
 // The uniform colour 0x00BBGGRR stands for the picture when there is none.

@@ -3,6 +3,9 @@
 #include <OpenMesh/Core/Mesh/PolyMesh_ArrayKernelT.hh>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <thread>
 #include <iterator>
 
 #include "exchange/section_writer.h"
@@ -137,6 +140,55 @@ TEST_F(ExchangeTest, StreamedFilesEqualTheirOneBufferText) {
             EXPECT_GT(largest, 8u * 1024);  // many pieces of 1024 bytes
         }
     }
+}
+
+// Records of every length up to the longest, in runs of one record to
+// thousands, made on two threads into pieces that hold a few records each,
+// and a run whose records read what work beside fills in slowly: the sink
+// gets them whole and in order, none made before its work is over; a sink
+// that fails is not called again and its errno comes back.
+TEST(SectionWriter, PiecesMadeOnTwoThreadsComeInOrderAndAFailureStopsThem) {
+    auto run = [](int64_t count, int64_t salt) {
+        return Section{count, 40, [salt](char* out, int64_t k) {
+                           int64_t length = (k * 7 + salt) % 41;
+                           for (int64_t i = 0; i < length; ++i) *out++ = static_cast<char>('a' + (k + i) % 26);
+                           return out;
+                       }};
+    };
+    auto file = [&] {
+        auto filled = std::make_shared<std::string>(3000, '?');
+        Section late{3000, 1, [filled](char* out, int64_t k) {
+                         *out = (*filled)[static_cast<size_t>(k)];
+                         return out + 1;
+                     }};
+        late.ready = startBeside([filled] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            filled->assign(filled->size(), 'z');
+        });
+        return FileSections{bytesSection("head"), run(1, 3), run(5000, 1), late, zerosSection(3), run(20000, 5)};
+    };
+    std::string whole = sectionsText(file());
+    ASSERT_GT(whole.size(), 400000u);
+    ASSERT_EQ(whole.find('?'), std::string::npos);
+    for (size_t pieceSize : {size_t{1}, size_t{97}, size_t{1} << 20}) {
+        std::string bytes;
+        size_t largest = 0;
+        ASSERT_TRUE(writeSections(file(), [&](const char* data, size_t size) {
+            bytes.append(data, size);
+            largest = std::max(largest, size);
+            return true;
+        }, pieceSize));
+        EXPECT_LE(largest, std::max<size_t>(pieceSize, 256));
+        EXPECT_TRUE(bytes == whole) << "pieces of " << pieceSize;
+    }
+    int calls = 0;
+    EXPECT_FALSE(writeSections(file(), [&](const char*, size_t) {
+        if (++calls < 3) return true;
+        errno = ENOSPC;
+        return false;
+    }, 64));
+    EXPECT_EQ(errno, ENOSPC);
+    EXPECT_EQ(calls, 3);
 }
 
 TEST_F(ExchangeTest, OutputFormatsNotWrittenAreUsageErrorsThatTouchNothing) {
