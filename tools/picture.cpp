@@ -2,14 +2,11 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <new>
 
 #include "app/commands.h"
-#include "core/file_bytes.h"
 #include "core/options.h"
 #include "app/entry.h"
 #include "app/frame.h"
@@ -59,34 +56,10 @@ void printShownBoxes() {
     releaseGlContext();
 }
 
-std::string systemReason() { return errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string(); }
-
-bool readFileText(const std::string& path, std::string& text, std::ostream& err) {
-    FileBytes bytes;
-    errno = 0;
-    if (!readWholeFile(path, bytes)) {
-        err << "kestrune-batch : lecture impossible de « " << path << " »" << systemReason() << "\n";
-        return false;
-    }
-    text.assign(bytes.data, bytes.size);
-    releaseFileBytes(bytes);
-    return true;
-}
-
 // The default options, or those of the given file, clamped as the window
 // clamps them.
 bool loadOptions(const PictureRequest& request, std::ostream& err) {
-    if (request.optionsFile.empty()) {
-        setDefaultOptions();
-    } else {
-        std::string text;
-        if (!readFileText(request.optionsFile, text, err)) return false;
-        options = parseOptionsText(text);
-        clampOptions();
-    }
-    if (request.textureSize > 0) options.textureSize = request.textureSize;
-    if (request.commonBase > 0) options.commonBase = request.commonBase;
-    return true;
+    return loadToolOptions(request.optionsFile, false, request.textureSize, request.commonBase, err);
 }
 
 // Any other format is read by the contained import, as the window reads it;
@@ -112,28 +85,13 @@ bool importModel(const std::string& path, bool thumbnail, std::ostream& err) {
 
 bool readModel(const std::string& path, bool thumbnail, std::ostream& err) {
     if (!readAsKestruneOff(path)) return importModel(path, thumbnail, err);
-    FileBytes text;
-    errno = 0;
-    if (!readWholeFile(path, text)) {
-        err << "kestrune-batch : lecture impossible de « " << path << " »" << systemReason() << "\n";
-        return false;
+    switch (loadKestruneOff(path, mesh, err)) {
+        case OffLoad::Read: return true;
+        case OffLoad::Unreadable: break;
+        case OffLoad::Malformed: err << "fichier modèle erroné\n"; break;
+        case OffLoad::OutOfMemory: err << "mémoire insuffisante\n"; break;
     }
-    bool memoryExhausted = false;
-    bool read = readOffText(text.data, text.size, mesh, &memoryExhausted);
-    releaseFileBytes(text);
-    if (!read) err << (memoryExhausted ? "mémoire insuffisante\n" : "fichier modèle erroné\n");
-    return read;
-}
-
-bool applySteps(const std::vector<RemodelStep>& steps, std::ostream& err) {
-    for (RemodelStep step : steps) {
-        RemodelStatus status = step();
-        if (status != RemodelStatus::Done) {
-            err << "kestrune-batch : " << remodelStatusText(status) << "\n";
-            return false;
-        }
-    }
-    return true;
+    return false;
 }
 
 // Decodes the model's texture as opening it does, so that a missing or
@@ -249,13 +207,10 @@ int runPicture(const std::vector<std::string>& args, std::ostream&, std::ostream
     std::error_code ignored;
     request.output = fs::absolute(request.output, ignored).string();
     std::vector<RemodelStep> steps;
-    for (const std::string& name : request.steps) {
-        std::optional<RemodelStep> step = remodelStepNamed(name);
-        if (!step) {
-            err << "kestrune-batch : étape inconnue « " << name << " »\n" << batchUsageText << pictureUsageText;
-            return 2;
-        }
-        steps.push_back(*step);
+    std::string unknown;
+    if (!remodelStepsNamed(request.steps, steps, unknown)) {
+        err << "kestrune-batch : étape inconnue « " << unknown << " »\n" << batchUsageText << pictureUsageText;
+        return 2;
     }
     if (request.thumbnail) startWatchdog();
     registerFatalCleanup(printShownBoxes);
