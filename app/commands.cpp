@@ -7,7 +7,8 @@
 #include "state/messages.h"
 #include "state/program_state.h"
 #include "state/view_state.h"
-#include "app/window_proc.h"
+#include "app/modes.h"
+#include "app/program_files.h"
 #include "edit/mesh_edits.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
@@ -15,6 +16,7 @@
 #include "render/gl_context.h"
 #include "render/textures.h"
 #include "resources/menu.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -62,27 +64,27 @@ void perspectiveCommand() {
     if (surfaceContextExists()) {
         usePerspectiveProjection();
     }
-    view.viewKind = Perspective;
+    program.view.viewKind = Perspective;
 }
 
 void orthographicCommand(ViewKind kind, const char* text) {
     setStatusText(text);
-    view.viewKind = kind;
+    program.view.viewKind = kind;
 }
 
 void toggleFaces() {
-    display.showFaces = !display.showFaces;
-    if (surfaceContextExists()) applyFacesShown(display.showFaces);
+    program.display.showFaces = !program.display.showFaces;
+    if (surfaceContextExists()) applyFacesShown(program.display.showFaces);
 }
 
 void toggleHiddenParts() {
-    display.showHiddenParts = 1 - display.showHiddenParts;
-    if (surfaceContextExists()) applyHiddenPartsShown(display.showHiddenParts != 0);
+    program.display.showHiddenParts = 1 - program.display.showHiddenParts;
+    if (surfaceContextExists()) applyHiddenPartsShown(program.display.showHiddenParts != 0);
 }
 
 // The mode commands work only from the base mode.
 bool modeChangeAllowed() {
-    if (edit.editMode == Base) return true;
+    if (program.edit.editMode == Base) return true;
     refuseModeChange();
     return false;
 }
@@ -92,26 +94,26 @@ void enterModeCommand(int id) {
     switch (id) {
         case CreateVerticesCommand:
             enterMode(CreateVertices);
-            edit.modeStartVertexCount = mesh.vertexCount;
+            program.edit.modeStartVertexCount = mesh.vertexCount;
             break;
         case CreateFacesCommand:
             enterMode(CreateFaces);
-            edit.modeStartFaceCount = mesh.faceCount;
-            edit.faceClickCount = 0;
+            program.edit.modeStartFaceCount = mesh.faceCount;
+            program.edit.faceClickCount = 0;
             break;
         case MoveVerticesCommand:
             enterMode(MoveVertices);
-            edit.selectedVertex = -1;
+            program.edit.selectedVertex = -1;
             break;
         case ModifyFacesCommand:
-            edit.selectedFace = -1;
+            program.edit.selectedFace = -1;
             enterMode(ModifyFaces);
             break;
         case DeleteVerticesCommand:
             enterMode(DeleteVertices);
             break;
         case DeleteFacesCommand:
-            edit.selectedFace = -1;
+            program.edit.selectedFace = -1;
             enterMode(DeleteFaces);
             break;
     }
@@ -128,7 +130,7 @@ void uniformColorCommand() {
     if (chosen) options.uniformColor = static_cast<long>(*chosen);
     // Even a cancelled choice switches the faces to the uniform texture.
     rebuildUniformTexture();
-    display.textureSlot = 0;
+    program.display.textureSlot = 0;
 }
 
 }  // namespace
@@ -143,12 +145,12 @@ void runCommand(int id) {
         case ViewXOyCommand: orthographicCommand(ViewXOy, "Vue xOy."); break;
         case ViewXOzCommand: orthographicCommand(ViewXOz, "Vue xOz."); break;
         case ViewYOzCommand: orthographicCommand(ViewYOz, "Vue yOz."); break;
-        case ShowAxesCommand: display.showAxes = !display.showAxes; break;
-        case ShowGridCommand: display.showGrid = !display.showGrid; break;
-        case ShowVerticesCommand: display.showVertices = !display.showVertices; break;
-        case ShowEdgesCommand: display.showEdges = !display.showEdges; break;
+        case ShowAxesCommand: program.display.showAxes = !program.display.showAxes; break;
+        case ShowGridCommand: program.display.showGrid = !program.display.showGrid; break;
+        case ShowVerticesCommand: program.display.showVertices = !program.display.showVertices; break;
+        case ShowEdgesCommand: program.display.showEdges = !program.display.showEdges; break;
         case ShowFacesCommand: toggleFaces(); break;
-        case ShowTextureCommand: display.textureSlot = 1 - display.textureSlot; break;
+        case ShowTextureCommand: program.display.textureSlot = 1 - program.display.textureSlot; break;
         case ShowHiddenPartsCommand: toggleHiddenParts(); break;
         case CreateVerticesCommand:
         case CreateFacesCommand:

@@ -4,8 +4,8 @@
 #include <GL/glu.h>
 
 #include "platform/platform.h"
+#include "render/render_state.h"
 
-CursorUnprojection unprojection;
 
 namespace {
 
@@ -25,11 +25,11 @@ void unprojectCursor() {
     glGetIntegerv(GL_VIEWPORT, viewport);
     ScreenPoint client = cursorClientPosition();
     double projection[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, unprojection.modelview);
+    glGetDoublev(GL_MODELVIEW_MATRIX, render.unprojection.modelview);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     float winX = static_cast<float>(client.x);
     float winY = static_cast<float>(viewport[3]) - static_cast<float>(client.y);
     float depth = depthAt(static_cast<int>(winX), static_cast<int>(winY), viewport);
-    gluUnProject(winX, winY, depth, unprojection.modelview, projection, viewport, &unprojection.point[0],
-                 &unprojection.point[1], &unprojection.point[2]);
+    gluUnProject(winX, winY, depth, render.unprojection.modelview, projection, viewport, &render.unprojection.point[0],
+                 &render.unprojection.point[1], &render.unprojection.point[2]);
 }

@@ -6,6 +6,7 @@
 #include "state/view_state.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
+#include "state/program_state.h"
 
 namespace {
 void (*fatalCleanup)() = nullptr;
@@ -16,7 +17,7 @@ void setStatusText(const std::string& text) {
 }
 
 void showBaseStatus() {
-    setStatusText(baseStatusText(mesh.vertexCount, mesh.faceCount, view.viewKind, view.viewSign));
+    setStatusText(baseStatusText(mesh.vertexCount, mesh.faceCount, program.view.viewKind, program.view.viewSign));
 }
 
 void showMessage(const std::string& text) {

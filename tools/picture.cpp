@@ -26,6 +26,7 @@
 #include "tools/batch_options.h"
 #include "tools/picture_options.h"
 #include "tools/png_file.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ bool importModel(const std::string& path, bool thumbnail, std::ostream& err) {
     if (!read) err << (memoryExhausted ? "mémoire insuffisante\n" : "fichier modèle erroné\n");
     if (read && imported.texture && isStorableTextureName(imported.texture->name)) {
         setTextureName(mesh, imported.texture->name);
-        textures.loadedJpeg = imported.texture->bytes;
+        render.textures.loadedJpeg = imported.texture->bytes;
     }
     return read;
 }
@@ -100,21 +101,21 @@ bool readModel(const std::string& path, bool thumbnail, std::ostream& err) {
 // alone, in a sandbox.
 bool checkTexture(bool thumbnail, std::ostream& err) {
     if (mesh.textureFileName[0] == '\0') return true;
-    const std::string& held = textures.loadedJpeg;
+    const std::string& held = render.textures.loadedJpeg;
     // A pipe or a device named as the image would block the decoder's open.
     std::error_code ignored;
     TextureLoad result =
         !held.empty() ? decodeJpegTextureBytes(reinterpret_cast<const uint8_t*>(held.data()), held.size(),
-                                               textures.scratchImage)
+                                               render.textures.scratchImage)
         : fs::is_regular_file(mesh.textureFileName, ignored)
-            ? decodeJpegTexture(mesh.textureFileName, textures.scratchImage)
+            ? decodeJpegTexture(mesh.textureFileName, render.textures.scratchImage)
             : TextureLoad::CannotOpen;
     if (result == TextureLoad::Loaded) return true;
     err << "kestrune-batch : « " << mesh.textureFileName << " » : " << textureLoadMessage(result)
         << (thumbnail ? " (vignette dessinée sans elle)" : "") << "\n";
     if (!thumbnail) return false;
     setTextureName(mesh, "");
-    textures.loadedJpeg.clear();
+    render.textures.loadedJpeg.clear();
     return true;
 }
 
@@ -123,17 +124,17 @@ void chooseDisplay(const PictureRequest& request) {
     const int viewCommands[] = {PerspectiveCommand, ViewXOyCommand, ViewXOzCommand, ViewYOzCommand};
     runCommand(viewCommands[request.view]);
     // What a left drag of so many pixels does in the window.
-    view.angleY = request.turnY;
-    view.angleX = request.turnX;
+    program.view.angleY = request.turnY;
+    program.view.angleX = request.turnX;
     // Return in the window: the orthographic views from the other side.
-    if (request.reversed) view.viewSign = -1.0f;
+    if (request.reversed) program.view.viewSign = -1.0f;
     if (!request.faces) runCommand(ShowFacesCommand);
     if (request.edges) runCommand(ShowEdgesCommand);
     if (request.points) runCommand(ShowVerticesCommand);
     if (request.axes) runCommand(ShowAxesCommand);
     if (request.grid) runCommand(ShowGridCommand);
     // Opening a model shows its image; the uniform colour is the other slot.
-    display.textureSlot = request.uniform ? 0 : 1;
+    program.display.textureSlot = request.uniform ? 0 : 1;
 }
 
 // Creates the drawing area and its GL context as the window's start-up does,
@@ -182,7 +183,7 @@ int makePicture(const PictureRequest& request, const std::vector<RemodelStep>& s
     // With the uniform colour the model's image is not needed at all.
     if (request.uniform) {
         setTextureName(mesh, "");
-        textures.loadedJpeg.clear();
+        render.textures.loadedJpeg.clear();
     }
     std::vector<unsigned char> pixels;
     if (!drawPicture(request, pixels, err)) return 1;

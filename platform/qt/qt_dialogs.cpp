@@ -73,9 +73,8 @@ QColor colorOf(uint32_t value) {
 }
 
 void keepCustomColorsBlackAtStart() {
-    static bool initialised = false;
-    if (initialised) return;
-    initialised = true;
+    if (qt.customColorsCleared) return;
+    qt.customColorsCleared = true;
     for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, QColor(0, 0, 0));
 }
 
@@ -84,7 +83,7 @@ void keepCustomColorsBlackAtStart() {
 void showMessageBox(const std::string& text, bool informationIcon) {
     QMessageBox box(informationIcon ? QMessageBox::Information : QMessageBox::NoIcon,
                     QString::fromUtf8(programTitle), QString::fromStdString(text), QMessageBox::Ok,
-                    shell.mainWindow);
+                    qt.mainWindow);
     box.exec();
 }
 
@@ -103,7 +102,7 @@ std::optional<std::string> chooseFileToOpen(const std::string& title, const std:
     // is selected under the first entry that lists it, so that Return opens it.
     QString initial = QString::fromStdString(initialName);
     QString entry = filterTaking(filters, QFileInfo(initial).fileName());
-    QString chosen = QFileDialog::getOpenFileName(shell.mainWindow, QString::fromStdString(title), initial,
+    QString chosen = QFileDialog::getOpenFileName(qt.mainWindow, QString::fromStdString(title), initial,
                                                   filterList(filters), entry.isEmpty() ? nullptr : &entry,
                                                   QFileDialog::HideNameFilterDetails);
     if (chosen.isEmpty()) return std::nullopt;
@@ -113,7 +112,7 @@ std::optional<std::string> chooseFileToOpen(const std::string& title, const std:
 
 std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filters,
                                             const std::string& defaultExtension) {
-    QFileDialog dialog(shell.mainWindow);
+    QFileDialog dialog(qt.mainWindow);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filterList(filters));
@@ -127,14 +126,14 @@ std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filte
 
 std::optional<uint32_t> chooseColor(uint32_t initial) {
     keepCustomColorsBlackAtStart();
-    QColor chosen = QColorDialog::getColor(colorOf(initial), shell.mainWindow);
+    QColor chosen = QColorDialog::getColor(colorOf(initial), qt.mainWindow);
     if (!chosen.isValid()) return std::nullopt;
     return static_cast<uint32_t>(chosen.red()) | (static_cast<uint32_t>(chosen.green()) << 8) |
            (static_cast<uint32_t>(chosen.blue()) << 16);
 }
 
 OptionDialogAnswer runOptionDialog(const OptionDialog& layout, int currentValue) {
-    QDialog dialog(shell.mainWindow);
+    QDialog dialog(qt.mainWindow);
     dialog.setWindowTitle(QString::fromUtf8(layout.title));
     dialog.setWindowOpacity(190.0 / 255.0);
     QFontMetrics metrics(dialog.font());

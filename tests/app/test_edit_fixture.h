@@ -20,6 +20,7 @@
 #include "render/camera.h"
 #include "support/program_fixture.h"
 #include "support/test_meshes.h"
+#include "edit/editing_state.h"
 
 using Corners = FaceCorners;
 
@@ -29,7 +30,7 @@ protected:
         ProgramTest::SetUp();
         startProgram();
         forgetDeletionUndo();
-        editRecords.faceUnderCursor = -1;
+        editing.records.faceUnderCursor = -1;
         options.vertexCreation = 2;
         options.faceModification = 2;
     }

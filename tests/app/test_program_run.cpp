@@ -8,6 +8,7 @@
 #include "core/options.h"
 #include "app/entry.h"
 #include "state/view_state.h"
+#include "app/program_files.h"
 #include "app/window_proc.h"
 #include "render/gl_context.h"
 #include "support/program_fixture.h"

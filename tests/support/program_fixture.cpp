@@ -14,6 +14,7 @@
 #include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "render/gl_context.h"
+#include "edit/editing_state.h"
 
 void resetProgramAndDesktop() {
     resetProgramState();
