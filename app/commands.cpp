@@ -28,7 +28,7 @@ const char* const aboutText =
 // Without a browser the page can still be opened by hand: show where it is.
 void helpPageCommand() {
     std::string page = helpPagePath(executableDirectory());
-    if (!openLocalPage(page)) showMessage("Impossible d'ouvrir le navigateur.\nOuvrez la page d'aide : " + page);
+    if (!sys::openLocalPage(page)) showMessage("Impossible d'ouvrir le navigateur.\nOuvrez la page d'aide : " + page);
 }
 
 void newModelCommand() {
@@ -50,9 +50,9 @@ void openModelCommand() {
 // A whole-mesh operation: the mesh is either changed completely or left as
 // it was, with a message saying why.
 void remodelCommand(RemodelStatus (*operation)()) {
-    setBusyCursor(true);
+    sys::setBusyCursor(true);
     RemodelStatus status = operation();
-    setBusyCursor(false);
+    sys::setBusyCursor(false);
     if (status != RemodelStatus::Done) {
         reportError(remodelStatusText(status));
         return;
@@ -61,7 +61,7 @@ void remodelCommand(RemodelStatus (*operation)()) {
 }
 
 void perspectiveCommand() {
-    if (surfaceContextExists()) {
+    if (sys::surfaceContextExists()) {
         usePerspectiveProjection();
     }
     program.view.viewKind = Perspective;
@@ -74,12 +74,12 @@ void orthographicCommand(ViewKind kind, const char* text) {
 
 void toggleFaces() {
     program.display.showFaces = !program.display.showFaces;
-    if (surfaceContextExists()) applyFacesShown(program.display.showFaces);
+    if (sys::surfaceContextExists()) applyFacesShown(program.display.showFaces);
 }
 
 void toggleHiddenParts() {
     program.display.showHiddenParts = 1 - program.display.showHiddenParts;
-    if (surfaceContextExists()) applyHiddenPartsShown(program.display.showHiddenParts != 0);
+    if (sys::surfaceContextExists()) applyHiddenPartsShown(program.display.showHiddenParts != 0);
 }
 
 // The mode commands work only from the base mode.
@@ -121,12 +121,12 @@ void enterModeCommand(int id) {
 
 void optionDialogCommand(int index) {
     const OptionDialog& dialog = optionDialogs[index];
-    OptionDialogAnswer answer = runOptionDialog(dialog, optionAt(dialog.optionIndex));
+    OptionDialogAnswer answer = sys::runOptionDialog(dialog, optionAt(dialog.optionIndex));
     applyOptionDialogAnswer(dialog, answer);
 }
 
 void uniformColorCommand() {
-    std::optional<uint32_t> chosen = chooseColor(static_cast<uint32_t>(options.uniformColor));
+    std::optional<uint32_t> chosen = sys::chooseColor(static_cast<uint32_t>(options.uniformColor));
     if (chosen) options.uniformColor = static_cast<long>(*chosen);
     // Even a cancelled choice switches the faces to the uniform texture.
     rebuildUniformTexture();
@@ -140,7 +140,7 @@ void runCommand(int id) {
         case NewModelCommand: newModelCommand(); break;
         case OpenModelCommand: openModelCommand(); break;
         case SaveModelCommand: saveModel(); break;
-        case ExitCommand: closeMainWindow(); break;
+        case ExitCommand: sys::closeMainWindow(); break;
         case PerspectiveCommand: perspectiveCommand(); break;
         case ViewXOyCommand: orthographicCommand(ViewXOy, "Vue xOy."); break;
         case ViewXOzCommand: orthographicCommand(ViewXOz, "Vue xOz."); break;

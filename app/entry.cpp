@@ -33,9 +33,9 @@ bool startUp(int argc, char** argv) {
     registerFatalCleanup(releaseGlContext);
     program.view.clientWidth = 640;
     program.view.clientHeight = 640;
-    if (!createMainWindow(argc, argv)) return false;
-    showMainWindow();
-    attachMenu();
+    if (!sys::createMainWindow(argc, argv)) return false;
+    sys::showMainWindow();
+    sys::attachMenu();
     openModel(examplesDir(executableDirectory()), modelFile);
     createGlContext();
     return true;
@@ -47,7 +47,7 @@ int kestruneMain(int argc, char** argv) {
     // which starts on the file named.
     if (answerInfoOption(argc, argv, std::cout)) return 0;
     if (!startUp(argc, argv)) return 0;
-    runMessageLoop();
+    sys::runMessageLoop();
     releaseGlContext();
     return 0;
 }

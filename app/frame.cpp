@@ -25,11 +25,11 @@ void latchPress(bool down, bool pressed, bool& armed, bool& pending) {
 }
 
 void takeFramePresses() {
-    program.input.leftPressed = takeKeyPress(Key::LeftButton);
-    program.input.deletePressed = takeKeyPress(Key::Delete);
-    program.input.returnPressed = takeKeyPress(Key::Return);
-    program.input.rightPressed = takeKeyPress(Key::RightButton);
-    program.input.endPressed = takeKeyPress(Key::End);
+    program.input.leftPressed = sys::takeKeyPress(sys::Key::LeftButton);
+    program.input.deletePressed = sys::takeKeyPress(sys::Key::Delete);
+    program.input.returnPressed = sys::takeKeyPress(sys::Key::Return);
+    program.input.rightPressed = sys::takeKeyPress(sys::Key::RightButton);
+    program.input.endPressed = sys::takeKeyPress(sys::Key::End);
 }
 
 // Whether the picture or the state may change again with no new event: the
@@ -38,8 +38,8 @@ void takeFramePresses() {
 bool anotherFrameWanted() {
     if (options.animation == 2) return true;
     if (program.input.clickPending || program.input.deletePending || program.input.validatePending) return true;
-    for (Key key : {Key::LeftButton, Key::RightButton, Key::Delete, Key::Return, Key::End, Key::Space}) {
-        if (isKeyDown(key)) return true;
+    for (sys::Key key : {sys::Key::LeftButton, sys::Key::RightButton, sys::Key::Delete, sys::Key::Return, sys::Key::End, sys::Key::Space}) {
+        if (sys::isKeyDown(key)) return true;
     }
     return false;
 }
@@ -107,17 +107,17 @@ void checkGlError() {
 
 void pollInput() {
     sampleCursor();
-    latchPress(isKeyDown(Key::LeftButton), program.input.leftPressed, program.input.leftArmed, program.input.clickPending);
-    latchPress(isKeyDown(Key::Delete), program.input.deletePressed, program.input.deleteArmed, program.input.deletePending);
+    latchPress(sys::isKeyDown(sys::Key::LeftButton), program.input.leftPressed, program.input.leftArmed, program.input.clickPending);
+    latchPress(sys::isKeyDown(sys::Key::Delete), program.input.deletePressed, program.input.deleteArmed, program.input.deletePending);
     // Return sets the validate event only while a face is selected, but a
     // press is used up either way.
-    bool returnDown = isKeyDown(Key::Return);
+    bool returnDown = sys::isKeyDown(sys::Key::Return);
     if (program.input.returnPressed || (program.input.returnArmed && returnDown)) {
         if (program.edit.selectedFace >= 0) program.input.validatePending = true;
     }
     program.input.returnArmed = !returnDown;
-    if (isKeyDown(Key::RightButton) || program.input.rightPressed) stopMode();
-    if (isKeyDown(Key::End) || program.input.endPressed) stopMode();
+    if (sys::isKeyDown(sys::Key::RightButton) || program.input.rightPressed) stopMode();
+    if (sys::isKeyDown(sys::Key::End) || program.input.endPressed) stopMode();
     rememberCursor();
 }
 

@@ -33,14 +33,14 @@ const char* const openTitle = "Choisissez le fichier du modèle à ouvrir.";
 const char* const modelTitle = " - votre modèle : ";
 
 // The Kestrune OFF entries first, then what the import reads well.
-const std::vector<FileFilter> openFilters = {
+const std::vector<sys::FileFilter> openFilters = {
     {"Fichier off (*.off)", "*.off"},
     {"Tout fichier (*.*)", "*.*"},
     {"Autres formats (*.obj *.ply *.stl *.gltf *.glb *.fbx *.dae *.3ds)",
      "*.obj *.ply *.stl *.gltf *.glb *.fbx *.dae *.3ds"}};
 
 // OFF first and chosen; the typed extension picks the format.
-const std::vector<FileFilter> saveFilters = {
+const std::vector<sys::FileFilter> saveFilters = {
     {"Fichier off(* off)", "*.off"},       {"Fichier obj (*.obj)", "*.obj"},
     {"Fichier ply (*.ply)", "*.ply"},      {"Fichier stl (*.stl)", "*.stl"},
     {"Fichier gltf (*.gltf)", "*.gltf"},   {"Fichier glb (*.glb)", "*.glb"}};
@@ -69,7 +69,7 @@ uint64_t fileSizeOf(const std::string& path) {
 
 void readOffModel(const std::string& path) {
     std::string name = fileNameOf(path);
-    setWindowTitle(std::string(programTitle) + modelTitle + name);
+    sys::setWindowTitle(std::string(sys::programTitle) + modelTitle + name);
     FileBytes text;
     if (!readWholeFile(path, text)) {
         reportError("Impossible de lire le fichier " + name);
@@ -131,17 +131,17 @@ void importModel(const std::string& path) {
     std::string name = fileNameOf(path);
     ImportedModel imported;
     std::string failure;
-    setBusyCursor(true);
+    sys::setBusyCursor(true);
     bool read = importContained(path, importLimitsFor(fileSizeOf(path), false), imported, failure) &&
                 readImportedText(imported, name, failure);
-    setBusyCursor(false);
+    sys::setBusyCursor(false);
     if (!read) {
         reportError(failure);
         startingModel();
         return;
     }
     useImportedTexture(imported);
-    setWindowTitle(std::string(programTitle) + modelTitle + name);
+    sys::setWindowTitle(std::string(sys::programTitle) + modelTitle + name);
     program.display.textureSlot = 1;
     tellImportNotes(imported, name);
 }
@@ -240,13 +240,13 @@ void showImportNotes() {
 void startingModel() {
     forgetModelTexture();
     if (!newModel()) fatalError("mémoire insuffisante");
-    setWindowTitle(programTitle);
+    sys::setWindowTitle(sys::programTitle);
     program.display.textureSlot = 0;
 }
 
 void openModel(const std::string& startFolder, const std::string& modelFile) {
     forgetModelTexture();
-    std::optional<std::string> chosen = chooseFileToOpen(openTitle, openFilters, dialogStart(startFolder, modelFile));
+    std::optional<std::string> chosen = sys::chooseFileToOpen(openTitle, openFilters, dialogStart(startFolder, modelFile));
     if (!chosen) {
         startingModel();
     } else if (readAsKestruneOff(*chosen)) {
@@ -257,7 +257,7 @@ void openModel(const std::string& startFolder, const std::string& modelFile) {
 }
 
 void saveModel() {
-    std::optional<std::string> chosen = chooseFileToSave(saveFilters, "off");
+    std::optional<std::string> chosen = sys::chooseFileToSave(saveFilters, "off");
     if (!chosen) return;
     if (isOffPath(*chosen)) {
         saveOff(*chosen);

@@ -6,7 +6,7 @@
 #include "platform/platform.h"
 
 std::string executableDirectory() {
-    return folderOf(executablePath());
+    return folderOf(sys::executablePath());
 }
 
 void writeOptions() {

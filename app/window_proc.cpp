@@ -38,16 +38,16 @@ void onMenuExit() {
 
 void onEscape() {
     writeOptions();
-    postQuit(0);
+    sys::postQuit(0);
 }
 
 void onClose() {
     writeOptions();
-    postQuit(0);
+    sys::postQuit(0);
 }
 
 void registerProgramEvents() {
-    WindowEvents events{};
+    sys::WindowEvents events{};
     events.created = onCreate;
     events.resized = onResize;
     events.command = onCommand;
@@ -57,5 +57,5 @@ void registerProgramEvents() {
     events.escapePressed = onEscape;
     events.closeRequested = onClose;
     events.frameDue = drawFrame;
-    registerWindowEvents(events);
+    sys::registerWindowEvents(events);
 }

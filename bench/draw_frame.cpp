@@ -33,9 +33,9 @@ bool contextReady = false;
 void prepareContext() {
     if (contextReady) return;
     setDefaultOptions();
-    program.view.clientWidth = surfaceWidth();
-    program.view.clientHeight = surfaceHeight();
-    if (!createSurfaceContext()) {
+    program.view.clientWidth = sys::surfaceWidth();
+    program.view.clientHeight = sys::surfaceHeight();
+    if (!sys::createSurfaceContext()) {
         std::fprintf(stderr, "no offscreen GL context\n");
         std::exit(1);
     }

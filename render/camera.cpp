@@ -85,36 +85,36 @@ void navigate() {
     sampleCursor();
     float dx = program.view.cursorX - program.view.previousCursorX;
     float dy = program.view.cursorY - program.view.previousCursorY;
-    if (isKeyDown(Key::LeftButton)) {
+    if (sys::isKeyDown(sys::Key::LeftButton)) {
         program.view.angleY += dx;
         program.view.angleX += dy;
     }
-    if (isKeyDown(Key::Space)) program.view.angleZ += dx;
-    if (isKeyDown(Key::RightButton)) {
+    if (sys::isKeyDown(sys::Key::Space)) program.view.angleZ += dx;
+    if (sys::isKeyDown(sys::Key::RightButton)) {
         addStored(program.view.cameraDistance, (program.view.previousCursorX - program.view.cursorX) * 0.08);
         clampBelow(program.view.cameraDistance, 1.7);
         clampAbove(program.view.cameraDistance, 15.0);
     }
-    if (isKeyDown(Key::RightButton)) {
+    if (sys::isKeyDown(sys::Key::RightButton)) {
         addStored(program.view.orthoZoom, (program.view.previousCursorX - program.view.cursorX) * 0.02);
         clampAbove(program.view.orthoZoom, 6.0);
         clampBelow(program.view.orthoZoom, 0.6);
     }
-    if (isKeyDown(Key::End) || program.input.endPressed) {
+    if (sys::isKeyDown(sys::Key::End) || program.input.endPressed) {
         options.animation = 1;
         options.transparency = 1;
     }
-    bool returnDown = isKeyDown(Key::Return);
+    bool returnDown = sys::isKeyDown(sys::Key::Return);
     if (program.input.returnPressed || (program.view.signFlipArmed && returnDown)) program.view.viewSign = -program.view.viewSign;
     program.view.signFlipArmed = !returnDown;
     rememberCursor();
 }
 
 void sampleCursor() {
-    if (options.animation == 1) sleepMilliseconds(25);
-    if (options.animation == 2) sleepMilliseconds(5);
-    ScreenRect rect = mainWindowRect();
-    ScreenPoint cursor = cursorScreenPosition();
+    if (options.animation == 1) sys::sleepMilliseconds(25);
+    if (options.animation == 2) sys::sleepMilliseconds(5);
+    sys::ScreenRect rect = sys::mainWindowRect();
+    sys::ScreenPoint cursor = sys::cursorScreenPosition();
     program.view.cursorX = static_cast<float>(cursor.x);
     program.view.cursorY = static_cast<float>(cursor.y);
     clampBelow(program.view.cursorX, static_cast<float>(rect.left));

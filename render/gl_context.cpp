@@ -96,18 +96,18 @@ void setupScene() {
 }
 
 void createGlContext() {
-    if (!createSurfaceContext()) return;
+    if (!sys::createSurfaceContext()) return;
     setupScene();
 }
 
 void releaseGlContext() {
-    if (surfaceContextExists()) releaseSurfaceContext();
+    if (sys::surfaceContextExists()) sys::releaseSurfaceContext();
 }
 
 void resizeView(int width, int height) {
     program.view.clientWidth = width;
     program.view.clientHeight = height;
-    if (!surfaceContextExists()) return;
+    if (!sys::surfaceContextExists()) return;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     loadPerspectiveProjection();
@@ -115,5 +115,5 @@ void resizeView(int width, int height) {
 }
 
 void presentFrame() {
-    swapSurfaceBuffers();
+    sys::swapSurfaceBuffers();
 }

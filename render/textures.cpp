@@ -111,7 +111,7 @@ void rebuildUniformTexture() {
 }
 
 std::optional<std::string> chooseTextureFile() {
-    std::optional<std::string> path = chooseFileToOpen(
+    std::optional<std::string> path = sys::chooseFileToOpen(
         "Choisissez le fichier de nouvelle texture à appliquer.",
         {{"Jpg Files (*.jpg)", "*.jpg"}, {"All Files (*.*)", "*.*"}}, mesh.textureFileName);
     if (!path) return std::nullopt;

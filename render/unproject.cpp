@@ -23,7 +23,7 @@ float depthAt(int x, int y, const GLint viewport[4]) {
 void unprojectCursor() {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    ScreenPoint client = cursorClientPosition();
+    sys::ScreenPoint client = sys::cursorClientPosition();
     double projection[16];
     glGetDoublev(GL_MODELVIEW_MATRIX, render.unprojection.modelview);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);

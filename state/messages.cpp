@@ -13,7 +13,7 @@ void (*fatalCleanup)() = nullptr;
 }  // namespace
 
 void setStatusText(const std::string& text) {
-    setStatusBarText(text);
+    sys::setStatusBarText(text);
 }
 
 void showBaseStatus() {
@@ -21,11 +21,11 @@ void showBaseStatus() {
 }
 
 void showMessage(const std::string& text) {
-    showMessageBox(text, false);
+    sys::showMessageBox(text, false);
 }
 
 void reportError(const std::string& text) {
-    showMessageBox(reportErrorText(text), true);
+    sys::showMessageBox(reportErrorText(text), true);
 }
 
 void registerFatalCleanup(void (*cleanup)()) {
@@ -33,7 +33,7 @@ void registerFatalCleanup(void (*cleanup)()) {
 }
 
 void fatalError(const std::string& text) {
-    showMessageBox(fatalErrorText(text), true);
+    sys::showMessageBox(fatalErrorText(text), true);
     freeModel();
     if (fatalCleanup != nullptr) fatalCleanup();
     std::exit(1);

@@ -155,7 +155,7 @@ bool createDrawing(const PictureRequest& request, std::ostream& err) {
     if (textureUsable) createGlContext();
     fs::current_path(previous, failed);
     if (!textureUsable) return false;
-    if (!surfaceContextExists()) {
+    if (!sys::surfaceContextExists()) {
         err << "kestrune-batch : pas de contexte OpenGL hors écran (EGL) de " << request.width << "x"
             << request.height << " : pilote absent ou image trop grande\n";
         return false;

@@ -19,6 +19,8 @@
 #include "platform/qt/qt_shell.h"
 #include "resources/dialogs.h"
 
+using namespace sys;
+
 namespace {
 
 // "*.*" names every file, as on the desktop it comes from; here it would
@@ -80,14 +82,14 @@ void keepCustomColorsBlackAtStart() {
 
 }  // namespace
 
-void showMessageBox(const std::string& text, bool informationIcon) {
+void sys::showMessageBox(const std::string& text, bool informationIcon) {
     QMessageBox box(informationIcon ? QMessageBox::Information : QMessageBox::NoIcon,
                     QString::fromUtf8(programTitle), QString::fromStdString(text), QMessageBox::Ok,
                     qt.mainWindow);
     box.exec();
 }
 
-void setBusyCursor(bool busy) {
+void sys::setBusyCursor(bool busy) {
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     } else {
@@ -95,7 +97,7 @@ void setBusyCursor(bool busy) {
     }
 }
 
-std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
+std::optional<std::string> sys::chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
                                             const std::string& initialName) {
     // The labels name their patterns themselves: show them as they are. A
     // bare initial name is taken in the current directory. An initial file
@@ -110,7 +112,7 @@ std::optional<std::string> chooseFileToOpen(const std::string& title, const std:
     return chosen.toStdString();
 }
 
-std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filters,
+std::optional<std::string> sys::chooseFileToSave(const std::vector<FileFilter>& filters,
                                             const std::string& defaultExtension) {
     QFileDialog dialog(qt.mainWindow);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -124,7 +126,7 @@ std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filte
     return chosen.toStdString();
 }
 
-std::optional<uint32_t> chooseColor(uint32_t initial) {
+std::optional<uint32_t> sys::chooseColor(uint32_t initial) {
     keepCustomColorsBlackAtStart();
     QColor chosen = QColorDialog::getColor(colorOf(initial), qt.mainWindow);
     if (!chosen.isValid()) return std::nullopt;
@@ -132,7 +134,7 @@ std::optional<uint32_t> chooseColor(uint32_t initial) {
            (static_cast<uint32_t>(chosen.blue()) << 16);
 }
 
-OptionDialogAnswer runOptionDialog(const OptionDialog& layout, int currentValue) {
+OptionDialogAnswer sys::runOptionDialog(const OptionDialog& layout, int currentValue) {
     QDialog dialog(qt.mainWindow);
     dialog.setWindowTitle(QString::fromUtf8(layout.title));
     dialog.setWindowOpacity(190.0 / 255.0);
@@ -176,6 +178,6 @@ OptionDialogAnswer runOptionDialog(const OptionDialog& layout, int currentValue)
     return answer;
 }
 
-bool openLocalPage(const std::string& path) {
+bool sys::openLocalPage(const std::string& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }

@@ -8,6 +8,8 @@
 #include "platform/platform.h"
 #include "platform/qt/qt_shell.h"
 
+using namespace sys;
+
 namespace {
 
 int trackedKey(int qtKey) {
@@ -112,7 +114,7 @@ void installKeyTracking() {
     qt.application->installEventFilter(new KeyTracker);
 }
 
-bool isKeyDown(Key key) {
+bool sys::isKeyDown(Key key) {
     switch (key) {
         case Key::LeftButton: return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
         case Key::RightButton: return (QGuiApplication::mouseButtons() & Qt::RightButton) != 0;
@@ -120,18 +122,18 @@ bool isKeyDown(Key key) {
     }
 }
 
-bool takeKeyPress(Key key) {
+bool sys::takeKeyPress(Key key) {
     bool pressed = qt.keyPressed[static_cast<int>(key)];
     qt.keyPressed[static_cast<int>(key)] = false;
     return pressed;
 }
 
-ScreenPoint cursorScreenPosition() {
+sys::ScreenPoint sys::cursorScreenPosition() {
     QPoint position = QCursor::pos();
     return ScreenPoint{position.x(), position.y()};
 }
 
-ScreenPoint cursorClientPosition() {
+sys::ScreenPoint sys::cursorClientPosition() {
     QPoint local = qt.drawingWindow->mapFromGlobal(QCursor::pos());
     double ratio = drawingPixelRatio();
     return ScreenPoint{static_cast<int>(local.x() * ratio), static_cast<int>(local.y() * ratio)};

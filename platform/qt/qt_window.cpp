@@ -18,6 +18,8 @@
 #include "platform/qt/qt_shell.h"
 #include "resources/menu.h"
 
+using namespace sys;
+
 QtPlatform qt;
 
 namespace {
@@ -163,7 +165,7 @@ double drawingPixelRatio() {
     return qt.drawingWindow != nullptr ? qt.drawingWindow->devicePixelRatio() : 1.0;
 }
 
-bool createMainWindow(int argc, char** argv) {
+bool sys::createMainWindow(int argc, char** argv) {
     qt.argumentCount = argc;
     qt.application = new QApplication(qt.argumentCount, argv);
     // The desktop matches the window to its entry and icon by these names.
@@ -179,13 +181,13 @@ bool createMainWindow(int argc, char** argv) {
     return true;
 }
 
-void showMainWindow() {
+void sys::showMainWindow() {
     qt.mainWindow->show();
     // Let the window reach the screen so that the drawing area has its size.
     QApplication::processEvents();
 }
 
-void attachMenu() {
+void sys::attachMenu() {
     QMenuBar* bar = qt.mainWindow->menuBar();
     for (int position = 0; position < menuPopupCount; ++position) addPopup(bar, position);
     // The mouse merely passing over the bar is not menu selection: only
@@ -197,7 +199,7 @@ void attachMenu() {
     });
 }
 
-void runMessageLoop() {
+void sys::runMessageLoop() {
     if (qt.quitPosted) return;
     QTimer timer;
     qt.frames.timer = &timer;
@@ -210,24 +212,24 @@ void runMessageLoop() {
     if (qt.frames.log) std::fprintf(stderr, "frames: %llu\n", qt.frames.drawn);
 }
 
-void postQuit(int exitCode) {
+void sys::postQuit(int exitCode) {
     qt.quitPosted = true;
     qt.exitCode = exitCode;
     QCoreApplication::exit(exitCode);
 }
 
-void closeMainWindow() {
+void sys::closeMainWindow() {
     qt.mainWindow->close();
 }
 
-void setWindowTitle(const std::string& title) {
+void sys::setWindowTitle(const std::string& title) {
     qt.mainWindow->setWindowTitle(QString::fromStdString(title));
 }
 
 // The longest help texts are wider than the status line in the desktop's
 // font: such a text is shown in a smaller size rather than cut. The line
 // keeps its height, so the drawing area never changes size.
-void setStatusBarText(const std::string& text) {
+void sys::setStatusBarText(const std::string& text) {
     QLabel* label = qt.statusLabel;
     if (label == nullptr) return;
     QString shown = QString::fromStdString(text);
@@ -242,22 +244,22 @@ void setStatusBarText(const std::string& text) {
     label->setText(shown);
 }
 
-void sleepMilliseconds(int milliseconds) {
+void sys::sleepMilliseconds(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-std::string executablePath() {
+std::string sys::executablePath() {
     return QCoreApplication::applicationFilePath().toStdString();
 }
 
-ScreenRect mainWindowRect() {
+sys::ScreenRect sys::mainWindowRect() {
     QRect frame = qt.mainWindow->frameGeometry();
     return ScreenRect{frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
 }
 
 // --- GL surface ---
 
-bool createSurfaceContext() {
+bool sys::createSurfaceContext() {
     releaseSurfaceContext();
     auto* context = new QOpenGLContext;
     context->setFormat(drawingFormat());
@@ -269,27 +271,27 @@ bool createSurfaceContext() {
     return true;
 }
 
-void releaseSurfaceContext() {
+void sys::releaseSurfaceContext() {
     if (qt.glContext == nullptr) return;
     qt.glContext->doneCurrent();
     delete qt.glContext;
     qt.glContext = nullptr;
 }
 
-bool surfaceContextExists() {
+bool sys::surfaceContextExists() {
     return qt.glContext != nullptr;
 }
 
-void swapSurfaceBuffers() {
+void sys::swapSurfaceBuffers() {
     if (qt.glContext != nullptr && qt.drawingWindow->isExposed()) {
         qt.glContext->swapBuffers(qt.drawingWindow);
     }
 }
 
-int surfaceWidth() {
+int sys::surfaceWidth() {
     return static_cast<int>(qt.drawingWindow->width() * drawingPixelRatio() + 0.5);
 }
 
-int surfaceHeight() {
+int sys::surfaceHeight() {
     return static_cast<int>(qt.drawingWindow->height() * drawingPixelRatio() + 0.5);
 }

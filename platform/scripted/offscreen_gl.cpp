@@ -9,6 +9,8 @@
 #include "platform/scripted/scripted.h"
 #include "platform/scripted/scripted_state.h"
 
+using namespace sys;
+
 namespace {
 
 bool openDisplay() {
@@ -29,7 +31,7 @@ bool openDisplay() {
 
 }  // namespace
 
-bool createSurfaceContext() {
+bool sys::createSurfaceContext() {
     if (twin.egl.context != EGL_NO_CONTEXT) releaseSurfaceContext();
     if (!openDisplay() || !eglBindAPI(EGL_OPENGL_API)) return false;
     const EGLint size[] = {EGL_WIDTH, twin.egl.width, EGL_HEIGHT, twin.egl.height, EGL_NONE};
@@ -45,7 +47,7 @@ bool createSurfaceContext() {
     return true;
 }
 
-void releaseSurfaceContext() {
+void sys::releaseSurfaceContext() {
     if (twin.egl.display == EGL_NO_DISPLAY) return;
     eglMakeCurrent(twin.egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (twin.egl.context != EGL_NO_CONTEXT) eglDestroyContext(twin.egl.display, twin.egl.context);
@@ -54,15 +56,15 @@ void releaseSurfaceContext() {
     twin.egl.surface = EGL_NO_SURFACE;
 }
 
-bool surfaceContextExists() { return twin.egl.context != EGL_NO_CONTEXT; }
+bool sys::surfaceContextExists() { return twin.egl.context != EGL_NO_CONTEXT; }
 
-void swapSurfaceBuffers() {
+void sys::swapSurfaceBuffers() {
     // A pbuffer is single-buffered: finishing the frame makes it readable.
     if (twin.egl.context != EGL_NO_CONTEXT) glFinish();
 }
 
-int surfaceWidth() { return twin.egl.width; }
-int surfaceHeight() { return twin.egl.height; }
+int sys::surfaceWidth() { return twin.egl.width; }
+int sys::surfaceHeight() { return twin.egl.height; }
 
 namespace scripted {
 

@@ -4,6 +4,8 @@
 #include "platform/scripted/scripted.h"
 #include "platform/scripted/scripted_state.h"
 
+using namespace sys;
+
 namespace scripted {
 void setFrameBudget(int frames) { twin.loop.frameBudget = frames; }
 int framesDrawn() { return twin.loop.framesDrawn; }
@@ -16,16 +18,16 @@ bool mainWindowShown() { return twin.loop.windowShown; }
 bool menuIsAttached() { return twin.loop.menuAttached; }
 }  // namespace scripted
 
-bool createMainWindow(int, char**) {
+bool sys::createMainWindow(int, char**) {
     windowEvents().created();
     windowEvents().resized(surfaceWidth(), surfaceHeight());
     return true;
 }
 
-void showMainWindow() { twin.loop.windowShown = true; }
-void attachMenu() { twin.loop.menuAttached = true; }
+void sys::showMainWindow() { twin.loop.windowShown = true; }
+void sys::attachMenu() { twin.loop.menuAttached = true; }
 
-void runMessageLoop() {
+void sys::runMessageLoop() {
     for (int frame = 0; frame < twin.loop.frameBudget && !scripted::quitPosted(); ++frame) {
         if (scripted::closeRequested()) {
             windowEvents().closeRequested();

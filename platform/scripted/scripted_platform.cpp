@@ -6,6 +6,8 @@
 #include "platform/scripted/scripted.h"
 #include "platform/scripted/scripted_state.h"
 
+using namespace sys;
+
 ScriptedPlatform twin;
 
 namespace {
@@ -78,38 +80,38 @@ bool busyCursorShown() { return twin.desktop.busy; }
 
 }  // namespace scripted
 
-bool isKeyDown(Key key) { return twin.desktop.keys[static_cast<int>(key)]; }
-bool takeKeyPress(Key key) {
+bool sys::isKeyDown(Key key) { return twin.desktop.keys[static_cast<int>(key)]; }
+bool sys::takeKeyPress(Key key) {
     bool pressed = twin.desktop.pressed[static_cast<int>(key)];
     twin.desktop.pressed[static_cast<int>(key)] = false;
     return pressed;
 }
-ScreenPoint cursorScreenPosition() { return twin.desktop.cursor; }
-ScreenRect mainWindowRect() { return scripted::windowRect; }
+sys::ScreenPoint sys::cursorScreenPosition() { return twin.desktop.cursor; }
+sys::ScreenRect sys::mainWindowRect() { return scripted::windowRect; }
 
-ScreenPoint cursorClientPosition() {
+sys::ScreenPoint sys::cursorClientPosition() {
     return ScreenPoint{twin.desktop.cursor.x - scripted::drawingOrigin.x, twin.desktop.cursor.y - scripted::drawingOrigin.y};
 }
 
-void setWindowTitle(const std::string& title) { twin.desktop.title = title; }
-void setStatusBarText(const std::string& text) {
+void sys::setWindowTitle(const std::string& title) { twin.desktop.title = title; }
+void sys::setStatusBarText(const std::string& text) {
     // Frames rewrite the same line many times: keep only changes.
     if (twin.desktop.statusTexts.empty() || twin.desktop.statusTexts.back() != text) twin.desktop.statusTexts.push_back(text);
 }
-void showMessageBox(const std::string& text, bool informationIcon) {
+void sys::showMessageBox(const std::string& text, bool informationIcon) {
     twin.desktop.boxes.push_back(scripted::ShownBox{text, informationIcon});
 }
-void setBusyCursor(bool busy) {
+void sys::setBusyCursor(bool busy) {
     if (busy) twin.desktop.busy = true;
 }
-void sleepMilliseconds(int milliseconds) { twin.desktop.sleeps.push_back(milliseconds); }
-void postQuit(int exitCode) {
+void sys::sleepMilliseconds(int milliseconds) { twin.desktop.sleeps.push_back(milliseconds); }
+void sys::postQuit(int exitCode) {
     twin.desktop.quitPosted = true;
     twin.desktop.quitCode = exitCode;
 }
-void closeMainWindow() { twin.desktop.closeRequested = true; }
+void sys::closeMainWindow() { twin.desktop.closeRequested = true; }
 
-std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
+std::optional<std::string> sys::chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
                                             const std::string& initialName) {
     twin.desktop.dialogs.push_back("open: " + title);
     noteFilters(filters);
@@ -119,7 +121,7 @@ std::optional<std::string> chooseFileToOpen(const std::string& title, const std:
     return answer;
 }
 
-std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filters,
+std::optional<std::string> sys::chooseFileToSave(const std::vector<FileFilter>& filters,
                                             const std::string& defaultExtension) {
     twin.desktop.dialogs.push_back("save");
     noteFilters(filters);
@@ -130,13 +132,13 @@ std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filte
     return answer;
 }
 
-std::optional<uint32_t> chooseColor(uint32_t initial) {
+std::optional<uint32_t> sys::chooseColor(uint32_t initial) {
     twin.desktop.dialogs.push_back("color");
     twin.desktop.colorInitial = static_cast<int>(initial);
     return takeAnswer(twin.desktop.colorAnswers);
 }
 
-OptionDialogAnswer runOptionDialog(const OptionDialog&, int) {
+OptionDialogAnswer sys::runOptionDialog(const OptionDialog&, int) {
     twin.desktop.dialogs.push_back("option dialog");
     if (twin.desktop.optionAnswers.empty()) return OptionDialogAnswer{};
     OptionDialogAnswer answer = twin.desktop.optionAnswers.front();
@@ -144,7 +146,7 @@ OptionDialogAnswer runOptionDialog(const OptionDialog&, int) {
     return answer;
 }
 
-bool openLocalPage(const std::string& path) {
+bool sys::openLocalPage(const std::string& path) {
     twin.desktop.pages.push_back(path);
     if (twin.desktop.browserAnswers.empty()) return true;
     bool opened = twin.desktop.browserAnswers.front();
@@ -152,7 +154,7 @@ bool openLocalPage(const std::string& path) {
     return opened;
 }
 
-std::string executablePath() {
+std::string sys::executablePath() {
     if (!twin.desktop.executable.empty()) return twin.desktop.executable;
     std::error_code ignored;
     return std::filesystem::read_symlink("/proc/self/exe", ignored).string();

@@ -17,7 +17,7 @@
 struct ScriptedDesktop {
     bool keys[7] = {};
     bool pressed[7] = {};
-    ScreenPoint cursor{scripted::drawingOrigin.x, scripted::drawingOrigin.y};
+    sys::ScreenPoint cursor{scripted::drawingOrigin.x, scripted::drawingOrigin.y};
     std::deque<std::optional<std::string>> openAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
     std::deque<std::optional<uint32_t>> colorAnswers;

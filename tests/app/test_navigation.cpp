@@ -23,18 +23,18 @@ protected:
 };
 
 TEST_F(Navigation, LeftDragTurnsOneDegreePerPixel) {
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     drag(10, -4);
     EXPECT_FLOAT_EQ(program.view.angleY, 10.0f);
     EXPECT_FLOAT_EQ(program.view.angleX, -4.0f);
-    scripted::setKey(Key::LeftButton, false);
-    scripted::setKey(Key::Space, true);
+    scripted::setKey(sys::Key::LeftButton, false);
+    scripted::setKey(sys::Key::Space, true);
     drag(7, 0);
     EXPECT_FLOAT_EQ(program.view.angleZ, 7.0f);
 }
 
 TEST_F(Navigation, RightDragStaysWithinBoundsAndComesBackAtOnce) {
-    scripted::setKey(Key::RightButton, true);
+    scripted::setKey(sys::Key::RightButton, true);
     scripted::setCursorScreen(scripted::windowRect.right, 300);
     frame();
     for (int i = 0; i < 5; ++i) drag(-200, 0);
@@ -49,19 +49,19 @@ TEST_F(Navigation, RightDragStaysWithinBoundsAndComesBackAtOnce) {
 }
 
 TEST_F(Navigation, ReturnFlipsTheSignOncePerPress) {
-    scripted::setKey(Key::Return, true);
+    scripted::setKey(sys::Key::Return, true);
     frames(4);
     EXPECT_EQ(program.view.viewSign, -1.0f);
-    scripted::setKey(Key::Return, false);
+    scripted::setKey(sys::Key::Return, false);
     frame();
-    scripted::setKey(Key::Return, true);
+    scripted::setKey(sys::Key::Return, true);
     frame();
     EXPECT_EQ(program.view.viewSign, 1.0f);
 }
 
 TEST_F(Navigation, NoNavigationInEditingModes) {
     command(MoveVerticesCommand);
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     drag(50, 50);
     EXPECT_EQ(program.view.angleY, 0.0f);
 }
@@ -81,7 +81,7 @@ TEST_F(Navigation, AnimationTurnsOnlyThePerspectiveView) {
 TEST_F(Navigation, EndStopsAnimationAndTransparency) {
     options.animation = 2;
     options.transparency = 2;
-    scripted::setKey(Key::End, true);
+    scripted::setKey(sys::Key::End, true);
     frame();
     EXPECT_EQ(options.animation, 1);
     EXPECT_EQ(options.transparency, 1);
@@ -108,7 +108,7 @@ TEST_F(Navigation, OrthographicMatricesFollowSignAspectAndZoom) {
 }
 
 TEST_F(Navigation, DragStepsAreSummedInDoubleAndStoredAsFloat) {
-    scripted::setKey(Key::RightButton, true);
+    scripted::setKey(sys::Key::RightButton, true);
     drag(-8, 0);
     EXPECT_EQ(program.view.cameraDistance, static_cast<float>(2.5f + 8.0f * 0.08));
     drag(-8, 0);

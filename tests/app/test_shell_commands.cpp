@@ -181,7 +181,7 @@ TEST_F(Commands, HelpAndAbout) {
               "Impossible d'ouvrir le navigateur.\nOuvrez la page d'aide : " + scripted::openedPages()[1]);
     command(AboutCommand);
     ASSERT_EQ(scripted::shownBoxes().size(), 3u);
-    EXPECT_EQ(scripted::shownBoxes()[2].text.rfind(std::string(programTitle) + "\n", 0), 0u);
+    EXPECT_EQ(scripted::shownBoxes()[2].text.rfind(std::string(sys::programTitle) + "\n", 0), 0u);
 }
 
 TEST_F(Commands, MenuHelpTexts) {

@@ -17,8 +17,8 @@ protected:
 };
 
 TEST_F(InputPolling, HeldPressCountsOnceAndNeedsARelease) {
-    scripted::setKey(Key::LeftButton, true);
-    scripted::setKey(Key::Delete, true);
+    scripted::setKey(sys::Key::LeftButton, true);
+    scripted::setKey(sys::Key::Delete, true);
     frame();
     EXPECT_TRUE(program.input.clickPending);
     EXPECT_TRUE(program.input.deletePending);
@@ -29,36 +29,36 @@ TEST_F(InputPolling, HeldPressCountsOnceAndNeedsARelease) {
     frames(3);
     EXPECT_FALSE(program.input.clickPending);
     EXPECT_FALSE(program.input.deletePending);
-    scripted::setKey(Key::LeftButton, false);
+    scripted::setKey(sys::Key::LeftButton, false);
     frame();
     EXPECT_TRUE(program.input.leftArmed);
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     frame();
     EXPECT_TRUE(program.input.clickPending);
 }
 
 TEST_F(InputPolling, ButtonHeldAtStartCountsAsOnePress) {
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     frame();
     EXPECT_TRUE(program.input.clickPending);
 }
 
 TEST_F(InputPolling, ReturnWithoutSelectedFaceIsUsedUp) {
-    scripted::setKey(Key::Return, true);
+    scripted::setKey(sys::Key::Return, true);
     frame();
     EXPECT_FALSE(program.input.validatePending);
     program.edit.selectedFace = 0;  // a face becomes selected while Return is still held
     frames(2);
     EXPECT_FALSE(program.input.validatePending);
-    scripted::setKey(Key::Return, false);
+    scripted::setKey(sys::Key::Return, false);
     frame();
-    scripted::setKey(Key::Return, true);
+    scripted::setKey(sys::Key::Return, true);
     frame();
     EXPECT_TRUE(program.input.validatePending);
 }
 
 TEST_F(InputPolling, RightButtonAndEndStopAnyModeButOnlyWhileHeld) {
-    for (Key stopKey : {Key::RightButton, Key::End}) {
+    for (sys::Key stopKey : {sys::Key::RightButton, sys::Key::End}) {
         command(DeleteVerticesCommand);
         ASSERT_EQ(program.edit.editMode, DeleteVertices);
         scripted::setKey(stopKey, true);
@@ -70,7 +70,7 @@ TEST_F(InputPolling, RightButtonAndEndStopAnyModeButOnlyWhileHeld) {
 }
 
 TEST_F(InputPolling, PendingEventsSurviveModeChanges) {
-    scripted::setKey(Key::Delete, true);
+    scripted::setKey(sys::Key::Delete, true);
     frame();
     command(CreateVerticesCommand);
     EXPECT_TRUE(program.input.deletePending);
@@ -137,32 +137,32 @@ TEST_F(InputPolling, PressReleasedBetweenTwoFramesCountsOnce) {
     command(ViewXOyCommand);
     frame();
     float sign = program.view.viewSign;
-    scripted::pressAndRelease(Key::Return);
+    scripted::pressAndRelease(sys::Key::Return);
     frames(3);
     EXPECT_EQ(program.view.viewSign, -sign);
-    scripted::setKey(Key::Return, true);
+    scripted::setKey(sys::Key::Return, true);
     frames(3);
-    scripted::setKey(Key::Return, false);
+    scripted::setKey(sys::Key::Return, false);
     frames(2);
     EXPECT_EQ(program.view.viewSign, sign);
 
     command(CreateVerticesCommand);
     scripted::setCursorClient(300, 300);
     frame();
-    scripted::pressAndRelease(Key::LeftButton);
+    scripted::pressAndRelease(sys::Key::LeftButton);
     frames(3);
     EXPECT_EQ(mesh.vertexCount, 2);
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     frames(3);
-    scripted::setKey(Key::LeftButton, false);
+    scripted::setKey(sys::Key::LeftButton, false);
     frames(2);
     EXPECT_EQ(mesh.vertexCount, 3);
-    scripted::pressAndRelease(Key::Delete);
+    scripted::pressAndRelease(sys::Key::Delete);
     frames(2);
     EXPECT_EQ(mesh.vertexCount, 2);
     EXPECT_FALSE(program.input.deletePending);
     // A quick right click or End leaves the mode.
-    for (Key stopKey : {Key::RightButton, Key::End}) {
+    for (sys::Key stopKey : {sys::Key::RightButton, sys::Key::End}) {
         command(CreateVerticesCommand);
         scripted::pressAndRelease(stopKey);
         frame();
@@ -176,7 +176,7 @@ TEST_F(InputPolling, IdleLoopDrawsNoFrameAndEveryInputWakesIt) {
     auto framesOfLoop = [] {
         int before = scripted::framesDrawn();
         scripted::setFrameBudget(50);
-        runMessageLoop();
+        sys::runMessageLoop();
         return scripted::framesDrawn() - before;
     };
     EXPECT_EQ(framesOfLoop(), 2);  // the first picture, then one more
@@ -185,11 +185,11 @@ TEST_F(InputPolling, IdleLoopDrawsNoFrameAndEveryInputWakesIt) {
     EXPECT_EQ(framesOfLoop(), 2);
     // A press released between frames, a key held (a drag) and the turning
     // model keep the frames coming while they last.
-    scripted::pressAndRelease(Key::Return);
+    scripted::pressAndRelease(sys::Key::Return);
     EXPECT_EQ(framesOfLoop(), 2);
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     EXPECT_EQ(framesOfLoop(), 50);
-    scripted::setKey(Key::LeftButton, false);
+    scripted::setKey(sys::Key::LeftButton, false);
     EXPECT_GE(framesOfLoop(), 2);  // the click waits for an editing mode
     program.input.clickPending = false;
     options.animation = 2;

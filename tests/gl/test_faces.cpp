@@ -371,8 +371,8 @@ TEST_F(FaceDrawing, EveryKindOfMeshChangeReachesTheKeptArrays) {
         frame();
         change.change();
         frame();
-        DrawingCaches kept = drawing;
-        drawing = DrawingCaches{};
+        DrawingCaches kept = render.drawing;
+        render.drawing = DrawingCaches{};
         frame();
         EXPECT_EQ(kept.facePositions, render.drawing.facePositions) << change.name;
         EXPECT_EQ(kept.faceTexturePoints, render.drawing.faceTexturePoints) << change.name;

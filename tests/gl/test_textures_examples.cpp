@@ -26,7 +26,7 @@ TEST_F(ExampleModels, OpenWithTheirTexturesAndShow) {
                             Example{"tore.off", "damier.jpg", 384, 384}}) {
         scripted::queueOpenAnswer(std::string(KESTRUNE_EXAMPLES) + "/" + example.file);
         command(OpenModelCommand);
-        ASSERT_TRUE(surfaceContextExists()) << example.file;
+        ASSERT_TRUE(sys::surfaceContextExists()) << example.file;
         EXPECT_EQ(mesh.vertexCount, example.vertices);
         EXPECT_EQ(mesh.faceCount, example.faces);
         EXPECT_STREQ(mesh.textureFileName, example.texture);
