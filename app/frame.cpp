@@ -38,7 +38,8 @@ void takeFramePresses() {
 bool anotherFrameWanted() {
     if (options.animation == 2) return true;
     if (program.input.clickPending || program.input.deletePending || program.input.validatePending) return true;
-    for (sys::Key key : {sys::Key::LeftButton, sys::Key::RightButton, sys::Key::Delete, sys::Key::Return, sys::Key::End, sys::Key::Space}) {
+    using sys::Key;
+    for (Key key : {Key::LeftButton, Key::RightButton, Key::Delete, Key::Return, Key::End, Key::Space}) {
         if (sys::isKeyDown(key)) return true;
     }
     return false;
@@ -107,17 +108,18 @@ void checkGlError() {
 
 void pollInput() {
     sampleCursor();
-    latchPress(sys::isKeyDown(sys::Key::LeftButton), program.input.leftPressed, program.input.leftArmed, program.input.clickPending);
-    latchPress(sys::isKeyDown(sys::Key::Delete), program.input.deletePressed, program.input.deleteArmed, program.input.deletePending);
+    InputState& input = program.input;
+    latchPress(sys::isKeyDown(sys::Key::LeftButton), input.leftPressed, input.leftArmed, input.clickPending);
+    latchPress(sys::isKeyDown(sys::Key::Delete), input.deletePressed, input.deleteArmed, input.deletePending);
     // Return sets the validate event only while a face is selected, but a
     // press is used up either way.
     bool returnDown = sys::isKeyDown(sys::Key::Return);
-    if (program.input.returnPressed || (program.input.returnArmed && returnDown)) {
-        if (program.edit.selectedFace >= 0) program.input.validatePending = true;
+    if (input.returnPressed || (input.returnArmed && returnDown)) {
+        if (program.edit.selectedFace >= 0) input.validatePending = true;
     }
-    program.input.returnArmed = !returnDown;
-    if (sys::isKeyDown(sys::Key::RightButton) || program.input.rightPressed) stopMode();
-    if (sys::isKeyDown(sys::Key::End) || program.input.endPressed) stopMode();
+    input.returnArmed = !returnDown;
+    if (sys::isKeyDown(sys::Key::RightButton) || input.rightPressed) stopMode();
+    if (sys::isKeyDown(sys::Key::End) || input.endPressed) stopMode();
     rememberCursor();
 }
 

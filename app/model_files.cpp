@@ -246,7 +246,8 @@ void startingModel() {
 
 void openModel(const std::string& startFolder, const std::string& modelFile) {
     forgetModelTexture();
-    std::optional<std::string> chosen = sys::chooseFileToOpen(openTitle, openFilters, dialogStart(startFolder, modelFile));
+    std::optional<std::string> chosen =
+        sys::chooseFileToOpen(openTitle, openFilters, dialogStart(startFolder, modelFile));
     if (!chosen) {
         startingModel();
     } else if (readAsKestruneOff(*chosen)) {

@@ -12,7 +12,6 @@
 #include "render/render_state.h"
 #include "edit/editing_state.h"
 
-
 namespace {
 
 // Depth coordinate closer than this to the far plane of an orthographic view

@@ -48,8 +48,9 @@ void addCorner(int v) {
     editing.records.clickedVertices[count] = v;
     count += 1;
     if (count < 4) return;
-    if (editing.records.clickedVertices[3] == editing.records.clickedVertices[0]) editing.records.clickedVertices[3] = -1;
-    appendFace(editing.records.clickedVertices[0], editing.records.clickedVertices[1], editing.records.clickedVertices[2], editing.records.clickedVertices[3]);
+    int* clicked = editing.records.clickedVertices;
+    if (clicked[3] == clicked[0]) clicked[3] = -1;
+    appendFace(clicked[0], clicked[1], clicked[2], clicked[3]);
     forgetDeletionUndo();
     count = 0;
 }

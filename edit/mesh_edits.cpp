@@ -5,7 +5,6 @@
 #include "mesh/mesh.h"
 #include "edit/editing_state.h"
 
-
 void forgetDeletionUndo() {
     editing.records.undoVertexCount = 0;
     editing.records.undoFaceCount = 0;

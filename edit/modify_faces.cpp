@@ -34,7 +34,8 @@ void restoreFaceCorners(int f, const Vec3 corners[4]) {
 Vec3 faceShift() {
     Vec3 shift = editing.aim.aimed - editing.records.grabAim;
     if (options.faceModification == 1) {
-        Vec3 normal = unitNormal(editing.records.grabCorners[0], editing.records.grabCorners[1], editing.records.grabCorners[2]);
+        const Vec3* grabbed = editing.records.grabCorners;
+        Vec3 normal = unitNormal(grabbed[0], grabbed[1], grabbed[2]);
         shift = dot3(normal, shift) * normal;
     }
     return shift;

@@ -1,5 +1,6 @@
 #include "edit/picking.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "state/program_state.h"
@@ -81,7 +82,7 @@ void hoverFace() {
         if (mesh.faceD[f] >= 0) editing.records.grabCorners[3] = vertexPosition(mesh.faceD[f]);
         editing.records.grabAim = editing.aim.aimed;
         if (f != program.edit.selectedFace) {
-            for (int corner = 0; corner < 4; ++corner) editing.records.undoCorners[corner] = editing.records.grabCorners[corner];
+            std::copy_n(editing.records.grabCorners, 4, editing.records.undoCorners);
             program.edit.selectedFace = f;
         }
     }

@@ -105,8 +105,9 @@ void navigate() {
         options.transparency = 1;
     }
     bool returnDown = sys::isKeyDown(sys::Key::Return);
-    if (program.input.returnPressed || (program.view.signFlipArmed && returnDown)) program.view.viewSign = -program.view.viewSign;
-    program.view.signFlipArmed = !returnDown;
+    ViewState& view = program.view;
+    if (program.input.returnPressed || (view.signFlipArmed && returnDown)) view.viewSign = -view.viewSign;
+    view.signFlipArmed = !returnDown;
     rememberCursor();
 }
 

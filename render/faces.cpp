@@ -14,7 +14,6 @@
 #include "state/program_state.h"
 #include "render/render_state.h"
 
-
 namespace {
 
 // Direction toward the viewer in model space: the third row of the modelview

@@ -26,17 +26,18 @@ void appendFaceTriangles(uint32_t base, int count, std::vector<uint32_t>& out) {
 }
 
 void buildFaceArrays(const MappingSettings& settings) {
+    DrawingCaches& drawing = render.drawing;
     size_t faceCount = static_cast<size_t>(mesh.faceCount);
-    render.drawing.facePositions.clear();
-    render.drawing.faceTexturePoints.clear();
-    render.drawing.faceIndices.clear();
-    render.drawing.faceUnitNormals.clear();
-    render.drawing.faceCornerCounts.clear();
-    render.drawing.facePositions.reserve(12 * faceCount);
-    render.drawing.faceTexturePoints.reserve(8 * faceCount);
-    render.drawing.faceIndices.reserve(6 * faceCount);
-    render.drawing.faceUnitNormals.reserve(faceCount);
-    render.drawing.faceCornerCounts.reserve(faceCount);
+    drawing.facePositions.clear();
+    drawing.faceTexturePoints.clear();
+    drawing.faceIndices.clear();
+    drawing.faceUnitNormals.clear();
+    drawing.faceCornerCounts.clear();
+    drawing.facePositions.reserve(12 * faceCount);
+    drawing.faceTexturePoints.reserve(8 * faceCount);
+    drawing.faceIndices.reserve(6 * faceCount);
+    drawing.faceUnitNormals.reserve(faceCount);
+    drawing.faceCornerCounts.reserve(faceCount);
     uint32_t cornerCount = 0;
     for (int f = 0; f < mesh.faceCount; ++f) {
         if (!faceCornersStored(mesh, f)) continue;
@@ -46,31 +47,32 @@ void buildFaceArrays(const MappingSettings& settings) {
         faceTextureCoordinates(f, settings, points);
         for (int k = 0; k < count; ++k) {
             int32_t v = corners[k];
-            render.drawing.facePositions.insert(render.drawing.facePositions.end(),
+            drawing.facePositions.insert(drawing.facePositions.end(),
                                          {mesh.vertexX[v], mesh.vertexY[v], mesh.vertexZ[v]});
-            render.drawing.faceTexturePoints.insert(render.drawing.faceTexturePoints.end(), {points[k].s, points[k].t});
+            drawing.faceTexturePoints.insert(drawing.faceTexturePoints.end(), {points[k].s, points[k].t});
         }
-        render.drawing.faceUnitNormals.push_back(unitNormal(vertexPosition(corners[0]), vertexPosition(corners[1]),
+        drawing.faceUnitNormals.push_back(unitNormal(vertexPosition(corners[0]), vertexPosition(corners[1]),
                                                      vertexPosition(corners[2])));
-        render.drawing.faceCornerCounts.push_back(static_cast<uint8_t>(count));
-        appendFaceTriangles(cornerCount, count, render.drawing.faceIndices);
+        drawing.faceCornerCounts.push_back(static_cast<uint8_t>(count));
+        appendFaceTriangles(cornerCount, count, drawing.faceIndices);
         cornerCount += static_cast<uint32_t>(count);
     }
-    render.drawing.faceNormals.resize(3 * static_cast<size_t>(cornerCount));
-    render.drawing.faceNormalReversed.assign(render.drawing.faceCornerCounts.size(), 2);
+    drawing.faceNormals.resize(3 * static_cast<size_t>(cornerCount));
+    drawing.faceNormalReversed.assign(drawing.faceCornerCounts.size(), 2);
 }
 
 // Each face normal turned toward the viewer, as the immediate path turns it;
 // only the faces whose side changed since the last drawing are rewritten.
 void orientFaceNormals() {
-    Vec3 toward = render.drawing.viewerDirection;
-    float* out = render.drawing.faceNormals.data();
-    for (size_t k = 0; k < render.drawing.faceUnitNormals.size(); ++k) {
-        Vec3 n = render.drawing.faceUnitNormals[k];
+    DrawingCaches& drawing = render.drawing;
+    Vec3 toward = drawing.viewerDirection;
+    float* out = drawing.faceNormals.data();
+    for (size_t k = 0; k < drawing.faceUnitNormals.size(); ++k) {
+        Vec3 n = drawing.faceUnitNormals[k];
         uint8_t reversed = dot3(n, toward) < 0.0f ? 1 : 0;
-        int count = render.drawing.faceCornerCounts[k];
-        if (reversed != render.drawing.faceNormalReversed[k]) {
-            render.drawing.faceNormalReversed[k] = reversed;
+        int count = drawing.faceCornerCounts[k];
+        if (reversed != drawing.faceNormalReversed[k]) {
+            drawing.faceNormalReversed[k] = reversed;
             if (reversed != 0) n = Vec3{-n.x, -n.y, -n.z};
             for (int c = 0; c < count; ++c) {
                 out[3 * c] = n.x;
@@ -87,6 +89,7 @@ void orientFaceNormals() {
 // vertices. The segments are bucketed by their lower vertex, so the work
 // grows with the number of segments, whatever the vertex degrees.
 void buildEdgeList() {
+    DrawingCaches& drawing = render.drawing;
     std::vector<uint32_t> segments;  // from, to
     segments.reserve(8 * static_cast<size_t>(mesh.faceCount));
     for (int f = 0; f < mesh.faceCount; ++f) {
@@ -119,9 +122,9 @@ void buildEdgeList() {
             if (it != first && upper(*it) == upper(*(it - 1))) repeated[*it] = 1;
         }
     }
-    render.drawing.edgeIndices.clear();
+    drawing.edgeIndices.clear();
     for (size_t s = 0; s < segmentCount; ++s) {
-        if (repeated[s] == 0) render.drawing.edgeIndices.insert(render.drawing.edgeIndices.end(), {segments[2 * s], segments[2 * s + 1]});
+        if (repeated[s] == 0) drawing.edgeIndices.insert(drawing.edgeIndices.end(), {segments[2 * s], segments[2 * s + 1]});
     }
 }
 
@@ -139,26 +142,28 @@ void packEdgeCoordinates() {
 }  // namespace
 
 void noteMeshChanges() {
-    if (render.drawing.measuredFaceRevision == mesh.faceRevision && render.drawing.measuredVertexRevision == mesh.vertexRevision) {
+    DrawingCaches& drawing = render.drawing;
+    if (drawing.measuredFaceRevision == mesh.faceRevision && drawing.measuredVertexRevision == mesh.vertexRevision) {
         return;
     }
-    render.drawing.longestBaseEdge = measureLongestBaseEdge(mesh);
-    render.drawing.measuredFaceRevision = mesh.faceRevision;
-    render.drawing.measuredVertexRevision = mesh.vertexRevision;
+    drawing.longestBaseEdge = measureLongestBaseEdge(mesh);
+    drawing.measuredFaceRevision = mesh.faceRevision;
+    drawing.measuredVertexRevision = mesh.vertexRevision;
 }
 
 bool refreshFaceArrays(const MappingSettings& settings) {
+    DrawingCaches& drawing = render.drawing;
     if (static_cast<uint64_t>(mesh.faceCount) * 4 > UINT32_MAX) return false;
-    bool current = render.drawing.facesFaceRevision == mesh.faceRevision &&
-                   render.drawing.facesVertexRevision == mesh.vertexRevision &&
-                   std::memcmp(&render.drawing.facesSettings, &settings, sizeof settings) == 0;
+    bool current = drawing.facesFaceRevision == mesh.faceRevision &&
+                   drawing.facesVertexRevision == mesh.vertexRevision &&
+                   std::memcmp(&drawing.facesSettings, &settings, sizeof settings) == 0;
     try {
         if (!current) {
-            render.drawing.facesFaceRevision = notMade;
+            drawing.facesFaceRevision = notMade;
             buildFaceArrays(settings);
-            render.drawing.facesFaceRevision = mesh.faceRevision;
-            render.drawing.facesVertexRevision = mesh.vertexRevision;
-            render.drawing.facesSettings = settings;
+            drawing.facesFaceRevision = mesh.faceRevision;
+            drawing.facesVertexRevision = mesh.vertexRevision;
+            drawing.facesSettings = settings;
         }
     } catch (const std::bad_alloc&) {
         return false;
@@ -168,16 +173,17 @@ bool refreshFaceArrays(const MappingSettings& settings) {
 }
 
 bool refreshEdgeArrays() {
+    DrawingCaches& drawing = render.drawing;
     try {
-        if (render.drawing.edgesFaceRevision != mesh.faceRevision) {
-            render.drawing.edgesFaceRevision = notMade;
+        if (drawing.edgesFaceRevision != mesh.faceRevision) {
+            drawing.edgesFaceRevision = notMade;
             buildEdgeList();
-            render.drawing.edgesFaceRevision = mesh.faceRevision;
+            drawing.edgesFaceRevision = mesh.faceRevision;
         }
-        if (render.drawing.edgesVertexRevision != mesh.vertexRevision) {
-            render.drawing.edgesVertexRevision = notMade;
+        if (drawing.edgesVertexRevision != mesh.vertexRevision) {
+            drawing.edgesVertexRevision = notMade;
             packEdgeCoordinates();
-            render.drawing.edgesVertexRevision = mesh.vertexRevision;
+            drawing.edgesVertexRevision = mesh.vertexRevision;
         }
     } catch (const std::bad_alloc&) {
         return false;

@@ -14,7 +14,6 @@
 #include "render/gl_context.h"
 #include "render/render_state.h"
 
-
 namespace {
 
 constexpr size_t nameFieldSize = sizeof(Mesh::textureFileName);

@@ -6,7 +6,6 @@
 #include "platform/platform.h"
 #include "render/render_state.h"
 
-
 namespace {
 
 // Depth at window pixel (x, y); the background depth where the pixel lies

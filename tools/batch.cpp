@@ -135,7 +135,9 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     std::vector<Step> steps;
     std::string unknown;
-    if (!remodelStepsNamed(batch.steps, steps, unknown)) return usageError(err, "étape inconnue « " + unknown + " »");
+    if (!remodelStepsNamed(batch.steps, steps, unknown)) {
+        return usageError(err, "étape inconnue « " + unknown + " »");
+    }
     OutputPlan plan;
     // An output format not written is a usage error, found before anything is read or written.
     if (!planOutput(batch.output, batch.standardOff, batch.ascii, plan, problem)) {

@@ -90,13 +90,15 @@ sys::ScreenPoint sys::cursorScreenPosition() { return twin.desktop.cursor; }
 sys::ScreenRect sys::mainWindowRect() { return scripted::windowRect; }
 
 sys::ScreenPoint sys::cursorClientPosition() {
-    return ScreenPoint{twin.desktop.cursor.x - scripted::drawingOrigin.x, twin.desktop.cursor.y - scripted::drawingOrigin.y};
+    const ScreenPoint& cursor = twin.desktop.cursor;
+    return ScreenPoint{cursor.x - scripted::drawingOrigin.x, cursor.y - scripted::drawingOrigin.y};
 }
 
 void sys::setWindowTitle(const std::string& title) { twin.desktop.title = title; }
 void sys::setStatusBarText(const std::string& text) {
     // Frames rewrite the same line many times: keep only changes.
-    if (twin.desktop.statusTexts.empty() || twin.desktop.statusTexts.back() != text) twin.desktop.statusTexts.push_back(text);
+    std::vector<std::string>& shown = twin.desktop.statusTexts;
+    if (shown.empty() || shown.back() != text) shown.push_back(text);
 }
 void sys::showMessageBox(const std::string& text, bool informationIcon) {
     twin.desktop.boxes.push_back(scripted::ShownBox{text, informationIcon});

@@ -120,7 +120,8 @@ protected:
     void scriptedStep(int frameIndex) {
         const int step = frameIndex % stretchLength;
         if (step == 0) {
-            for (sys::Key key : {sys::Key::LeftButton, sys::Key::Delete, sys::Key::Return, sys::Key::RightButton, sys::Key::End}) {
+            using sys::Key;
+            for (Key key : {Key::LeftButton, Key::Delete, Key::Return, Key::RightButton, Key::End}) {
                 scripted::setKey(key, false);
             }
             if (mesh.vertexCount == 0) randomMesh();
@@ -141,16 +142,19 @@ protected:
                 return "vertex " + std::to_string(v) + " is not finite";
             }
         }
-        if (program.edit.selectedVertex < -1 || program.edit.selectedVertex >= mesh.vertexCount) return "selectedVertex";
-        if (program.edit.selectedFace < -1 || program.edit.selectedFace >= mesh.faceCount) return "selectedFace";
-        if (program.edit.faceClickCount < 0 || program.edit.faceClickCount > 3) return "faceClickCount";
-        if (program.edit.editMode == CreateFaces) {
-            for (int j = 0; j < program.edit.faceClickCount; ++j) {
-                if (editing.records.clickedVertices[j] < 0 || editing.records.clickedVertices[j] >= mesh.vertexCount) return "editing.records.clickedVertices";
+        const EditState& edit = program.edit;
+        if (edit.selectedVertex < -1 || edit.selectedVertex >= mesh.vertexCount) return "selectedVertex";
+        if (edit.selectedFace < -1 || edit.selectedFace >= mesh.faceCount) return "selectedFace";
+        if (edit.faceClickCount < 0 || edit.faceClickCount > 3) return "faceClickCount";
+        if (edit.editMode == CreateFaces) {
+            for (int j = 0; j < edit.faceClickCount; ++j) {
+                int clicked = editing.records.clickedVertices[j];
+                if (clicked < 0 || clicked >= mesh.vertexCount) return "clickedVertices";
             }
         }
-        if (mesh.vertexCount + editing.records.undoVertexCount > mesh.vertexCapacity) return "vertex undo past the arrays";
-        if (mesh.faceCount + editing.records.undoFaceCount > mesh.faceCapacity) return "face undo past the arrays";
+        const EditRecords& records = editing.records;
+        if (mesh.vertexCount + records.undoVertexCount > mesh.vertexCapacity) return "vertex undo past the arrays";
+        if (mesh.faceCount + records.undoFaceCount > mesh.faceCapacity) return "face undo past the arrays";
         return "";
     }
 

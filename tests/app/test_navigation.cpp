@@ -17,7 +17,8 @@ protected:
     }
     // Moves the cursor by dx, dy with a frame in between.
     void drag(int dx, int dy) {
-        scripted::setCursorScreen(static_cast<int>(program.view.cursorX) + dx, static_cast<int>(program.view.cursorY) + dy);
+        const ViewState& view = program.view;
+        scripted::setCursorScreen(static_cast<int>(view.cursorX) + dx, static_cast<int>(view.cursorY) + dy);
         frame();
     }
 };

@@ -99,7 +99,8 @@ TEST_F(Commands, SimpleTogglesFlip) {
     command(ShowGridCommand);
     command(ShowVerticesCommand);
     command(ShowEdgesCommand);
-    EXPECT_TRUE(program.display.showAxes && program.display.showGrid && program.display.showVertices && program.display.showEdges);
+    const DisplayState& display = program.display;
+    EXPECT_TRUE(display.showAxes && display.showGrid && display.showVertices && display.showEdges);
     int slot = program.display.textureSlot;
     command(ShowTextureCommand);
     EXPECT_EQ(program.display.textureSlot, 1 - slot);

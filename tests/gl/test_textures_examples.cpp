@@ -31,7 +31,9 @@ TEST_F(ExampleModels, OpenWithTheirTexturesAndShow) {
         EXPECT_EQ(mesh.faceCount, example.faces);
         EXPECT_STREQ(mesh.textureFileName, example.texture);
         bool textured = example.texture[0] != '\0';
-        EXPECT_EQ(std::memcmp(render.textures.loadedImage, render.textures.uniformImage, sizeof(TextureImage)) != 0, textured) << example.file;
+        const TextureState& textures = render.textures;
+        EXPECT_EQ(std::memcmp(textures.loadedImage, textures.uniformImage, sizeof(TextureImage)) != 0, textured)
+            << example.file;
         frame();
         scripted::Pixel centre = scripted::readPixel(scripted::drawingWidth / 2, scripted::drawingHeight / 2);
         scripted::Pixel side = scripted::readPixel(scripted::drawingWidth / 2 + 100, scripted::drawingHeight / 2);
