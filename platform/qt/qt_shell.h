@@ -1,5 +1,6 @@
-// The Qt objects behind the window-system layer: the application, the main
-// window with its menu bar and status line, and the GL drawing window.
+// The Qt objects behind the window-system layer (the application, the main
+// window with its menu bar and status line, the GL drawing window) and the
+// layer's one record of state, shared by its three files.
 #pragma once
 
 #include <QApplication>
