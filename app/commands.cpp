@@ -7,7 +7,8 @@
 #include "state/messages.h"
 #include "state/program_state.h"
 #include "state/view_state.h"
-#include "app/window_proc.h"
+#include "app/modes.h"
+#include "app/program_files.h"
 #include "edit/mesh_edits.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
@@ -15,6 +16,7 @@
 #include "render/gl_context.h"
 #include "render/textures.h"
 #include "resources/menu.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -26,7 +28,7 @@ const char* const aboutText =
 // Without a browser the page can still be opened by hand: show where it is.
 void helpPageCommand() {
     std::string page = helpPagePath(executableDirectory());
-    if (!openLocalPage(page)) showMessage("Impossible d'ouvrir le navigateur.\nOuvrez la page d'aide : " + page);
+    if (!sys::openLocalPage(page)) showMessage("Impossible d'ouvrir le navigateur.\nOuvrez la page d'aide : " + page);
 }
 
 void newModelCommand() {
@@ -48,9 +50,9 @@ void openModelCommand() {
 // A whole-mesh operation: the mesh is either changed completely or left as
 // it was, with a message saying why.
 void remodelCommand(RemodelStatus (*operation)()) {
-    setBusyCursor(true);
+    sys::setBusyCursor(true);
     RemodelStatus status = operation();
-    setBusyCursor(false);
+    sys::setBusyCursor(false);
     if (status != RemodelStatus::Done) {
         reportError(remodelStatusText(status));
         return;
@@ -59,30 +61,30 @@ void remodelCommand(RemodelStatus (*operation)()) {
 }
 
 void perspectiveCommand() {
-    if (surfaceContextExists()) {
+    if (sys::surfaceContextExists()) {
         usePerspectiveProjection();
     }
-    view.viewKind = Perspective;
+    program.view.viewKind = Perspective;
 }
 
 void orthographicCommand(ViewKind kind, const char* text) {
     setStatusText(text);
-    view.viewKind = kind;
+    program.view.viewKind = kind;
 }
 
 void toggleFaces() {
-    display.showFaces = !display.showFaces;
-    if (surfaceContextExists()) applyFacesShown(display.showFaces);
+    program.display.showFaces = !program.display.showFaces;
+    if (sys::surfaceContextExists()) applyFacesShown(program.display.showFaces);
 }
 
 void toggleHiddenParts() {
-    display.showHiddenParts = 1 - display.showHiddenParts;
-    if (surfaceContextExists()) applyHiddenPartsShown(display.showHiddenParts != 0);
+    program.display.showHiddenParts = 1 - program.display.showHiddenParts;
+    if (sys::surfaceContextExists()) applyHiddenPartsShown(program.display.showHiddenParts != 0);
 }
 
 // The mode commands work only from the base mode.
 bool modeChangeAllowed() {
-    if (edit.editMode == Base) return true;
+    if (program.edit.editMode == Base) return true;
     refuseModeChange();
     return false;
 }
@@ -92,26 +94,26 @@ void enterModeCommand(int id) {
     switch (id) {
         case CreateVerticesCommand:
             enterMode(CreateVertices);
-            edit.modeStartVertexCount = mesh.vertexCount;
+            program.edit.modeStartVertexCount = mesh.vertexCount;
             break;
         case CreateFacesCommand:
             enterMode(CreateFaces);
-            edit.modeStartFaceCount = mesh.faceCount;
-            edit.faceClickCount = 0;
+            program.edit.modeStartFaceCount = mesh.faceCount;
+            program.edit.faceClickCount = 0;
             break;
         case MoveVerticesCommand:
             enterMode(MoveVertices);
-            edit.selectedVertex = -1;
+            program.edit.selectedVertex = -1;
             break;
         case ModifyFacesCommand:
-            edit.selectedFace = -1;
+            program.edit.selectedFace = -1;
             enterMode(ModifyFaces);
             break;
         case DeleteVerticesCommand:
             enterMode(DeleteVertices);
             break;
         case DeleteFacesCommand:
-            edit.selectedFace = -1;
+            program.edit.selectedFace = -1;
             enterMode(DeleteFaces);
             break;
     }
@@ -119,16 +121,16 @@ void enterModeCommand(int id) {
 
 void optionDialogCommand(int index) {
     const OptionDialog& dialog = optionDialogs[index];
-    OptionDialogAnswer answer = runOptionDialog(dialog, optionAt(dialog.optionIndex));
+    OptionDialogAnswer answer = sys::runOptionDialog(dialog, optionAt(dialog.optionIndex));
     applyOptionDialogAnswer(dialog, answer);
 }
 
 void uniformColorCommand() {
-    std::optional<uint32_t> chosen = chooseColor(static_cast<uint32_t>(options.uniformColor));
+    std::optional<uint32_t> chosen = sys::chooseColor(static_cast<uint32_t>(options.uniformColor));
     if (chosen) options.uniformColor = static_cast<long>(*chosen);
     // Even a cancelled choice switches the faces to the uniform texture.
     rebuildUniformTexture();
-    display.textureSlot = 0;
+    program.display.textureSlot = 0;
 }
 
 }  // namespace
@@ -138,17 +140,17 @@ void runCommand(int id) {
         case NewModelCommand: newModelCommand(); break;
         case OpenModelCommand: openModelCommand(); break;
         case SaveModelCommand: saveModel(); break;
-        case ExitCommand: closeMainWindow(); break;
+        case ExitCommand: sys::closeMainWindow(); break;
         case PerspectiveCommand: perspectiveCommand(); break;
         case ViewXOyCommand: orthographicCommand(ViewXOy, "Vue xOy."); break;
         case ViewXOzCommand: orthographicCommand(ViewXOz, "Vue xOz."); break;
         case ViewYOzCommand: orthographicCommand(ViewYOz, "Vue yOz."); break;
-        case ShowAxesCommand: display.showAxes = !display.showAxes; break;
-        case ShowGridCommand: display.showGrid = !display.showGrid; break;
-        case ShowVerticesCommand: display.showVertices = !display.showVertices; break;
-        case ShowEdgesCommand: display.showEdges = !display.showEdges; break;
+        case ShowAxesCommand: program.display.showAxes = !program.display.showAxes; break;
+        case ShowGridCommand: program.display.showGrid = !program.display.showGrid; break;
+        case ShowVerticesCommand: program.display.showVertices = !program.display.showVertices; break;
+        case ShowEdgesCommand: program.display.showEdges = !program.display.showEdges; break;
         case ShowFacesCommand: toggleFaces(); break;
-        case ShowTextureCommand: display.textureSlot = 1 - display.textureSlot; break;
+        case ShowTextureCommand: program.display.textureSlot = 1 - program.display.textureSlot; break;
         case ShowHiddenPartsCommand: toggleHiddenParts(); break;
         case CreateVerticesCommand:
         case CreateFacesCommand:

@@ -9,30 +9,21 @@
 #include "app/model_files.h"
 #include "state/messages.h"
 #include "state/program_state.h"
-#include "state/view_state.h"
+#include "app/program_files.h"
 #include "app/window_proc.h"
-#include "edit/aim.h"
-#include "edit/mesh_edits.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
-#include "render/faces.h"
 #include "render/gl_context.h"
-#include "render/textures.h"
-#include "render/unproject.h"
+#include "render/render_state.h"
+#include "edit/editing_state.h"
 
 void resetProgramState() {
     releaseGlContext();
     emptyMesh(mesh);
     options = Options{};
-    input = InputState{};
-    edit = EditState{};
-    display = DisplayState{};
-    view = ViewState{};
-    aim = AimPoint{};
-    unprojection = CursorUnprojection{};
-    editRecords = EditRecords{};
-    drawing = DrawingCaches{};
-    textures = TextureState{};
+    program = ProgramState{};
+    editing = EditingState{};
+    render = RenderState{};
 }
 
 bool startUp(int argc, char** argv) {
@@ -40,11 +31,11 @@ bool startUp(int argc, char** argv) {
     std::string modelFile = modelArgument(argc, argv);
     registerProgramEvents();
     registerFatalCleanup(releaseGlContext);
-    view.clientWidth = 640;
-    view.clientHeight = 640;
-    if (!createMainWindow(argc, argv)) return false;
-    showMainWindow();
-    attachMenu();
+    program.view.clientWidth = 640;
+    program.view.clientHeight = 640;
+    if (!sys::createMainWindow(argc, argv)) return false;
+    sys::showMainWindow();
+    sys::attachMenu();
     openModel(examplesDir(executableDirectory()), modelFile);
     createGlContext();
     return true;
@@ -56,7 +47,7 @@ int kestruneMain(int argc, char** argv) {
     // which starts on the file named.
     if (answerInfoOption(argc, argv, std::cout)) return 0;
     if (!startUp(argc, argv)) return 0;
-    runMessageLoop();
+    sys::runMessageLoop();
     releaseGlContext();
     return 0;
 }

@@ -6,7 +6,7 @@
 #include "app/model_files.h"
 #include "state/messages.h"
 #include "state/program_state.h"
-#include "app/window_proc.h"
+#include "app/modes.h"
 #include "edit/edit_steps.h"
 #include "platform/platform.h"
 #include "render/camera.h"
@@ -25,11 +25,11 @@ void latchPress(bool down, bool pressed, bool& armed, bool& pending) {
 }
 
 void takeFramePresses() {
-    input.leftPressed = takeKeyPress(Key::LeftButton);
-    input.deletePressed = takeKeyPress(Key::Delete);
-    input.returnPressed = takeKeyPress(Key::Return);
-    input.rightPressed = takeKeyPress(Key::RightButton);
-    input.endPressed = takeKeyPress(Key::End);
+    program.input.leftPressed = sys::takeKeyPress(sys::Key::LeftButton);
+    program.input.deletePressed = sys::takeKeyPress(sys::Key::Delete);
+    program.input.returnPressed = sys::takeKeyPress(sys::Key::Return);
+    program.input.rightPressed = sys::takeKeyPress(sys::Key::RightButton);
+    program.input.endPressed = sys::takeKeyPress(sys::Key::End);
 }
 
 // Whether the picture or the state may change again with no new event: the
@@ -37,9 +37,10 @@ void takeFramePresses() {
 // button or key held (a drag).
 bool anotherFrameWanted() {
     if (options.animation == 2) return true;
-    if (input.clickPending || input.deletePending || input.validatePending) return true;
+    if (program.input.clickPending || program.input.deletePending || program.input.validatePending) return true;
+    using sys::Key;
     for (Key key : {Key::LeftButton, Key::RightButton, Key::Delete, Key::Return, Key::End, Key::Space}) {
-        if (isKeyDown(key)) return true;
+        if (sys::isKeyDown(key)) return true;
     }
     return false;
 }
@@ -52,19 +53,19 @@ const char* modeTextOf(EditMode mode) {
         case CreateFaces: return "En création de faces";
         case DeleteFaces: return "En effacement de faces";
         case ModifyFaces: return "En modification de faces";
-        default: return edit.modeText;
+        default: return program.edit.modeText;
     }
 }
 
 void runModeStep() {
-    switch (edit.editMode) {
+    switch (program.edit.editMode) {
         case CreateVertices:
-            edit.selectedVertex = -1;
+            program.edit.selectedVertex = -1;
             createVerticesStep();
             drawVertexPoints();
             break;
         case DeleteVertices:
-            edit.selectedVertex = -1;
+            program.edit.selectedVertex = -1;
             drawVertexPoints();
             deleteVerticesStep();
             break;
@@ -73,7 +74,7 @@ void runModeStep() {
             moveVerticesStep();
             break;
         case CreateFaces:
-            edit.selectedVertex = -1;
+            program.edit.selectedVertex = -1;
             drawVertexPoints();
             createFacesStep();
             break;
@@ -89,10 +90,10 @@ void runModeStep() {
 }
 
 void drawToggledOverlays() {
-    if (display.showAxes) drawAxes();
-    if (display.showGrid) drawGridForView();
-    if (display.showVertices) drawVertexPoints();
-    if (display.showEdges) drawEdges();
+    if (program.display.showAxes) drawAxes();
+    if (program.display.showGrid) drawGridForView();
+    if (program.display.showVertices) drawVertexPoints();
+    if (program.display.showEdges) drawEdges();
 }
 
 void checkGlError() {
@@ -107,17 +108,18 @@ void checkGlError() {
 
 void pollInput() {
     sampleCursor();
-    latchPress(isKeyDown(Key::LeftButton), input.leftPressed, input.leftArmed, input.clickPending);
-    latchPress(isKeyDown(Key::Delete), input.deletePressed, input.deleteArmed, input.deletePending);
+    InputState& input = program.input;
+    latchPress(sys::isKeyDown(sys::Key::LeftButton), input.leftPressed, input.leftArmed, input.clickPending);
+    latchPress(sys::isKeyDown(sys::Key::Delete), input.deletePressed, input.deleteArmed, input.deletePending);
     // Return sets the validate event only while a face is selected, but a
     // press is used up either way.
-    bool returnDown = isKeyDown(Key::Return);
+    bool returnDown = sys::isKeyDown(sys::Key::Return);
     if (input.returnPressed || (input.returnArmed && returnDown)) {
-        if (edit.selectedFace >= 0) input.validatePending = true;
+        if (program.edit.selectedFace >= 0) input.validatePending = true;
     }
     input.returnArmed = !returnDown;
-    if (isKeyDown(Key::RightButton) || input.rightPressed) stopMode();
-    if (isKeyDown(Key::End) || input.endPressed) stopMode();
+    if (sys::isKeyDown(sys::Key::RightButton) || input.rightPressed) stopMode();
+    if (sys::isKeyDown(sys::Key::End) || input.endPressed) stopMode();
     rememberCursor();
 }
 
@@ -126,12 +128,12 @@ void renderFrame() {
     applyCamera();
     pollInput();
     drawFaces();
-    if (edit.editMode == Base) {
+    if (program.edit.editMode == Base) {
         showBaseStatus();
     } else {
         options.animation = 1;
         options.transparency = 1;
-        edit.modeText = modeTextOf(edit.editMode);
+        program.edit.modeText = modeTextOf(program.edit.editMode);
     }
     runModeStep();
     drawToggledOverlays();

@@ -25,6 +25,7 @@
 #include "mesh/off_reader.h"
 #include "platform/platform.h"
 #include "render/textures.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -32,28 +33,22 @@ const char* const openTitle = "Choisissez le fichier du modèle à ouvrir.";
 const char* const modelTitle = " - votre modèle : ";
 
 // The Kestrune OFF entries first, then what the import reads well.
-const std::vector<FileFilter> openFilters = {
+const std::vector<sys::FileFilter> openFilters = {
     {"Fichier off (*.off)", "*.off"},
     {"Tout fichier (*.*)", "*.*"},
     {"Autres formats (*.obj *.ply *.stl *.gltf *.glb *.fbx *.dae *.3ds)",
      "*.obj *.ply *.stl *.gltf *.glb *.fbx *.dae *.3ds"}};
 
 // OFF first and chosen; the typed extension picks the format.
-const std::vector<FileFilter> saveFilters = {
+const std::vector<sys::FileFilter> saveFilters = {
     {"Fichier off(* off)", "*.off"},       {"Fichier obj (*.obj)", "*.obj"},
     {"Fichier ply (*.ply)", "*.ply"},      {"Fichier stl (*.stl)", "*.stl"},
     {"Fichier gltf (*.gltf)", "*.gltf"},   {"Fichier glb (*.glb)", "*.glb"}};
 
-// The name of the picture that came with an imported model: it has no file
-// beside the model, so an OFF save puts it beside the saved file.
-std::string importedTextureName;
-// What the last import left out or changed, shown once the model is drawn.
-std::string pendingNotes;
-
 void forgetModelTexture() {
-    textures.loadedJpeg.clear();
-    importedTextureName.clear();
-    pendingNotes.clear();
+    render.textures.loadedJpeg.clear();
+    program.opened.importedTextureName.clear();
+    program.opened.pendingNotes.clear();
 }
 
 // Where the open dialog starts: on the file named on the command line when
@@ -74,7 +69,7 @@ uint64_t fileSizeOf(const std::string& path) {
 
 void readOffModel(const std::string& path) {
     std::string name = fileNameOf(path);
-    setWindowTitle(std::string(programTitle) + modelTitle + name);
+    sys::setWindowTitle(std::string(sys::programTitle) + modelTitle + name);
     FileBytes text;
     if (!readWholeFile(path, text)) {
         reportError("Impossible de lire le fichier " + name);
@@ -87,7 +82,7 @@ void readOffModel(const std::string& path) {
     if (!read) {
         fatalError(memoryExhausted ? "mémoire insuffisante" : "fichier modèle erroné");
     }
-    display.textureSlot = 1;
+    program.display.textureSlot = 1;
 }
 
 // Builds the model from the child's vertices and faces as its Kestrune OFF
@@ -112,8 +107,8 @@ void useImportedTexture(const ImportedModel& imported) {
         return;
     }
     setTextureName(mesh, imported.texture->name);
-    textures.loadedJpeg = imported.texture->bytes;
-    importedTextureName = imported.texture->name;
+    render.textures.loadedJpeg = imported.texture->bytes;
+    program.opened.importedTextureName = imported.texture->name;
 }
 
 // What the import left out or changed, told once, after the first frame.
@@ -126,7 +121,7 @@ void tellImportNotes(const ImportedModel& imported, const std::string& name) {
     }
     if (notes.empty()) return;
     std::fputs(notes.c_str(), stderr);
-    pendingNotes = "Importation de " + name + " :\n" + notes;
+    program.opened.pendingNotes = "Importation de " + name + " :\n" + notes;
 }
 
 // Any other format is read by the import in a child process: a file that
@@ -136,26 +131,26 @@ void importModel(const std::string& path) {
     std::string name = fileNameOf(path);
     ImportedModel imported;
     std::string failure;
-    setBusyCursor(true);
+    sys::setBusyCursor(true);
     bool read = importContained(path, importLimitsFor(fileSizeOf(path), false), imported, failure) &&
                 readImportedText(imported, name, failure);
-    setBusyCursor(false);
+    sys::setBusyCursor(false);
     if (!read) {
         reportError(failure);
         startingModel();
         return;
     }
     useImportedTexture(imported);
-    setWindowTitle(std::string(programTitle) + modelTitle + name);
-    display.textureSlot = 1;
+    sys::setWindowTitle(std::string(sys::programTitle) + modelTitle + name);
+    program.display.textureSlot = 1;
     tellImportNotes(imported, name);
 }
 
 // The picture shown on the model, with the name the model gives it; none
 // when the model shows the uniform colour.
 std::optional<TextureFile> shownTexture() {
-    if (mesh.textureFileName[0] == '\0' || textures.loadedJpeg.empty()) return std::nullopt;
-    return TextureFile{mesh.textureFileName, textures.loadedJpeg};
+    if (mesh.textureFileName[0] == '\0' || render.textures.loadedJpeg.empty()) return std::nullopt;
+    return TextureFile{mesh.textureFileName, render.textures.loadedJpeg};
 }
 
 // The export's messages name the batch; the window shows them without.
@@ -175,7 +170,7 @@ std::string withoutBatchPrefix(const std::string& text) {
 // that the saved model opens again with it. Never replaces another picture.
 bool placeImportedTexture(const std::string& path, const std::string& name) {
     std::optional<TextureFile> texture = shownTexture();
-    if (!texture || texture->name != importedTextureName) return true;
+    if (!texture || texture->name != program.opened.importedTextureName) return true;
     std::string problem;
     if (placeTextureBeside(path, *texture, problem)) return true;
     reportError("Impossible d'écrire le fichier " + name + " : " + problem);
@@ -236,22 +231,23 @@ bool readAsKestruneOff(const std::string& path) {
 }
 
 void showImportNotes() {
-    if (pendingNotes.empty()) return;
+    if (program.opened.pendingNotes.empty()) return;
     std::string notes;
-    notes.swap(pendingNotes);
+    notes.swap(program.opened.pendingNotes);
     showMessage(notes);
 }
 
 void startingModel() {
     forgetModelTexture();
     if (!newModel()) fatalError("mémoire insuffisante");
-    setWindowTitle(programTitle);
-    display.textureSlot = 0;
+    sys::setWindowTitle(sys::programTitle);
+    program.display.textureSlot = 0;
 }
 
 void openModel(const std::string& startFolder, const std::string& modelFile) {
     forgetModelTexture();
-    std::optional<std::string> chosen = chooseFileToOpen(openTitle, openFilters, dialogStart(startFolder, modelFile));
+    std::optional<std::string> chosen =
+        sys::chooseFileToOpen(openTitle, openFilters, dialogStart(startFolder, modelFile));
     if (!chosen) {
         startingModel();
     } else if (readAsKestruneOff(*chosen)) {
@@ -262,7 +258,7 @@ void openModel(const std::string& startFolder, const std::string& modelFile) {
 }
 
 void saveModel() {
-    std::optional<std::string> chosen = chooseFileToSave(saveFilters, "off");
+    std::optional<std::string> chosen = sys::chooseFileToSave(saveFilters, "off");
     if (!chosen) return;
     if (isOffPath(*chosen)) {
         saveOff(*chosen);

@@ -1,36 +1,14 @@
 #include "app/window_proc.h"
 
 #include "app/commands.h"
+#include "app/frame.h"
+#include "app/program_files.h"
 #include "core/install_paths.h"
 #include "core/options.h"
-#include "core/paths.h"
-#include "app/frame.h"
 #include "state/messages.h"
-#include "state/program_state.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
 #include "resources/menu.h"
-
-std::string executableDirectory() {
-    return folderOf(executablePath());
-}
-
-void writeOptions() {
-    std::string folder = optionsWriteFolder(executableDirectory());
-    if (!folder.empty()) writeOptionsTo(folder);
-}
-
-void enterMode(int mode) {
-    edit.editMode = static_cast<EditMode>(mode);
-}
-
-void stopMode() {
-    edit.editMode = Base;
-}
-
-void refuseModeChange() {
-    showMessage("Pour entrer dans ce mode il faut revenir dans le mode de base");
-}
 
 void onCreate() {
     setStatusText("Ici votre guidage ...");
@@ -60,16 +38,16 @@ void onMenuExit() {
 
 void onEscape() {
     writeOptions();
-    postQuit(0);
+    sys::postQuit(0);
 }
 
 void onClose() {
     writeOptions();
-    postQuit(0);
+    sys::postQuit(0);
 }
 
 void registerProgramEvents() {
-    WindowEvents events{};
+    sys::WindowEvents events{};
     events.created = onCreate;
     events.resized = onResize;
     events.command = onCommand;
@@ -79,5 +57,5 @@ void registerProgramEvents() {
     events.escapePressed = onEscape;
     events.closeRequested = onClose;
     events.frameDue = drawFrame;
-    registerWindowEvents(events);
+    sys::registerWindowEvents(events);
 }

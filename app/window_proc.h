@@ -2,8 +2,6 @@
 // menu commands, menu help texts, Escape and closing.
 #pragma once
 
-#include <string>
-
 void onCreate();
 // Drawing area size in device pixels.
 void onResize(int width, int height);
@@ -20,11 +18,3 @@ void onEscape();
 void onClose();
 // Hands the handlers above and the frame to the window-system layer.
 void registerProgramEvents();
-
-void enterMode(int mode);
-void stopMode();
-void refuseModeChange();
-// Saves the options beside the executable, or in the user's configuration
-// folder when the executable's folder is not writable (an installed program).
-void writeOptions();
-std::string executableDirectory();

@@ -23,6 +23,8 @@
 #include "render/gl_context.h"
 #include "render/overlays.h"
 #include "render/textures.h"
+#include "state/program_state.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -31,9 +33,9 @@ bool contextReady = false;
 void prepareContext() {
     if (contextReady) return;
     setDefaultOptions();
-    view.clientWidth = surfaceWidth();
-    view.clientHeight = surfaceHeight();
-    if (!createSurfaceContext()) {
+    program.view.clientWidth = sys::surfaceWidth();
+    program.view.clientHeight = sys::surfaceHeight();
+    if (!sys::createSurfaceContext()) {
         std::fprintf(stderr, "no offscreen GL context\n");
         std::exit(1);
     }
@@ -43,11 +45,11 @@ void prepareContext() {
 
 // The perspective camera of a frame, turned so that every face is seen.
 void cameraForFrame() {
-    glBindTexture(GL_TEXTURE_2D, textures.names[1]);
+    glBindTexture(GL_TEXTURE_2D, render.textures.names[1]);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(0, 0, view.cameraDistance, 0, 0, 0, 0, 1, 0);
+    gluLookAt(0, 0, program.view.cameraDistance, 0, 0, 0, 0, 1, 0);
     glRotatef(25.0f, 0, 1, 0);
     glRotatef(-35.0f, 1, 0, 0);
 }
@@ -58,7 +60,7 @@ enum What { Faces = 0, Edges = 1, FacesAndEdges = 2 };
 void drawFrame(benchmark::State& state) {
     prepareContext();
     buildSheet(static_cast<int>(state.range(0)), 0.9f);
-    drawing.path = state.range(1) == 0 ? DrawingPath::Immediate : DrawingPath::VertexArrays;
+    render.drawing.path = state.range(1) == 0 ? DrawingPath::Immediate : DrawingPath::VertexArrays;
     auto what = static_cast<What>(state.range(2));
     auto draw = [what] {
         cameraForFrame();
@@ -92,7 +94,7 @@ BENCHMARK(drawFrame)->Apply(frameArguments)->Unit(benchmark::kMillisecond)->Iter
 // the edge list.
 void firstFrameAfterChange(benchmark::State& state) {
     prepareContext();
-    drawing.path = DrawingPath::VertexArrays;
+    render.drawing.path = DrawingPath::VertexArrays;
     int side = static_cast<int>(state.range(0));
     for (auto _ : state) {
         // A sheet of another size each time: new corners and coordinates.

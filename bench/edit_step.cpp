@@ -16,7 +16,7 @@
 #include "app/frame.h"
 #include "state/program_state.h"
 #include "state/view_state.h"
-#include "app/window_proc.h"
+#include "app/modes.h"
 #include "sheet_mesh.h"
 #include "edit/aim.h"
 #include "edit/edit_steps.h"
@@ -24,6 +24,7 @@
 #include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "platform/scripted/scripted.h"
+#include "edit/editing_state.h"
 
 namespace {
 
@@ -67,27 +68,27 @@ void editStep(benchmark::State& state) {
         glFinish();
     }
     state.counters["faces"] = mesh.faceCount;
-    state.counters["picked"] = state.range(0) >= 5 ? edit.selectedFace : edit.selectedVertex;
+    state.counters["picked"] = state.range(0) >= 5 ? program.edit.selectedFace : program.edit.selectedVertex;
     stopMode();
 }
 
 // The face scan alone, sight line straight down through the sheet.
 void faceScan(benchmark::State& state) {
     prepareProgram();
-    aim.sightOrigin = Vec3{0.013f, -0.021f, 10.0f};
-    aim.sightDirection = Vec3{0.0f, 0.0f, -1.0f};
-    aim.aimed = Vec3{0.013f, -0.021f, 0.0f};
+    editing.aim.sightOrigin = Vec3{0.013f, -0.021f, 10.0f};
+    editing.aim.sightDirection = Vec3{0.0f, 0.0f, -1.0f};
+    editing.aim.aimed = Vec3{0.013f, -0.021f, 0.0f};
     for (auto _ : state) benchmark::DoNotOptimize(pickFace());
     state.counters["faces"] = mesh.faceCount;
-    state.counters["picked"] = editRecords.faceUnderCursor;
+    state.counters["picked"] = editing.records.faceUnderCursor;
 }
 
 // The vertex scan alone.
 void vertexScan(benchmark::State& state) {
     prepareProgram();
-    aim.sightOrigin = Vec3{0.013f, -0.021f, 10.0f};
-    aim.sightDirection = Vec3{0.0f, 0.0f, -1.0f};
-    aim.aimed = Vec3{0.013f, -0.021f, 0.0f};
+    editing.aim.sightOrigin = Vec3{0.013f, -0.021f, 10.0f};
+    editing.aim.sightDirection = Vec3{0.0f, 0.0f, -1.0f};
+    editing.aim.aimed = Vec3{0.013f, -0.021f, 0.0f};
     for (auto _ : state) {
         int selected = -1;
         for (int v = 0; v < mesh.vertexCount; ++v) {

@@ -10,8 +10,8 @@
 
 namespace {
 
-std::vector<PolygonPoint> star(int corners) {
-    std::vector<PolygonPoint> p(static_cast<size_t>(corners));
+std::vector<Vec3> star(int corners) {
+    std::vector<Vec3> p(static_cast<size_t>(corners));
     for (int k = 0; k < corners; ++k) {
         double angle = 2.0 * M_PI * k / corners, radius = k % 2 == 0 ? 1.0 : 0.6;
         p[static_cast<size_t>(k)] = {static_cast<float>(radius * std::cos(angle)),
@@ -21,8 +21,8 @@ std::vector<PolygonPoint> star(int corners) {
 }
 
 // Teeth along x, each of four corners, closed by two corners underneath.
-std::vector<PolygonPoint> comb(int corners) {
-    std::vector<PolygonPoint> p;
+std::vector<Vec3> comb(int corners) {
+    std::vector<Vec3> p;
     int teeth = (corners - 2) / 4;
     for (int t = 0; t < teeth; ++t) {
         float x = static_cast<float>(t);
@@ -37,12 +37,12 @@ std::vector<PolygonPoint> comb(int corners) {
 }
 
 void splitStar(benchmark::State& state) {
-    std::vector<PolygonPoint> polygon = star(static_cast<int>(state.range(0)));
+    std::vector<Vec3> polygon = star(static_cast<int>(state.range(0)));
     for (auto _ : state) benchmark::DoNotOptimize(splitPolygon(polygon));
 }
 
 void splitComb(benchmark::State& state) {
-    std::vector<PolygonPoint> polygon = comb(static_cast<int>(state.range(0)));
+    std::vector<Vec3> polygon = comb(static_cast<int>(state.range(0)));
     for (auto _ : state) benchmark::DoNotOptimize(splitPolygon(polygon));
 }
 

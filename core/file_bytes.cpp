@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,27 @@ bool fileSize(int fd, size_t& size) {
     return true;
 }
 
+// Reads up to `size` bytes of `fd` into `block`; `got` tells how many (fewer
+// when the file shrank). False on a read error.
+bool readInto(int fd, char* block, size_t size, size_t& got) {
+    got = 0;
+    while (got < size) {
+        ssize_t part = ::read(fd, block + got, size - got);
+        if (part < 0 && errno == EINTR) continue;
+        if (part < 0) return false;
+        if (part == 0) break;  // the file shrank: take what it holds
+        got += static_cast<size_t>(part);
+    }
+    return true;
+}
+
+// Closes `fd`, keeping errno as it was.
+void closeKeepingErrno(int fd) {
+    int saved = errno;
+    ::close(fd);
+    errno = saved;
+}
+
 }  // namespace
 
 bool readWholeFile(const std::string& path, FileBytes& bytes) {
@@ -33,20 +55,10 @@ bool readWholeFile(const std::string& path, FileBytes& bytes) {
     int fd = openRegularFileForReading(path);
     if (fd < 0) return false;
     size_t size = 0;
-    bool ok = fileSize(fd, size);
-    char* block = ok ? blockFor(size) : nullptr;
-    ok = block != nullptr;
+    char* block = fileSize(fd, size) ? blockFor(size) : nullptr;
     size_t got = 0;
-    while (ok && got < size) {
-        ssize_t part = ::read(fd, block + got, size - got);
-        if (part < 0 && errno == EINTR) continue;
-        if (part < 0) ok = false;
-        if (part <= 0) break;  // at 0 the file shrank: take what it holds
-        got += static_cast<size_t>(part);
-    }
-    int saved = errno;
-    ::close(fd);
-    errno = saved;
+    bool ok = block != nullptr && readInto(fd, block, size, got);
+    closeKeepingErrno(fd);
     if (!ok) {
         std::free(block);
         return false;
@@ -54,6 +66,25 @@ bool readWholeFile(const std::string& path, FileBytes& bytes) {
     bytes.data = block;
     bytes.size = got;
     return true;
+}
+
+bool readWholeFile(const std::string& path, std::string& text) {
+    text.clear();
+    int fd = openRegularFileForReading(path);
+    if (fd < 0) return false;
+    size_t size = 0;
+    bool ok = fileSize(fd, size);
+    try {
+        if (ok) text.resize(size);
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        ok = false;
+    }
+    size_t got = 0;
+    ok = ok && readInto(fd, text.data(), size, got);
+    closeKeepingErrno(fd);
+    text.resize(ok ? got : 0);
+    return ok;
 }
 
 void releaseFileBytes(FileBytes& bytes) {

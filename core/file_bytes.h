@@ -14,3 +14,5 @@ struct FileBytes {
 // not a regular file or memory runs out. Never waits on a pipe or a device.
 bool readWholeFile(const std::string& path, FileBytes& bytes);
 void releaseFileBytes(FileBytes& bytes);
+// The same into a string (`text` replaced); ENOMEM when it cannot be held.
+bool readWholeFile(const std::string& path, std::string& text);

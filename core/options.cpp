@@ -1,10 +1,6 @@
 #include "core/options.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
-#include "core/regular_file.h"
+#include "core/file_bytes.h"
 #include "core/safe_file.h"
 #include "core/text_scan.h"
 
@@ -30,22 +26,6 @@ int clampedChoice(int value, int highest) {
 
 // "%s" over the text: false when only white space is left.
 bool scanNonEmptyWord(const char*& p, const char* end) { return !scanWord(p, end).empty(); }
-
-// The file's text, or false when it is missing, not a regular file (a FIFO
-// would block the start) or unreadable.
-bool readOptionsFile(const std::string& path, std::string& text) {
-    int fd = openRegularFileForReading(path);
-    if (fd < 0) return false;
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) break;
-        text.append(buffer, static_cast<size_t>(got));
-    }
-    ::close(fd);
-    return got == 0;
-}
 
 }  // namespace
 
@@ -99,11 +79,10 @@ std::string formatOptionsText(const Options& values) {
 
 void readOptions(const std::string& fallbackFolder) {
     std::string text;
-    bool found = readOptionsFile(optionsFileName, text);
-    if (!found && !fallbackFolder.empty()) {
-        text.clear();
-        found = readOptionsFile(fallbackFolder + "/" + optionsFileName, text);
-    }
+    // Missing, not a regular file (a FIFO would block the start) or
+    // unreadable: the next place, then the defaults.
+    bool found = readWholeFile(optionsFileName, text);
+    if (!found && !fallbackFolder.empty()) found = readWholeFile(fallbackFolder + "/" + optionsFileName, text);
     if (!found) {
         setDefaultOptions();
         return;

@@ -7,5 +7,6 @@ std::string fileNameOf(const std::string& path) {
 
 std::string folderOf(const std::string& path) {
     size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }

@@ -6,5 +6,6 @@
 // The file name without its folder: what follows the last '/', or the whole
 // path when it holds none.
 std::string fileNameOf(const std::string& path);
-// The folder of a path: what precedes the last '/', or "." when it holds none.
+// The folder of a path: what precedes the last '/', "/" for a name right
+// under the root ("/x"), or "." when it holds none.
 std::string folderOf(const std::string& path);

@@ -13,17 +13,13 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/paths.h"
+
 namespace {
 
 constexpr std::string_view temporaryPrefix = ".kestrune-";
 constexpr int linkHopLimit = 40;  // as the kernel's own limit on nested links
 constexpr time_t staleSeconds = 60;
-
-std::string folderOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // Whether the kernel's rule for shared folders (fs.protected_symlinks) lets
 // this user follow `link`: in a sticky folder anyone may write to, only the

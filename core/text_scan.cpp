@@ -45,11 +45,6 @@ inline int32_t lowBits(int64_t value) {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
 }
 
-locale_t cNumericLocale() {
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
-
 // The C library's own "%f" on the rest of the text, in the C locale, for
 // every form the fast path leaves aside (hexadecimal, inf, nan, a dangling
 // exponent, out-of-range values, odd neighbours).
@@ -99,6 +94,12 @@ inline bool scanFloatFast(const char*& p, const char* end, float& out) {
 }
 
 }  // namespace
+
+locale_t cNumericLocale() {
+    // Made once, on first use, and kept for the whole run.
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
+}
 
 std::string_view scanWord(const char*& p, const char* end) {
     const char* start = skipScanSpace(p, end);

@@ -7,6 +7,10 @@
 
 #include <cstdint>
 #include <string_view>
+#include <locale.h>
+
+// The C locale, for the C library's own conversions (uselocale around them).
+locale_t cNumericLocale();
 
 // White space as formatted input sees it in the C locale.
 inline bool isScanSpace(char c) {

@@ -11,8 +11,6 @@ struct AimPoint {
     Vec3 sightDirection;
 };
 
-extern AimPoint aim;
-
 // Unprojects the cursor, fills `aim` for the current view and shows the
 // aimed point on the status line after edit.modeText.
 void computeAimPoint();

@@ -9,8 +9,8 @@
 #include "state/view_state.h"
 #include "edit/aim.h"
 #include "render/unproject.h"
-
-AimPoint aim;
+#include "render/render_state.h"
+#include "edit/editing_state.h"
 
 namespace {
 
@@ -23,24 +23,24 @@ constexpr double surfaceRadius = 2.5;
 
 void aimInPerspective(const double p[3]) {
     float m[16];
-    toFloatMatrix(unprojection.modelview, m);
+    toFloatMatrix(render.unprojection.modelview, m);
     const float towardsEye[4] = {0.0f, 0.0f, 1.0f, 1.0f};
     float e[4];
     transposedTimes(m, towardsEye, e);
-    const float distance = view.cameraDistance;
+    const float distance = program.view.cameraDistance;
     Vec3 origin{distance * e[0], distance * e[1], distance * e[2]};
     Vec3 direction{static_cast<float>(p[0] - origin.x), static_cast<float>(p[1] - origin.y),
                    static_cast<float>(p[2] - origin.z)};
     // Where the sight line meets the plane through the origin facing the eye.
     float s = dot3(origin, origin);
     float q = dot3(direction, origin);
-    aim.sightOrigin = origin;
-    aim.sightDirection = direction;
-    aim.aimed = Vec3{origin.x - direction.x * s / q, origin.y - direction.y * s / q,
+    editing.aim.sightOrigin = origin;
+    editing.aim.sightDirection = direction;
+    editing.aim.aimed = Vec3{origin.x - direction.x * s / q, origin.y - direction.y * s / q,
                      origin.z - direction.z * s / q};
     double fromOrigin = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
     if (fromOrigin < surfaceRadius && options.vertexCreation == 1) {
-        aim.aimed = Vec3{static_cast<float>(p[0]), static_cast<float>(p[1]),
+        editing.aim.aimed = Vec3{static_cast<float>(p[0]), static_cast<float>(p[1]),
                          static_cast<float>(p[2])};
     }
 }
@@ -49,26 +49,26 @@ void aimInOrthographicView(const double p[3]) {
     const float px = static_cast<float>(p[0]);
     const float py = static_cast<float>(p[1]);
     const float pz = static_cast<float>(p[2]);
-    const float farPlane = view.viewSign * view.orthoZoom;
+    const float farPlane = program.view.viewSign * program.view.orthoZoom;
     const bool onObject = options.vertexCreation == 1;
-    switch (view.viewKind) {
+    switch (program.view.viewKind) {
     case ViewXOy:
-        aim.sightOrigin = Vec3{px, py, 10.0f};
-        aim.sightDirection = Vec3{0.0f, 0.0f, -1.0f};
-        aim.aimed = Vec3{px, py, 0.0f};
-        if (onObject && std::fabs(farPlane + p[2]) > backgroundMargin) aim.aimed.z = pz;
+        editing.aim.sightOrigin = Vec3{px, py, 10.0f};
+        editing.aim.sightDirection = Vec3{0.0f, 0.0f, -1.0f};
+        editing.aim.aimed = Vec3{px, py, 0.0f};
+        if (onObject && std::fabs(farPlane + p[2]) > backgroundMargin) editing.aim.aimed.z = pz;
         break;
     case ViewXOz:
-        aim.sightOrigin = Vec3{px, -10.0f, pz};
-        aim.sightDirection = Vec3{0.0f, 1.0f, 0.0f};
-        aim.aimed = Vec3{px, 0.0f, pz};
-        if (onObject && std::fabs(p[1] - farPlane) > backgroundMargin) aim.aimed.y = py;
+        editing.aim.sightOrigin = Vec3{px, -10.0f, pz};
+        editing.aim.sightDirection = Vec3{0.0f, 1.0f, 0.0f};
+        editing.aim.aimed = Vec3{px, 0.0f, pz};
+        if (onObject && std::fabs(p[1] - farPlane) > backgroundMargin) editing.aim.aimed.y = py;
         break;
     default:  // ViewYOz
-        aim.sightOrigin = Vec3{10.0f, py, pz};
-        aim.sightDirection = Vec3{-1.0f, 0.0f, 0.0f};
-        aim.aimed = Vec3{0.0f, py, pz};
-        if (onObject && std::fabs(farPlane + p[0]) > backgroundMargin) aim.aimed.x = px;
+        editing.aim.sightOrigin = Vec3{10.0f, py, pz};
+        editing.aim.sightDirection = Vec3{-1.0f, 0.0f, 0.0f};
+        editing.aim.aimed = Vec3{0.0f, py, pz};
+        if (onObject && std::fabs(farPlane + p[0]) > backgroundMargin) editing.aim.aimed.x = px;
         break;
     }
 }
@@ -89,7 +89,7 @@ const char* statusTemplate(ViewKind kind) {
 }  // namespace
 
 void aimFromUnprojectedPoint(const double point[3]) {
-    if (view.viewKind == Perspective) {
+    if (program.view.viewKind == Perspective) {
         aimInPerspective(point);
     } else {
         aimInOrthographicView(point);
@@ -97,11 +97,11 @@ void aimFromUnprojectedPoint(const double point[3]) {
 }
 
 std::string aimStatusText(const char* modeText) {
-    const char* format = statusTemplate(view.viewKind);
+    const char* format = statusTemplate(program.view.viewKind);
     const char* text = modeText != nullptr ? modeText : "";
-    double x = aim.aimed.x;
-    double y = aim.aimed.y;
-    double z = aim.aimed.z;
+    double x = editing.aim.aimed.x;
+    double y = editing.aim.aimed.y;
+    double z = editing.aim.aimed.z;
     int length = std::snprintf(nullptr, 0, format, text, x, y, z);
     if (length < 0) return std::string();
     std::string line(static_cast<size_t>(length) + 1, '\0');
@@ -112,13 +112,13 @@ std::string aimStatusText(const char* modeText) {
 
 void computeAimPoint() {
     unprojectCursor();
-    aimFromUnprojectedPoint(unprojection.point);
-    setStatusText(aimStatusText(edit.modeText));
+    aimFromUnprojectedPoint(render.unprojection.point);
+    setStatusText(aimStatusText(program.edit.modeText));
 }
 
 Vec3 closestPointOnSightLine(Vec3 p) {
-    const Vec3 a = aim.aimed;
-    const Vec3 d = aim.sightDirection;
+    const Vec3 a = editing.aim.aimed;
+    const Vec3 d = editing.aim.sightDirection;
     float t = dot3(d, p - a);
     float n = dot3(d, d);
     return Vec3{a.x + d.x * t / n, a.y + d.y * t / n, a.z + d.z * t / n};

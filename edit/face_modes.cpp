@@ -7,6 +7,7 @@
 #include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "render/overlays.h"
+#include "edit/editing_state.h"
 
 
 namespace {
@@ -14,13 +15,13 @@ namespace {
 // Drops the face being built when its clicks no longer name vertices of the
 // mesh (the model was replaced or remodelled meanwhile).
 void dropStaleClicks() {
-    int& count = edit.faceClickCount;
+    int& count = program.edit.faceClickCount;
     if (count < 0 || count > 3) {
         count = 0;
         return;
     }
     for (int j = 0; j < count; ++j) {
-        if (editRecords.clickedVertices[j] < 0 || editRecords.clickedVertices[j] >= mesh.vertexCount) {
+        if (editing.records.clickedVertices[j] < 0 || editing.records.clickedVertices[j] >= mesh.vertexCount) {
             count = 0;
             return;
         }
@@ -29,26 +30,27 @@ void dropStaleClicks() {
 
 // The clicked corners in red, joined by red segments.
 void drawFaceBeingBuilt() {
-    const int count = edit.faceClickCount;
-    for (int j = 0; j < count; ++j) highlightVertex(editRecords.clickedVertices[j]);
-    if (count >= 2) drawVertexPath(editRecords.clickedVertices, count);
+    const int count = program.edit.faceClickCount;
+    for (int j = 0; j < count; ++j) highlightVertex(editing.records.clickedVertices[j]);
+    if (count >= 2) drawVertexPath(editing.records.clickedVertices, count);
 }
 
 // Adds a clicked corner; the fourth click completes the face, as a triangle
 // when it is on the first corner again.
 void addCorner(int v) {
-    int& count = edit.faceClickCount;
+    int& count = program.edit.faceClickCount;
     if (count == 0) {
-        editRecords.clickedVertices[0] = v;
+        editing.records.clickedVertices[0] = v;
         count = 1;
         return;
     }
-    if (count == 1 && v == editRecords.clickedVertices[0]) return;
-    editRecords.clickedVertices[count] = v;
+    if (count == 1 && v == editing.records.clickedVertices[0]) return;
+    editing.records.clickedVertices[count] = v;
     count += 1;
     if (count < 4) return;
-    if (editRecords.clickedVertices[3] == editRecords.clickedVertices[0]) editRecords.clickedVertices[3] = -1;
-    appendFace(editRecords.clickedVertices[0], editRecords.clickedVertices[1], editRecords.clickedVertices[2], editRecords.clickedVertices[3]);
+    int* clicked = editing.records.clickedVertices;
+    if (clicked[3] == clicked[0]) clicked[3] = -1;
+    appendFace(clicked[0], clicked[1], clicked[2], clicked[3]);
     forgetDeletionUndo();
     count = 0;
 }
@@ -60,40 +62,40 @@ void createFacesStep() {
     dropStaleClicks();
     for (int v = 0; v < mesh.vertexCount; ++v) {
         if (vertexUnderCursor(v)) {
-            edit.selectedVertex = v;
+            program.edit.selectedVertex = v;
             highlightVertex(v);
         }
     }
     if (mesh.vertexCount > 0) drawFaceBeingBuilt();
     // A click over no vertex waits for the first frame with one under the cursor.
-    if (input.clickPending && edit.selectedVertex >= 0) {
-        addCorner(edit.selectedVertex);
-        input.clickPending = false;
+    if (program.input.clickPending && program.edit.selectedVertex >= 0) {
+        addCorner(program.edit.selectedVertex);
+        program.input.clickPending = false;
     }
-    if (input.deletePending && mesh.faceCount > edit.modeStartFaceCount) {
+    if (program.input.deletePending && mesh.faceCount > program.edit.modeStartFaceCount) {
         dropLastFace();
         forgetDeletionUndo();
-        input.deletePending = false;
+        program.input.deletePending = false;
     }
     dropSelectionsPastCounts();
 }
 
 void deleteFacesStep() {
-    if (input.leftArmed) {
+    if (program.input.leftArmed) {
         hoverFace();
-        if (editRecords.faceUnderCursor != edit.selectedFace) edit.selectedFace = -1;
+        if (editing.records.faceUnderCursor != program.edit.selectedFace) program.edit.selectedFace = -1;
     }
     dropSelectionsPastCounts();
-    if (input.clickPending) {
-        if (edit.selectedFace >= 0) {
-            deleteFace(edit.selectedFace);
-            edit.selectedFace = -1;
+    if (program.input.clickPending) {
+        if (program.edit.selectedFace >= 0) {
+            deleteFace(program.edit.selectedFace);
+            program.edit.selectedFace = -1;
         }
-        input.clickPending = false;
+        program.input.clickPending = false;
     }
-    if (input.deletePending) {
+    if (program.input.deletePending) {
         restoreLastDeletion();
-        input.deletePending = false;
+        program.input.deletePending = false;
     }
     dropSelectionsPastCounts();
 }

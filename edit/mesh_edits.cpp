@@ -3,26 +3,25 @@
 #include "state/messages.h"
 #include "state/program_state.h"
 #include "mesh/mesh.h"
-
-EditRecords editRecords;
+#include "edit/editing_state.h"
 
 void forgetDeletionUndo() {
-    editRecords.undoVertexCount = 0;
-    editRecords.undoFaceCount = 0;
+    editing.records.undoVertexCount = 0;
+    editing.records.undoFaceCount = 0;
 }
 
 void invalidateUndo() {
     forgetDeletionUndo();
-    edit.modeStartVertexCount = mesh.vertexCount;
-    edit.modeStartFaceCount = mesh.faceCount;
-    edit.faceClickCount = 0;
-    edit.selectedVertex = -1;
-    edit.selectedFace = -1;
+    program.edit.modeStartVertexCount = mesh.vertexCount;
+    program.edit.modeStartFaceCount = mesh.faceCount;
+    program.edit.faceClickCount = 0;
+    program.edit.selectedVertex = -1;
+    program.edit.selectedFace = -1;
 }
 
 void dropSelectionsPastCounts() {
-    if (edit.selectedVertex >= mesh.vertexCount) edit.selectedVertex = -1;
-    if (edit.selectedFace >= mesh.faceCount) edit.selectedFace = -1;
+    if (program.edit.selectedVertex >= mesh.vertexCount) program.edit.selectedVertex = -1;
+    if (program.edit.selectedFace >= mesh.faceCount) program.edit.selectedFace = -1;
 }
 
 void placeVertex(int v, Vec3 position) {
@@ -38,28 +37,28 @@ void appendFace(int a, int b, int c, int d) {
 }
 
 void deleteVertex(int s) {
-    editRecords.undoVertexCount = 1;
-    editRecords.undoFaceCount = removeVertex(s);
+    editing.records.undoVertexCount = 1;
+    editing.records.undoFaceCount = removeVertex(s);
 }
 
 void deleteFace(int f) {
-    editRecords.undoVertexCount = 0;
-    editRecords.undoFaceCount = 1;
+    editing.records.undoVertexCount = 0;
+    editing.records.undoFaceCount = 1;
     removeFace(f);
 }
 
 void restoreLastDeletion() {
-    restoreEntriesPastCounts(editRecords.undoVertexCount, editRecords.undoFaceCount);
+    restoreEntriesPastCounts(editing.records.undoVertexCount, editing.records.undoFaceCount);
     forgetDeletionUndo();
 }
 
 void forgetStaleReferences() {
-    edit.selectedVertex = -1;
-    edit.selectedFace = -1;
-    edit.faceClickCount = 0;
-    input.validatePending = false;
-    if (edit.modeStartVertexCount > mesh.vertexCount) edit.modeStartVertexCount = mesh.vertexCount;
-    if (edit.modeStartFaceCount > mesh.faceCount) edit.modeStartFaceCount = mesh.faceCount;
+    program.edit.selectedVertex = -1;
+    program.edit.selectedFace = -1;
+    program.edit.faceClickCount = 0;
+    program.input.validatePending = false;
+    if (program.edit.modeStartVertexCount > mesh.vertexCount) program.edit.modeStartVertexCount = mesh.vertexCount;
+    if (program.edit.modeStartFaceCount > mesh.faceCount) program.edit.modeStartFaceCount = mesh.faceCount;
     // The editing records (deletion undo, creation floors) belong to the old mesh.
     invalidateUndo();
 }

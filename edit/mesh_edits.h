@@ -25,8 +25,6 @@ struct EditRecords {
     Vec3 undoCorners[4];
 };
 
-extern EditRecords editRecords;
-
 // Forgets the deletion record, so that no undo can bring back entries that a
 // later change overwrote or made meaningless.
 void forgetDeletionUndo();

@@ -8,6 +8,7 @@
 #include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "render/overlays.h"
+#include "edit/editing_state.h"
 
 namespace {
 
@@ -31,9 +32,10 @@ void restoreFaceCorners(int f, const Vec3 corners[4]) {
 // Travel of the aimed point since the grab, or only its part along the
 // grabbed face's normal.
 Vec3 faceShift() {
-    Vec3 shift = aim.aimed - editRecords.grabAim;
+    Vec3 shift = editing.aim.aimed - editing.records.grabAim;
     if (options.faceModification == 1) {
-        Vec3 normal = unitNormal(editRecords.grabCorners[0], editRecords.grabCorners[1], editRecords.grabCorners[2]);
+        const Vec3* grabbed = editing.records.grabCorners;
+        Vec3 normal = unitNormal(grabbed[0], grabbed[1], grabbed[2]);
         shift = dot3(normal, shift) * normal;
     }
     return shift;
@@ -42,17 +44,17 @@ Vec3 faceShift() {
 }  // namespace
 
 void modifyFacesStep() {
-    if (input.leftArmed) hoverFace();
+    if (program.input.leftArmed) hoverFace();
     dropSelectionsPastCounts();
-    const int f = edit.selectedFace;
-    if (!input.leftArmed && f >= 0) {
+    const int f = program.edit.selectedFace;
+    if (!program.input.leftArmed && f >= 0) {
         computeAimPoint();
-        placeFaceCorners(f, editRecords.grabCorners, faceShift());
+        placeFaceCorners(f, editing.records.grabCorners, faceShift());
         highlightFace(f);
     }
-    if (input.deletePending && f >= 0) {
-        restoreFaceCorners(f, editRecords.undoCorners);
-        edit.selectedFace = -1;
-        input.deletePending = false;
+    if (program.input.deletePending && f >= 0) {
+        restoreFaceCorners(f, editing.records.undoCorners);
+        program.edit.selectedFace = -1;
+        program.input.deletePending = false;
     }
 }

@@ -1,5 +1,6 @@
 #include "edit/picking.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "state/program_state.h"
@@ -7,6 +8,7 @@
 #include "edit/mesh_edits.h"
 #include "mesh/mesh.h"
 #include "render/overlays.h"
+#include "edit/editing_state.h"
 
 
 namespace {
@@ -21,8 +23,8 @@ bool vertexUnderCursor(int v) {
 }
 
 float sightLineHitDistance(Vec3 p1, Vec3 p2, Vec3 p3) {
-    const Vec3 o = aim.sightOrigin;
-    const Vec3 d = aim.sightDirection;
+    const Vec3 o = editing.aim.sightOrigin;
+    const Vec3 d = editing.aim.sightDirection;
     // Plane a x + b y + c z + k = 0 through the three corners.
     float a = det3(Vec3{p1.y, p1.z, 1.0f}, Vec3{p2.y, p2.z, 1.0f}, Vec3{p3.y, p3.z, 1.0f});
     float b = -det3(Vec3{p1.x, p1.z, 1.0f}, Vec3{p2.x, p2.z, 1.0f}, Vec3{p3.x, p3.z, 1.0f});
@@ -44,45 +46,45 @@ float sightLineHitDistance(Vec3 p1, Vec3 p2, Vec3 p3) {
 }
 
 int pickFace() {
-    editRecords.faceUnderCursor = -1;
+    editing.records.faceUnderCursor = -1;
     float best = farthestPick;
     for (int f = 0; f < mesh.faceCount; ++f) {
         Vec3 a = vertexPosition(mesh.faceA[f]);
         Vec3 c = vertexPosition(mesh.faceC[f]);
         float distance = sightLineHitDistance(a, vertexPosition(mesh.faceB[f]), c);
         if (distance >= 0.0f && best > distance) {
-            editRecords.faceUnderCursor = f;
+            editing.records.faceUnderCursor = f;
             best = distance;
         }
         if (mesh.faceD[f] < 0) continue;
         distance = sightLineHitDistance(a, c, vertexPosition(mesh.faceD[f]));
         if (distance >= 0.0f && best > distance) {
-            editRecords.faceUnderCursor = f;
+            editing.records.faceUnderCursor = f;
             best = distance;
         }
     }
-    return editRecords.faceUnderCursor;
+    return editing.records.faceUnderCursor;
 }
 
 void hoverFace() {
     computeAimPoint();
     pickFace();
     dropSelectionsPastCounts();
-    const int f = editRecords.faceUnderCursor;
+    const int f = editing.records.faceUnderCursor;
     if (f >= 0) {
-        if (input.validatePending) {
+        if (program.input.validatePending) {
             flipFace(f);
-            input.validatePending = false;
+            program.input.validatePending = false;
         }
-        editRecords.grabCorners[0] = vertexPosition(mesh.faceA[f]);
-        editRecords.grabCorners[1] = vertexPosition(mesh.faceB[f]);
-        editRecords.grabCorners[2] = vertexPosition(mesh.faceC[f]);
-        if (mesh.faceD[f] >= 0) editRecords.grabCorners[3] = vertexPosition(mesh.faceD[f]);
-        editRecords.grabAim = aim.aimed;
-        if (f != edit.selectedFace) {
-            for (int corner = 0; corner < 4; ++corner) editRecords.undoCorners[corner] = editRecords.grabCorners[corner];
-            edit.selectedFace = f;
+        editing.records.grabCorners[0] = vertexPosition(mesh.faceA[f]);
+        editing.records.grabCorners[1] = vertexPosition(mesh.faceB[f]);
+        editing.records.grabCorners[2] = vertexPosition(mesh.faceC[f]);
+        if (mesh.faceD[f] >= 0) editing.records.grabCorners[3] = vertexPosition(mesh.faceD[f]);
+        editing.records.grabAim = editing.aim.aimed;
+        if (f != program.edit.selectedFace) {
+            std::copy_n(editing.records.grabCorners, 4, editing.records.undoCorners);
+            program.edit.selectedFace = f;
         }
     }
-    if (edit.selectedFace >= 0) highlightFace(edit.selectedFace);
+    if (program.edit.selectedFace >= 0) highlightFace(program.edit.selectedFace);
 }

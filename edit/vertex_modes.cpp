@@ -6,6 +6,7 @@
 #include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "render/overlays.h"
+#include "edit/editing_state.h"
 
 
 namespace {
@@ -23,18 +24,18 @@ bool anyFaceUses(int v) {
 
 void createVerticesStep() {
     computeAimPoint();
-    if (input.clickPending) {
-        appendVertex(aim.aimed);
+    if (program.input.clickPending) {
+        appendVertex(editing.aim.aimed);
         forgetDeletionUndo();
-        input.clickPending = false;
+        program.input.clickPending = false;
     }
     // Delete takes back the vertices made in this mode, last first. A vertex
     // that a face uses (the mesh was remodelled meanwhile) is never taken back.
     const int last = mesh.vertexCount - 1;
-    if (input.deletePending && mesh.vertexCount > edit.modeStartVertexCount && !anyFaceUses(last)) {
+    if (program.input.deletePending && mesh.vertexCount > program.edit.modeStartVertexCount && !anyFaceUses(last)) {
         dropLastVertex();
         forgetDeletionUndo();
-        input.deletePending = false;
+        program.input.deletePending = false;
     }
     dropSelectionsPastCounts();
 }
@@ -43,17 +44,17 @@ void deleteVerticesStep() {
     computeAimPoint();
     for (int v = 0; v < mesh.vertexCount; ++v) {
         if (vertexUnderCursor(v)) {
-            edit.selectedVertex = v;
+            program.edit.selectedVertex = v;
             highlightVertex(v);
         }
     }
-    if (input.clickPending) {
-        if (edit.selectedVertex >= 0) deleteVertex(edit.selectedVertex);
-        input.clickPending = false;
+    if (program.input.clickPending) {
+        if (program.edit.selectedVertex >= 0) deleteVertex(program.edit.selectedVertex);
+        program.input.clickPending = false;
     }
-    if (input.deletePending) {
+    if (program.input.deletePending) {
         restoreLastDeletion();
-        input.deletePending = false;
+        program.input.deletePending = false;
     }
     dropSelectionsPastCounts();
 }
@@ -61,22 +62,22 @@ void deleteVerticesStep() {
 void moveVerticesStep() {
     computeAimPoint();
     dropSelectionsPastCounts();
-    if (input.leftArmed) {
+    if (program.input.leftArmed) {
         for (int v = 0; v < mesh.vertexCount; ++v) {
-            if (v != edit.selectedVertex && vertexUnderCursor(v)) {
-                edit.selectedVertex = v;
-                editRecords.undoVertex = vertexPosition(v);
+            if (v != program.edit.selectedVertex && vertexUnderCursor(v)) {
+                program.edit.selectedVertex = v;
+                editing.records.undoVertex = vertexPosition(v);
             }
         }
-        if (edit.selectedVertex >= 0) highlightVertex(edit.selectedVertex);
+        if (program.edit.selectedVertex >= 0) highlightVertex(program.edit.selectedVertex);
     }
-    const int v = edit.selectedVertex;
-    if (!input.leftArmed && v >= 0) {
-        placeVertex(v, closestPointOnSightLine(editRecords.undoVertex));
+    const int v = program.edit.selectedVertex;
+    if (!program.input.leftArmed && v >= 0) {
+        placeVertex(v, closestPointOnSightLine(editing.records.undoVertex));
         highlightVertex(v);
     }
-    if (!input.deleteArmed && v >= 0) {
-        placeVertex(v, editRecords.undoVertex);
+    if (!program.input.deleteArmed && v >= 0) {
+        placeVertex(v, editing.records.undoVertex);
         highlightVertex(v);
     }
 }

@@ -7,6 +7,7 @@
 
 #include "mesh/mesh.h"
 #include "mesh/face_mapping.h"
+#include "mesh/off_writer.h"
 #include "exchange/section_writer.h"
 #include "exchange/texture_file.h"
 
@@ -28,12 +29,6 @@ inline constexpr const char* writtenFormats = ".off, .obj, .ply, .stl, .gltf, .g
 // .stl (binary unless `ascii`), .gltf, .glb. False, with `problem` set (in
 // French, listing the formats written), for any other extension or none.
 bool exportFormatFor(const std::string& path, bool ascii, ExportFormat& format, std::string& problem);
-
-// A vertex coordinate in the units of the model's file, as "Sauver" writes it.
-inline float fileCoordinate(float view, float scale, float center) {
-    double factor = static_cast<double>(scale) / 0.6;
-    return static_cast<float>(factor * static_cast<double>(view) + static_cast<double>(center));
-}
 
 // A file the export produces: where it goes and how its bytes are made.
 struct ExportedFile {

@@ -19,12 +19,12 @@ double cross(Point2 a, Point2 b, Point2 c) {
 // The corners in the plane that drops the largest component of the
 // polygon's Newell normal, mirrored where needed so that the polygon turns
 // counter-clockwise. Empty when the polygon has no area.
-std::vector<Point2> projected(const std::vector<PolygonPoint>& p) {
+std::vector<Point2> projected(const std::vector<Vec3>& p) {
     double normal[3] = {0.0, 0.0, 0.0};
     size_t n = p.size();
     for (size_t i = 0; i < n; ++i) {
-        const PolygonPoint& a = p[i];
-        const PolygonPoint& b = p[(i + 1) % n];
+        const Vec3& a = p[i];
+        const Vec3& b = p[(i + 1) % n];
         normal[0] += (double{a.y} - b.y) * (double{a.z} + b.z);
         normal[1] += (double{a.z} - b.z) * (double{a.x} + b.x);
         normal[2] += (double{a.x} - b.x) * (double{a.y} + b.y);
@@ -249,7 +249,7 @@ std::vector<std::array<unsigned, 3>> clipEars(const std::vector<Point2>& q) {
 
 }  // namespace
 
-std::vector<std::array<unsigned, 3>> splitPolygon(const std::vector<PolygonPoint>& corners) {
+std::vector<std::array<unsigned, 3>> splitPolygon(const std::vector<Vec3>& corners) {
     std::vector<Point2> q = projected(corners);
     if (q.empty() || isConvex(q)) return fan(corners.size());
     return clipEars(q);

@@ -5,14 +5,10 @@
 #include <array>
 #include <vector>
 
-struct PolygonPoint {
-    float x = 0.0f;
-    float y = 0.0f;
-    float z = 0.0f;
-};
+#include "mesh/vector_math.h"
 
 // Corner numbers (into `corners`) of the triangles covering the polygon, each
 // turning the polygon's way. A convex polygon is fanned from its first
 // corner, as GL draws a polygon; a concave one is cut ear by ear so that no
 // triangle leaves it. A degenerate polygon (no area) is fanned.
-std::vector<std::array<unsigned, 3>> splitPolygon(const std::vector<PolygonPoint>& corners);
+std::vector<std::array<unsigned, 3>> splitPolygon(const std::vector<Vec3>& corners);

@@ -67,10 +67,10 @@ void addPolygon(MergedScene& merged, const int32_t* corners, size_t n) {
     }
     if (n < 5) return;
     // Larger polygons: cut into triangles that stay inside them.
-    std::vector<PolygonPoint> points(n);
+    std::vector<Vec3> points(n);
     for (size_t k = 0; k < n; ++k) {
         const float* p = &merged.positions[3 * static_cast<size_t>(corners[k])];
-        points[k] = PolygonPoint{p[0], p[1], p[2]};
+        points[k] = Vec3{p[0], p[1], p[2]};
     }
     for (const std::array<unsigned, 3>& t : splitPolygon(points)) {
         merged.corners.insert(merged.corners.end(), {corners[t[0]], corners[t[1]], corners[t[2]], -1});

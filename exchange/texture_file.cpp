@@ -6,27 +6,13 @@
 #include <cstring>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/file_bytes.h"
 #include "core/jpeg_decode.h"
 #include "core/safe_file.h"
 #include "exchange/confined_path.h"
-
-namespace {
-
-bool readWhole(const std::string& path, std::string& bytes) {
-    std::error_code ignored;
-    if (!std::filesystem::is_regular_file(path, ignored)) return false;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
-}  // namespace
 
 // The header checks of the window's texture loader (core/jpeg_decode): size,
 // then three colour components.
@@ -130,7 +116,7 @@ bool placeTextureBeside(const std::string& modelPath, const TextureFile& texture
     if (std::filesystem::exists(target, ignored)) {
         std::string present;
         bool sameSize = std::filesystem::file_size(target, ignored) == texture.bytes.size();
-        if (sameSize && readWhole(target, present) && present == texture.bytes) return true;
+        if (sameSize && readWholeFile(target, present) && present == texture.bytes) return true;
         problem = "« " + target + " » existe déjà avec un autre contenu et reste tel quel";
         return false;
     }

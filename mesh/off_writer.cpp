@@ -14,13 +14,13 @@
 #include <locale.h>
 
 #include "core/huge_pages.h"
+#include "core/text_scan.h"
 
 namespace {
 
 // "%15.8g" of a NaN or an infinity, through the C library in the C locale.
 int formatByLibrary(double value, char* out) {
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    locale_t previous = uselocale(c);
+    locale_t previous = uselocale(cNumericLocale());
     char text[32];
     int length = std::snprintf(text, sizeof text, "%15.8g", value);
     uselocale(previous);
@@ -37,12 +37,6 @@ size_t decimalLength(int32_t value) {
 
 char* appendInt(char* out, int32_t value) {
     return std::to_chars(out, out + 11, value).ptr;
-}
-
-// Vertex coordinate in the file: (S / 0.6) * v + c in double, kept as float.
-float fileCoordinate(float view, float scale, float center) {
-    double factor = static_cast<double>(scale) / 0.6;
-    return static_cast<float>(factor * static_cast<double>(view) + static_cast<double>(center));
 }
 
 // Eight significant digits of `value` and the decimal exponent of the first,

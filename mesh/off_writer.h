@@ -7,6 +7,13 @@
 
 #include "mesh/mesh.h"
 
+// A vertex coordinate in the units of the model's file, as "Sauver" writes
+// it: (S / 0.6) * v + c in double, kept as float.
+inline float fileCoordinate(float view, float scale, float center) {
+    double factor = static_cast<double>(scale) / 0.6;
+    return static_cast<float>(factor * static_cast<double>(view) + static_cast<double>(center));
+}
+
 // Exactly the bytes of the C library's "%15.8g" for `value`, in the C locale,
 // written to `out` (at least 16 bytes; no NUL). Returns the length.
 int formatCoordinateField(double value, char* out);

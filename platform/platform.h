@@ -17,6 +17,8 @@
 #include "kestrune_version.h"
 #include "resources/dialogs.h"
 
+namespace sys {
+
 // Caption of every message box; the window title starts with it too.
 inline constexpr const char* programTitle = "Kestrune v " KESTRUNE_VERSION;
 
@@ -132,3 +134,5 @@ void attachMenu();
 // or an input event came since (a press, a release, a cursor move, a resize,
 // a command, a dialog closing). Returns once postQuit has been called.
 void runMessageLoop();
+
+}  // namespace sys

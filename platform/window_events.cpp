@@ -2,6 +2,8 @@
 // implementations of the window-system layer.
 #include "platform/platform.h"
 
+using namespace sys;
+
 namespace {
 
 WindowEvents withDefaults(WindowEvents events) {
@@ -21,10 +23,10 @@ WindowEvents registered = withDefaults(WindowEvents{});
 
 }  // namespace
 
-void registerWindowEvents(const WindowEvents& events) {
+void sys::registerWindowEvents(const WindowEvents& events) {
     registered = withDefaults(events);
 }
 
-const WindowEvents& windowEvents() {
+const sys::WindowEvents& sys::windowEvents() {
     return registered;
 }

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "render/gl_context.h"
 #include "render/textures.h"
+#include "render/render_state.h"
 
 
 namespace {
@@ -29,15 +30,15 @@ void clampAbove(float& value, double highest) {
 void applyPerspectiveCamera() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(0.0, 0.0, view.cameraDistance, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    gluLookAt(0.0, 0.0, program.view.cameraDistance, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
     if (options.animation == 2) {
-        addStored(view.angleY, 0.13);
-        addStored(view.angleX, 0.21);
-        addStored(view.angleZ, 0.3);
+        addStored(program.view.angleY, 0.13);
+        addStored(program.view.angleX, 0.21);
+        addStored(program.view.angleZ, 0.3);
     }
-    glRotatef(view.angleY, 0.0f, 1.0f, 0.0f);
-    glRotatef(view.angleX, 1.0f, 0.0f, 0.0f);
-    glRotatef(view.angleZ, 0.0f, 0.0f, 1.0f);
+    glRotatef(program.view.angleY, 0.0f, 1.0f, 0.0f);
+    glRotatef(program.view.angleX, 1.0f, 0.0f, 0.0f);
+    glRotatef(program.view.angleZ, 0.0f, 0.0f, 1.0f);
 }
 
 void applyOrthographicCamera() {
@@ -45,35 +46,35 @@ void applyOrthographicCamera() {
     glLoadIdentity();
     updateOrthoMatrices();
     glMatrixMode(GL_PROJECTION);
-    glLoadMatrixf(view.orthoMatrices[view.viewKind - 1]);
+    glLoadMatrixf(program.view.orthoMatrices[program.view.viewKind - 1]);
 }
 
 }  // namespace
 
 void updateOrthoMatrices() {
-    float s = view.viewSign;
-    int height = view.clientHeight > 0 ? view.clientHeight : 1;
-    float a = static_cast<float>(static_cast<double>(view.clientWidth) * s / height);
-    float m = view.orthoZoom;
-    float* xOy = view.orthoMatrices[0];
+    float s = program.view.viewSign;
+    int height = program.view.clientHeight > 0 ? program.view.clientHeight : 1;
+    float a = static_cast<float>(static_cast<double>(program.view.clientWidth) * s / height);
+    float m = program.view.orthoZoom;
+    float* xOy = program.view.orthoMatrices[0];
     xOy[5] = a;
     xOy[10] = -s;
     xOy[15] = m;
-    float* xOz = view.orthoMatrices[1];
+    float* xOz = program.view.orthoMatrices[1];
     xOz[6] = s;
     xOz[9] = a;
     xOz[15] = m;
-    float* yOz = view.orthoMatrices[2];
+    float* yOz = program.view.orthoMatrices[2];
     yOz[2] = -s;
     yOz[9] = a;
     yOz[15] = m;
 }
 
 void applyCamera() {
-    if (edit.editMode == Base) navigate();
-    glBindTexture(GL_TEXTURE_2D, textures.names[display.textureSlot]);
+    if (program.edit.editMode == Base) navigate();
+    glBindTexture(GL_TEXTURE_2D, render.textures.names[program.display.textureSlot]);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (view.viewKind == Perspective) {
+    if (program.view.viewKind == Perspective) {
         applyPerspectiveCamera();
     } else {
         applyOrthographicCamera();
@@ -82,47 +83,48 @@ void applyCamera() {
 
 void navigate() {
     sampleCursor();
-    float dx = view.cursorX - view.previousCursorX;
-    float dy = view.cursorY - view.previousCursorY;
-    if (isKeyDown(Key::LeftButton)) {
-        view.angleY += dx;
-        view.angleX += dy;
+    float dx = program.view.cursorX - program.view.previousCursorX;
+    float dy = program.view.cursorY - program.view.previousCursorY;
+    if (sys::isKeyDown(sys::Key::LeftButton)) {
+        program.view.angleY += dx;
+        program.view.angleX += dy;
     }
-    if (isKeyDown(Key::Space)) view.angleZ += dx;
-    if (isKeyDown(Key::RightButton)) {
-        addStored(view.cameraDistance, (view.previousCursorX - view.cursorX) * 0.08);
-        clampBelow(view.cameraDistance, 1.7);
-        clampAbove(view.cameraDistance, 15.0);
+    if (sys::isKeyDown(sys::Key::Space)) program.view.angleZ += dx;
+    if (sys::isKeyDown(sys::Key::RightButton)) {
+        addStored(program.view.cameraDistance, (program.view.previousCursorX - program.view.cursorX) * 0.08);
+        clampBelow(program.view.cameraDistance, 1.7);
+        clampAbove(program.view.cameraDistance, 15.0);
     }
-    if (isKeyDown(Key::RightButton)) {
-        addStored(view.orthoZoom, (view.previousCursorX - view.cursorX) * 0.02);
-        clampAbove(view.orthoZoom, 6.0);
-        clampBelow(view.orthoZoom, 0.6);
+    if (sys::isKeyDown(sys::Key::RightButton)) {
+        addStored(program.view.orthoZoom, (program.view.previousCursorX - program.view.cursorX) * 0.02);
+        clampAbove(program.view.orthoZoom, 6.0);
+        clampBelow(program.view.orthoZoom, 0.6);
     }
-    if (isKeyDown(Key::End) || input.endPressed) {
+    if (sys::isKeyDown(sys::Key::End) || program.input.endPressed) {
         options.animation = 1;
         options.transparency = 1;
     }
-    bool returnDown = isKeyDown(Key::Return);
-    if (input.returnPressed || (view.signFlipArmed && returnDown)) view.viewSign = -view.viewSign;
+    bool returnDown = sys::isKeyDown(sys::Key::Return);
+    ViewState& view = program.view;
+    if (program.input.returnPressed || (view.signFlipArmed && returnDown)) view.viewSign = -view.viewSign;
     view.signFlipArmed = !returnDown;
     rememberCursor();
 }
 
 void sampleCursor() {
-    if (options.animation == 1) sleepMilliseconds(25);
-    if (options.animation == 2) sleepMilliseconds(5);
-    ScreenRect rect = mainWindowRect();
-    ScreenPoint cursor = cursorScreenPosition();
-    view.cursorX = static_cast<float>(cursor.x);
-    view.cursorY = static_cast<float>(cursor.y);
-    clampBelow(view.cursorX, static_cast<float>(rect.left));
-    clampAbove(view.cursorX, static_cast<float>(rect.right));
-    clampBelow(view.cursorY, static_cast<float>(rect.top));
-    clampAbove(view.cursorY, static_cast<float>(rect.bottom));
+    if (options.animation == 1) sys::sleepMilliseconds(25);
+    if (options.animation == 2) sys::sleepMilliseconds(5);
+    sys::ScreenRect rect = sys::mainWindowRect();
+    sys::ScreenPoint cursor = sys::cursorScreenPosition();
+    program.view.cursorX = static_cast<float>(cursor.x);
+    program.view.cursorY = static_cast<float>(cursor.y);
+    clampBelow(program.view.cursorX, static_cast<float>(rect.left));
+    clampAbove(program.view.cursorX, static_cast<float>(rect.right));
+    clampBelow(program.view.cursorY, static_cast<float>(rect.top));
+    clampAbove(program.view.cursorY, static_cast<float>(rect.bottom));
 }
 
 void rememberCursor() {
-    view.previousCursorX = view.cursorX;
-    view.previousCursorY = view.cursorY;
+    program.view.previousCursorX = program.view.cursorX;
+    program.view.previousCursorY = program.view.cursorY;
 }

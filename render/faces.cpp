@@ -11,15 +11,15 @@
 #include "mesh/mesh_geometry.h"
 #include "render/mesh_arrays.h"
 #include "render/unproject.h"
-
-DrawingCaches drawing;
+#include "state/program_state.h"
+#include "render/render_state.h"
 
 namespace {
 
 // Direction toward the viewer in model space: the third row of the modelview
 // rotation in the perspective view, the fixed view axis otherwise.
 Vec3 currentViewerDirection() {
-    switch (view.viewKind) {
+    switch (program.view.viewKind) {
         case ViewXOy: return Vec3{0.0f, 0.0f, 1.0f};
         case ViewXOz: return Vec3{0.0f, 1.0f, 0.0f};
         case ViewYOz: return Vec3{1.0f, 0.0f, 0.0f};
@@ -27,7 +27,7 @@ Vec3 currentViewerDirection() {
     }
     unprojectCursor();
     float m[16];
-    toFloatMatrix(unprojection.modelview, m);
+    toFloatMatrix(render.unprojection.modelview, m);
     const float towardEye[4] = {0.0f, 0.0f, 1.0f, 1.0f};
     float direction[4];
     transposedTimes(m, towardEye, direction);
@@ -39,7 +39,7 @@ Vec3 currentViewerDirection() {
 Vec3 orientedNormal(int f) {
     Vec3 n = unitNormal(vertexPosition(mesh.faceA[f]), vertexPosition(mesh.faceB[f]),
                         vertexPosition(mesh.faceC[f]));
-    if (dot3(n, drawing.viewerDirection) < 0.0f) n = Vec3{-n.x, -n.y, -n.z};
+    if (dot3(n, render.drawing.viewerDirection) < 0.0f) n = Vec3{-n.x, -n.y, -n.z};
     return n;
 }
 
@@ -64,16 +64,16 @@ void drawFacesImmediate(const MappingSettings& settings) {
 
 bool drawFacesWithArrays(const MappingSettings& settings) {
     if (!refreshFaceArrays(settings)) return false;
-    size_t indexCount = drawing.faceIndices.size();
+    size_t indexCount = render.drawing.faceIndices.size();
     if (indexCount == 0) return true;
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, drawing.facePositions.data());
-    glNormalPointer(GL_FLOAT, 0, drawing.faceNormals.data());
-    glTexCoordPointer(2, GL_FLOAT, 0, drawing.faceTexturePoints.data());
+    glVertexPointer(3, GL_FLOAT, 0, render.drawing.facePositions.data());
+    glNormalPointer(GL_FLOAT, 0, render.drawing.faceNormals.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, render.drawing.faceTexturePoints.data());
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT,
-                   drawing.faceIndices.data());
+                   render.drawing.faceIndices.data());
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -81,14 +81,14 @@ bool drawFacesWithArrays(const MappingSettings& settings) {
 }
 
 MappingSettings mappingSettings() {
-    return MappingSettings{options.commonBase, mesh.commonBaseLength, drawing.longestBaseEdge,
+    return MappingSettings{options.commonBase, mesh.commonBaseLength, render.drawing.longestBaseEdge,
                            textureRepeatScale(options.textureSize)};
 }
 
 }  // namespace
 
 void drawFaces() {
-    drawing.viewerDirection = currentViewerDirection();
+    render.drawing.viewerDirection = currentViewerDirection();
     glEnable(GL_LIGHTING);
     // The faces toggle works through the alpha test: while it is enabled no
     // face fragment passes.
@@ -102,13 +102,13 @@ void drawFaces() {
         glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     }
     bool drawn = false;
-    if (drawing.path == DrawingPath::VertexArrays) {
+    if (render.drawing.path == DrawingPath::VertexArrays) {
         // The longest A-B edge is measured again only when the mesh changed.
         noteMeshChanges();
         drawn = drawFacesWithArrays(mappingSettings());
     }
     if (!drawn) {
-        drawing.longestBaseEdge = measureLongestBaseEdge(mesh);
+        render.drawing.longestBaseEdge = measureLongestBaseEdge(mesh);
         drawFacesImmediate(mappingSettings());
     }
     if (transparent) {

@@ -54,6 +54,4 @@ struct DrawingCaches {
     std::vector<uint32_t> edgeIndices;
 };
 
-extern DrawingCaches drawing;
-
 void drawFaces();

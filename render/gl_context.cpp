@@ -5,6 +5,8 @@
 #include "state/view_state.h"
 #include "platform/platform.h"
 #include "render/textures.h"
+#include "state/program_state.h"
+#include "render/render_state.h"
 
 
 namespace {
@@ -44,9 +46,9 @@ void setMaterialAndLight() {
 void loadPerspectiveProjection() {
     // A minimised window has no height; any finite projection will do until
     // the next resize brings the real one.
-    int height = view.clientHeight > 0 ? view.clientHeight : 1;
+    int height = program.view.clientHeight > 0 ? program.view.clientHeight : 1;
     glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(view.clientWidth) / height, 0.6, 20.0);
+    gluPerspective(45.0, static_cast<double>(program.view.clientWidth) / height, 0.6, 20.0);
 }
 
 void usePerspectiveProjection() {
@@ -80,13 +82,13 @@ void setupScene() {
     glClearColor(0.4f, 0.4f, 0.4f, 0.0f);
     glEnable(GL_DEPTH_TEST);
     glAlphaFunc(GL_ALWAYS, 0.0f);
-    glViewport(0, 0, view.clientWidth, view.clientHeight);
+    glViewport(0, 0, program.view.clientWidth, program.view.clientHeight);
     glMatrixMode(GL_PROJECTION);
     loadPerspectiveProjection();
     glMatrixMode(GL_MODELVIEW);
     setMaterialAndLight();
     glEnable(GL_NORMALIZE);
-    glGenTextures(2, textures.names);
+    glGenTextures(2, render.textures.names);
     buildUniformTexture();
     buildLoadedTexture();
     glEnable(GL_TEXTURE_2D);
@@ -94,18 +96,18 @@ void setupScene() {
 }
 
 void createGlContext() {
-    if (!createSurfaceContext()) return;
+    if (!sys::createSurfaceContext()) return;
     setupScene();
 }
 
 void releaseGlContext() {
-    if (surfaceContextExists()) releaseSurfaceContext();
+    if (sys::surfaceContextExists()) sys::releaseSurfaceContext();
 }
 
 void resizeView(int width, int height) {
-    view.clientWidth = width;
-    view.clientHeight = height;
-    if (!surfaceContextExists()) return;
+    program.view.clientWidth = width;
+    program.view.clientHeight = height;
+    if (!sys::surfaceContextExists()) return;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     loadPerspectiveProjection();
@@ -113,5 +115,5 @@ void resizeView(int width, int height) {
 }
 
 void presentFrame() {
-    swapSurfaceBuffers();
+    sys::swapSurfaceBuffers();
 }

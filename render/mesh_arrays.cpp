@@ -10,6 +10,7 @@
 #include "mesh/mesh.h"
 #include "mesh/mesh_geometry.h"
 #include "render/faces.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ void appendFaceTriangles(uint32_t base, int count, std::vector<uint32_t>& out) {
 }
 
 void buildFaceArrays(const MappingSettings& settings) {
+    DrawingCaches& drawing = render.drawing;
     size_t faceCount = static_cast<size_t>(mesh.faceCount);
     drawing.facePositions.clear();
     drawing.faceTexturePoints.clear();
@@ -62,6 +64,7 @@ void buildFaceArrays(const MappingSettings& settings) {
 // Each face normal turned toward the viewer, as the immediate path turns it;
 // only the faces whose side changed since the last drawing are rewritten.
 void orientFaceNormals() {
+    DrawingCaches& drawing = render.drawing;
     Vec3 toward = drawing.viewerDirection;
     float* out = drawing.faceNormals.data();
     for (size_t k = 0; k < drawing.faceUnitNormals.size(); ++k) {
@@ -86,6 +89,7 @@ void orientFaceNormals() {
 // vertices. The segments are bucketed by their lower vertex, so the work
 // grows with the number of segments, whatever the vertex degrees.
 void buildEdgeList() {
+    DrawingCaches& drawing = render.drawing;
     std::vector<uint32_t> segments;  // from, to
     segments.reserve(8 * static_cast<size_t>(mesh.faceCount));
     for (int f = 0; f < mesh.faceCount; ++f) {
@@ -126,8 +130,8 @@ void buildEdgeList() {
 
 void packEdgeCoordinates() {
     size_t stored = static_cast<size_t>(mesh.vertexCapacity);
-    drawing.edgePositions.resize(3 * stored);
-    float* out = drawing.edgePositions.data();
+    render.drawing.edgePositions.resize(3 * stored);
+    float* out = render.drawing.edgePositions.data();
     for (size_t v = 0; v < stored; ++v) {
         *out++ = mesh.vertexX[v];
         *out++ = mesh.vertexY[v];
@@ -138,6 +142,7 @@ void packEdgeCoordinates() {
 }  // namespace
 
 void noteMeshChanges() {
+    DrawingCaches& drawing = render.drawing;
     if (drawing.measuredFaceRevision == mesh.faceRevision && drawing.measuredVertexRevision == mesh.vertexRevision) {
         return;
     }
@@ -147,6 +152,7 @@ void noteMeshChanges() {
 }
 
 bool refreshFaceArrays(const MappingSettings& settings) {
+    DrawingCaches& drawing = render.drawing;
     if (static_cast<uint64_t>(mesh.faceCount) * 4 > UINT32_MAX) return false;
     bool current = drawing.facesFaceRevision == mesh.faceRevision &&
                    drawing.facesVertexRevision == mesh.vertexRevision &&
@@ -167,6 +173,7 @@ bool refreshFaceArrays(const MappingSettings& settings) {
 }
 
 bool refreshEdgeArrays() {
+    DrawingCaches& drawing = render.drawing;
     try {
         if (drawing.edgesFaceRevision != mesh.faceRevision) {
             drawing.edgesFaceRevision = notMade;

@@ -9,6 +9,8 @@
 #include "mesh/mesh.h"
 #include "render/faces.h"
 #include "render/mesh_arrays.h"
+#include "state/program_state.h"
+#include "render/render_state.h"
 
 
 namespace {
@@ -71,7 +73,7 @@ void drawAxes() {
 }
 
 void drawGridForView() {
-    switch (view.viewKind) {
+    switch (program.view.viewKind) {
         case ViewXOz: drawGrid(PlaneXOz); break;
         case ViewYOz: drawGrid(PlaneYOz); break;
         default: drawGrid(PlaneXOy); break;
@@ -119,11 +121,11 @@ bool storedVertex(int v) {
 // when memory for them cannot be had.
 bool drawEdgesWithArrays() {
     if (!refreshEdgeArrays()) return false;
-    if (drawing.edgeIndices.empty()) return true;
+    if (render.drawing.edgeIndices.empty()) return true;
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, drawing.edgePositions.data());
-    glDrawElements(GL_LINES, static_cast<GLsizei>(drawing.edgeIndices.size()), GL_UNSIGNED_INT,
-                   drawing.edgeIndices.data());
+    glVertexPointer(3, GL_FLOAT, 0, render.drawing.edgePositions.data());
+    glDrawElements(GL_LINES, static_cast<GLsizei>(render.drawing.edgeIndices.size()), GL_UNSIGNED_INT,
+                   render.drawing.edgeIndices.data());
     glDisableClientState(GL_VERTEX_ARRAY);
     return true;
 }
@@ -133,7 +135,7 @@ bool drawEdgesWithArrays() {
 void drawEdges() {
     glColor3f(0.8f, 0.8f, 0.8f);
     glLineWidth(0.6f);
-    if (drawing.path != DrawingPath::VertexArrays || !drawEdgesWithArrays()) {
+    if (render.drawing.path != DrawingPath::VertexArrays || !drawEdgesWithArrays()) {
         glBegin(GL_LINES);
         for (int f = 0; f < mesh.faceCount; ++f) {
             if (faceCornersStored(mesh, f)) faceOutline(f);

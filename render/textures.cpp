@@ -12,8 +12,7 @@
 #include "mesh/off_reader.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
-
-TextureState textures;
+#include "render/render_state.h"
 
 namespace {
 
@@ -53,7 +52,7 @@ TextureLoad decodeTextureFile(const char* name, std::string& bytes) {
     bytes.assign(file.data, file.size);
     releaseFileBytes(file);
     return decodeJpegTextureBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
-                                  textures.scratchImage);
+                                  render.textures.scratchImage);
 }
 
 }  // namespace
@@ -71,26 +70,26 @@ void buildUniformTexture() {
     uint8_t red = colour & 0xFF;
     uint8_t green = (colour >> 8) & 0xFF;
     uint8_t blue = (colour >> 16) & 0xFF;
-    for (auto& row : textures.uniformImage) {
+    for (auto& row : render.textures.uniformImage) {
         for (auto& pixel : row) {
             pixel[0] = red;
             pixel[1] = green;
             pixel[2] = blue;
         }
     }
-    uploadImage(textures.names[0], textures.uniformImage);
+    uploadImage(render.textures.names[0], render.textures.uniformImage);
 }
 
 void buildLoadedTexture() {
     if (mesh.textureFileName[0] == '\0') {
-        textures.loadedJpeg.clear();
-        std::memcpy(textures.loadedImage, textures.uniformImage, sizeof(TextureImage));
+        render.textures.loadedJpeg.clear();
+        std::memcpy(render.textures.loadedImage, render.textures.uniformImage, sizeof(TextureImage));
     } else {
-        const std::string& held = textures.loadedJpeg;
+        const std::string& held = render.textures.loadedJpeg;
         TextureLoad result =
-            held.empty() ? decodeTextureFile(mesh.textureFileName, textures.loadedJpeg)
+            held.empty() ? decodeTextureFile(mesh.textureFileName, render.textures.loadedJpeg)
                          : decodeJpegTextureBytes(reinterpret_cast<const uint8_t*>(held.data()), held.size(),
-                                                  textures.scratchImage);
+                                                  render.textures.scratchImage);
         if (result == TextureLoad::Corrupt) {
             // The model's own image is shown as decoded, as it always was,
             // but the user hears of the damage.
@@ -99,9 +98,9 @@ void buildLoadedTexture() {
         } else if (result != TextureLoad::Loaded) {
             fatalError(textureLoadMessage(result));
         }
-        std::memcpy(textures.loadedImage, textures.scratchImage, sizeof(TextureImage));
+        std::memcpy(render.textures.loadedImage, render.textures.scratchImage, sizeof(TextureImage));
     }
-    uploadImage(textures.names[1], textures.loadedImage);
+    uploadImage(render.textures.names[1], render.textures.loadedImage);
 }
 
 void rebuildUniformTexture() {
@@ -111,7 +110,7 @@ void rebuildUniformTexture() {
 }
 
 std::optional<std::string> chooseTextureFile() {
-    std::optional<std::string> path = chooseFileToOpen(
+    std::optional<std::string> path = sys::chooseFileToOpen(
         "Choisissez le fichier de nouvelle texture à appliquer.",
         {{"Jpg Files (*.jpg)", "*.jpg"}, {"All Files (*.*)", "*.*"}}, mesh.textureFileName);
     if (!path) return std::nullopt;
@@ -128,10 +127,10 @@ void changeTexture() {
         std::string bytes;
         TextureLoad result = decodeTextureFile(name->c_str(), bytes);
         if (result == TextureLoad::Loaded) {
-            std::memcpy(textures.loadedImage, textures.scratchImage, sizeof(TextureImage));
-            textures.loadedJpeg = std::move(bytes);
+            std::memcpy(render.textures.loadedImage, render.textures.scratchImage, sizeof(TextureImage));
+            render.textures.loadedJpeg = std::move(bytes);
             storeTextureFileName(*name);
-            uploadImage(textures.names[1], textures.loadedImage);
+            uploadImage(render.textures.names[1], render.textures.loadedImage);
         } else {
             reportError(textureLoadMessage(result));
         }

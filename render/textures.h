@@ -23,16 +23,14 @@ struct TextureState {
     std::string loadedJpeg;
 };
 
-extern TextureState textures;
-
 // Sets linear filtering and repeat wrapping on the bound 2D texture.
 void setTextureParameters();
 // Fills the uniform image from options.uniformColor and uploads it into
-// textures.names[0].
+// render.textures.names[0].
 void buildUniformTexture();
-// Decodes mesh.textureFileName (or textures.loadedJpeg when it holds bytes)
+// Decodes mesh.textureFileName (or render.textures.loadedJpeg when it holds bytes)
 // into the loaded image (a copy of the uniform image when the name is empty)
-// and uploads it into textures.names[1]. A file that cannot be used is a
+// and uploads it into render.textures.names[1]. A file that cannot be used is a
 // fatal error; one with corrupt data is shown as decoded, with a message.
 void buildLoadedTexture();
 // buildUniformTexture with texturing switched off meanwhile.

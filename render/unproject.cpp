@@ -4,8 +4,7 @@
 #include <GL/glu.h>
 
 #include "platform/platform.h"
-
-CursorUnprojection unprojection;
+#include "render/render_state.h"
 
 namespace {
 
@@ -23,13 +22,13 @@ float depthAt(int x, int y, const GLint viewport[4]) {
 void unprojectCursor() {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    ScreenPoint client = cursorClientPosition();
+    sys::ScreenPoint client = sys::cursorClientPosition();
     double projection[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, unprojection.modelview);
+    glGetDoublev(GL_MODELVIEW_MATRIX, render.unprojection.modelview);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     float winX = static_cast<float>(client.x);
     float winY = static_cast<float>(viewport[3]) - static_cast<float>(client.y);
     float depth = depthAt(static_cast<int>(winX), static_cast<int>(winY), viewport);
-    gluUnProject(winX, winY, depth, unprojection.modelview, projection, viewport, &unprojection.point[0],
-                 &unprojection.point[1], &unprojection.point[2]);
+    gluUnProject(winX, winY, depth, render.unprojection.modelview, projection, viewport, &render.unprojection.point[0],
+                 &render.unprojection.point[1], &render.unprojection.point[2]);
 }

@@ -8,9 +8,7 @@ struct CursorUnprojection {
     double point[3] = {0, 0, 0};
 };
 
-extern CursorUnprojection unprojection;
-
 // Reads the viewport, the live cursor, both matrices and the depth under the
-// cursor, and unprojects the cursor into unprojection.point. A cursor outside
+// cursor, and unprojects the cursor into render.unprojection.point. A cursor outside
 // the drawing area reads the background depth 1.0.
 void unprojectCursor();

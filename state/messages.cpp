@@ -6,25 +6,26 @@
 #include "state/view_state.h"
 #include "mesh/mesh.h"
 #include "platform/platform.h"
+#include "state/program_state.h"
 
 namespace {
 void (*fatalCleanup)() = nullptr;
 }  // namespace
 
 void setStatusText(const std::string& text) {
-    setStatusBarText(text);
+    sys::setStatusBarText(text);
 }
 
 void showBaseStatus() {
-    setStatusText(baseStatusText(mesh.vertexCount, mesh.faceCount, view.viewKind, view.viewSign));
+    setStatusText(baseStatusText(mesh.vertexCount, mesh.faceCount, program.view.viewKind, program.view.viewSign));
 }
 
 void showMessage(const std::string& text) {
-    showMessageBox(text, false);
+    sys::showMessageBox(text, false);
 }
 
 void reportError(const std::string& text) {
-    showMessageBox(reportErrorText(text), true);
+    sys::showMessageBox(reportErrorText(text), true);
 }
 
 void registerFatalCleanup(void (*cleanup)()) {
@@ -32,7 +33,7 @@ void registerFatalCleanup(void (*cleanup)()) {
 }
 
 void fatalError(const std::string& text) {
-    showMessageBox(fatalErrorText(text), true);
+    sys::showMessageBox(fatalErrorText(text), true);
     freeModel();
     if (fatalCleanup != nullptr) fatalCleanup();
     std::exit(1);

@@ -1,6 +1,10 @@
 // The program's shared state: editing mode, input latches and pending
-// events, mode set-up and selections, display toggles.
+// events, mode set-up and selections, display toggles, the view.
 #pragma once
+
+#include <string>
+
+#include "state/view_state.h"
 
 enum EditMode : int {
     Base = 0,
@@ -50,6 +54,23 @@ struct DisplayState {
     int showHiddenParts = 0;
 };
 
-extern InputState input;
-extern EditState edit;
-extern DisplayState display;
+// What opening an imported model leaves for later.
+struct OpenedModelState {
+    // The name of the picture that came with an imported model: it has no
+    // file beside the model, so an OFF save puts it beside the saved file.
+    std::string importedTextureName;
+    // What the last import left out or changed, shown once the model is drawn.
+    std::string pendingNotes;
+};
+
+// The program's state between frames, one record: reset whole by
+// resetProgramState.
+struct ProgramState {
+    InputState input;
+    EditState edit;
+    DisplayState display;
+    ViewState view;
+    OpenedModelState opened;
+};
+
+extern ProgramState program;

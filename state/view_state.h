@@ -27,5 +27,3 @@ struct ViewState {
     int clientWidth = 640;
     int clientHeight = 640;
 };
-
-extern ViewState view;

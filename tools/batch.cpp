@@ -1,84 +1,38 @@
 #include "tools/batch.h"
 
-#include <cerrno>
-#include <cstring>
 #include <new>
 #include <optional>
-#include <string_view>
 #include <system_error>
 #include <thread>
 #include <sys/stat.h>
 
-#include "core/file_bytes.h"
 #include "core/options.h"
 #include "kestrune_version.h"
 #include "mesh/face_mapping.h"
 #include "mesh/mesh.h"
-#include "mesh/off_reader.h"
-#include "core/text_scan.h"
 #include "remodel/remodel.h"
 #include "tools/batch_options.h"
+#include "tools/tool_inputs.h"
 #include "exchange/contained_import.h"
 #include "exchange/export_mapping.h"
 #include "exchange/model_output.h"
 
-std::optional<RemodelStep> remodelStepNamed(const std::string& name) {
-    if (name == "bases") return optimizeBases;
-    if (name == "triangles") return triangulateAll;
-    if (name == "loop") return loopSubdivide;
-    return std::nullopt;
-}
-
 namespace {
 
 using Step = RemodelStep;
-
-// The whole file as text; errno says why when it cannot be read.
-bool readText(const std::string& path, std::string& contents) {
-    FileBytes bytes;
-    if (!readWholeFile(path, bytes)) return false;
-    contents.assign(bytes.data, bytes.size);
-    releaseFileBytes(bytes);
-    return true;
-}
 
 int usageError(std::ostream& err, const std::string& problem) {
     err << "kestrune-batch : " << problem << "\n" << batchUsageText;
     return 2;
 }
 
-// Whether the header line of a text the reader took holds nothing after the
-// texture name: the reader keeps the first word only, so "OFF my tex.jpg"
-// would be written back as "OFF  my".
-bool headerCarriedWhole(const char* data, size_t size) {
-    std::string_view rest(data, strnlen(data, size));
-    std::string_view line;
-    while (takeLine(rest, line, offHeaderLineLimit) == LineTaken) {
-        if (!isBlankLine(line) && !isCommentLine(line)) break;
-    }
-    int words = 0;
-    for (size_t k = 0; k < line.size(); ++k) {
-        if (!isScanSpace(line[k]) && (k == 0 || isScanSpace(line[k - 1]))) ++words;
-    }
-    return words <= 2;
-}
-
 // Reads a Kestrune OFF input with the window's own reader.
 bool readKestruneOff(const std::string& input, const std::string& output, std::ostream& err) {
-    FileBytes text;
-    errno = 0;
-    if (!readWholeFile(input, text)) {
-        if (errno == ENOMEM) throw std::bad_alloc();
-        err << "kestrune-batch : lecture impossible de « " << input << " »"
-            << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
-        return false;
-    }
-    bool memoryExhausted = false;
-    bool read = readOffText(text.data, text.size, mesh, &memoryExhausted);
-    bool headerWhole = !read || headerCarriedWhole(text.data, text.size);
-    releaseFileBytes(text);
-    if (!read && memoryExhausted) throw std::bad_alloc();
-    if (!read) {
+    bool headerWhole = true;
+    OffLoad load = loadKestruneOff(input, mesh, err, &headerWhole);
+    if (load == OffLoad::OutOfMemory) throw std::bad_alloc();
+    if (load == OffLoad::Unreadable) return false;
+    if (load == OffLoad::Malformed) {
         err << "fichier modèle erroné\n"
             << "kestrune-batch : pour un fichier OFF standard (commentaires, polygones, couleurs), "
                "essayer --import\n";
@@ -140,24 +94,8 @@ int writeUnchangedImport(const std::string& input, const std::string& output, co
 // The window's options file from the current directory, or the one given
 // (then it must be readable), with the flags over them.
 bool loadOptions(const BatchOptions& batch, std::ostream& err) {
-    if (batch.optionsFile.empty()) {
-        readOptions();
-    } else {
-        std::string text;
-        errno = 0;
-        if (!readText(batch.optionsFile, text)) {
-            err << "kestrune-batch : lecture impossible de « " << batch.optionsFile << " »"
-                << (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) << "\n";
-            return false;
-        }
-        options = parseOptionsText(text);
-        clampOptions();
-    }
-    if (batch.textureSize > 0) options.textureSize = batch.textureSize;
-    if (batch.commonBase > 0) options.commonBase = batch.commonBase;
-    return true;
+    return loadToolOptions(batch.optionsFile, true, batch.textureSize, batch.commonBase, err);
 }
-
 
 // Reads, remodels and writes; the global mesh holds the model meanwhile.
 int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::vector<Step>& steps,
@@ -177,13 +115,7 @@ int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::ve
         if (!installImport(batch.input, installed, memoryExhausted, err)) return 1;
         imported = ImportedModel();
     }
-    for (Step step : steps) {
-        RemodelStatus status = step();
-        if (status != RemodelStatus::Done) {
-            err << "kestrune-batch : " << remodelStatusText(status) << "\n";
-            return 1;
-        }
-    }
+    if (!applySteps(steps, err)) return 1;
     if (kestruneInput && plan.kind == OutputKind::Export) {
         texture = textureBesideModel(batch.input, mesh.textureFileName, err);
     }
@@ -202,10 +134,9 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         case ArgumentsResult::Run: break;
     }
     std::vector<Step> steps;
-    for (const std::string& name : batch.steps) {
-        std::optional<Step> step = remodelStepNamed(name);
-        if (!step) return usageError(err, "étape inconnue « " + name + " »");
-        steps.push_back(*step);
+    std::string unknown;
+    if (!remodelStepsNamed(batch.steps, steps, unknown)) {
+        return usageError(err, "étape inconnue « " + unknown + " »");
     }
     OutputPlan plan;
     // An output format not written is a usage error, found before anything is read or written.

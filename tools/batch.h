@@ -8,11 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "remodel/remodel.h"
-
-// A remodelling step of the command line: bases, triangles or loop.
-using RemodelStep = RemodelStatus (*)();
-std::optional<RemodelStep> remodelStepNamed(const std::string& name);
+#include "tools/tool_inputs.h"
 
 // `args` are the command's arguments without the program name:
 // [OPTIONS] INPUT OUTPUT [STEP ...], STEP one of bases, triangles, loop.

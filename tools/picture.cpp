@@ -2,14 +2,11 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <new>
 
 #include "app/commands.h"
-#include "core/file_bytes.h"
 #include "core/options.h"
 #include "app/entry.h"
 #include "app/frame.h"
@@ -29,6 +26,7 @@
 #include "tools/batch_options.h"
 #include "tools/picture_options.h"
 #include "tools/png_file.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -59,34 +57,10 @@ void printShownBoxes() {
     releaseGlContext();
 }
 
-std::string systemReason() { return errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string(); }
-
-bool readFileText(const std::string& path, std::string& text, std::ostream& err) {
-    FileBytes bytes;
-    errno = 0;
-    if (!readWholeFile(path, bytes)) {
-        err << "kestrune-batch : lecture impossible de « " << path << " »" << systemReason() << "\n";
-        return false;
-    }
-    text.assign(bytes.data, bytes.size);
-    releaseFileBytes(bytes);
-    return true;
-}
-
 // The default options, or those of the given file, clamped as the window
 // clamps them.
 bool loadOptions(const PictureRequest& request, std::ostream& err) {
-    if (request.optionsFile.empty()) {
-        setDefaultOptions();
-    } else {
-        std::string text;
-        if (!readFileText(request.optionsFile, text, err)) return false;
-        options = parseOptionsText(text);
-        clampOptions();
-    }
-    if (request.textureSize > 0) options.textureSize = request.textureSize;
-    if (request.commonBase > 0) options.commonBase = request.commonBase;
-    return true;
+    return loadToolOptions(request.optionsFile, false, request.textureSize, request.commonBase, err);
 }
 
 // Any other format is read by the contained import, as the window reads it;
@@ -105,35 +79,20 @@ bool importModel(const std::string& path, bool thumbnail, std::ostream& err) {
     if (!read) err << (memoryExhausted ? "mémoire insuffisante\n" : "fichier modèle erroné\n");
     if (read && imported.texture && isStorableTextureName(imported.texture->name)) {
         setTextureName(mesh, imported.texture->name);
-        textures.loadedJpeg = imported.texture->bytes;
+        render.textures.loadedJpeg = imported.texture->bytes;
     }
     return read;
 }
 
 bool readModel(const std::string& path, bool thumbnail, std::ostream& err) {
     if (!readAsKestruneOff(path)) return importModel(path, thumbnail, err);
-    FileBytes text;
-    errno = 0;
-    if (!readWholeFile(path, text)) {
-        err << "kestrune-batch : lecture impossible de « " << path << " »" << systemReason() << "\n";
-        return false;
+    switch (loadKestruneOff(path, mesh, err)) {
+        case OffLoad::Read: return true;
+        case OffLoad::Unreadable: break;
+        case OffLoad::Malformed: err << "fichier modèle erroné\n"; break;
+        case OffLoad::OutOfMemory: err << "mémoire insuffisante\n"; break;
     }
-    bool memoryExhausted = false;
-    bool read = readOffText(text.data, text.size, mesh, &memoryExhausted);
-    releaseFileBytes(text);
-    if (!read) err << (memoryExhausted ? "mémoire insuffisante\n" : "fichier modèle erroné\n");
-    return read;
-}
-
-bool applySteps(const std::vector<RemodelStep>& steps, std::ostream& err) {
-    for (RemodelStep step : steps) {
-        RemodelStatus status = step();
-        if (status != RemodelStatus::Done) {
-            err << "kestrune-batch : " << remodelStatusText(status) << "\n";
-            return false;
-        }
-    }
-    return true;
+    return false;
 }
 
 // Decodes the model's texture as opening it does, so that a missing or
@@ -142,21 +101,21 @@ bool applySteps(const std::vector<RemodelStep>& steps, std::ostream& err) {
 // alone, in a sandbox.
 bool checkTexture(bool thumbnail, std::ostream& err) {
     if (mesh.textureFileName[0] == '\0') return true;
-    const std::string& held = textures.loadedJpeg;
+    const std::string& held = render.textures.loadedJpeg;
     // A pipe or a device named as the image would block the decoder's open.
     std::error_code ignored;
     TextureLoad result =
         !held.empty() ? decodeJpegTextureBytes(reinterpret_cast<const uint8_t*>(held.data()), held.size(),
-                                               textures.scratchImage)
+                                               render.textures.scratchImage)
         : fs::is_regular_file(mesh.textureFileName, ignored)
-            ? decodeJpegTexture(mesh.textureFileName, textures.scratchImage)
+            ? decodeJpegTexture(mesh.textureFileName, render.textures.scratchImage)
             : TextureLoad::CannotOpen;
     if (result == TextureLoad::Loaded) return true;
     err << "kestrune-batch : « " << mesh.textureFileName << " » : " << textureLoadMessage(result)
         << (thumbnail ? " (vignette dessinée sans elle)" : "") << "\n";
     if (!thumbnail) return false;
     setTextureName(mesh, "");
-    textures.loadedJpeg.clear();
+    render.textures.loadedJpeg.clear();
     return true;
 }
 
@@ -165,17 +124,17 @@ void chooseDisplay(const PictureRequest& request) {
     const int viewCommands[] = {PerspectiveCommand, ViewXOyCommand, ViewXOzCommand, ViewYOzCommand};
     runCommand(viewCommands[request.view]);
     // What a left drag of so many pixels does in the window.
-    view.angleY = request.turnY;
-    view.angleX = request.turnX;
+    program.view.angleY = request.turnY;
+    program.view.angleX = request.turnX;
     // Return in the window: the orthographic views from the other side.
-    if (request.reversed) view.viewSign = -1.0f;
+    if (request.reversed) program.view.viewSign = -1.0f;
     if (!request.faces) runCommand(ShowFacesCommand);
     if (request.edges) runCommand(ShowEdgesCommand);
     if (request.points) runCommand(ShowVerticesCommand);
     if (request.axes) runCommand(ShowAxesCommand);
     if (request.grid) runCommand(ShowGridCommand);
     // Opening a model shows its image; the uniform colour is the other slot.
-    display.textureSlot = request.uniform ? 0 : 1;
+    program.display.textureSlot = request.uniform ? 0 : 1;
 }
 
 // Creates the drawing area and its GL context as the window's start-up does,
@@ -196,7 +155,7 @@ bool createDrawing(const PictureRequest& request, std::ostream& err) {
     if (textureUsable) createGlContext();
     fs::current_path(previous, failed);
     if (!textureUsable) return false;
-    if (!surfaceContextExists()) {
+    if (!sys::surfaceContextExists()) {
         err << "kestrune-batch : pas de contexte OpenGL hors écran (EGL) de " << request.width << "x"
             << request.height << " : pilote absent ou image trop grande\n";
         return false;
@@ -224,7 +183,7 @@ int makePicture(const PictureRequest& request, const std::vector<RemodelStep>& s
     // With the uniform colour the model's image is not needed at all.
     if (request.uniform) {
         setTextureName(mesh, "");
-        textures.loadedJpeg.clear();
+        render.textures.loadedJpeg.clear();
     }
     std::vector<unsigned char> pixels;
     if (!drawPicture(request, pixels, err)) return 1;
@@ -249,13 +208,10 @@ int runPicture(const std::vector<std::string>& args, std::ostream&, std::ostream
     std::error_code ignored;
     request.output = fs::absolute(request.output, ignored).string();
     std::vector<RemodelStep> steps;
-    for (const std::string& name : request.steps) {
-        std::optional<RemodelStep> step = remodelStepNamed(name);
-        if (!step) {
-            err << "kestrune-batch : étape inconnue « " << name << " »\n" << batchUsageText << pictureUsageText;
-            return 2;
-        }
-        steps.push_back(*step);
+    std::string unknown;
+    if (!remodelStepsNamed(request.steps, steps, unknown)) {
+        err << "kestrune-batch : étape inconnue « " << unknown << " »\n" << batchUsageText << pictureUsageText;
+        return 2;
     }
     if (request.thumbnail) startWatchdog();
     registerFatalCleanup(printShownBoxes);

@@ -19,6 +19,8 @@
 #include "platform/qt/qt_shell.h"
 #include "resources/dialogs.h"
 
+using namespace sys;
+
 namespace {
 
 // "*.*" names every file, as on the desktop it comes from; here it would
@@ -73,22 +75,21 @@ QColor colorOf(uint32_t value) {
 }
 
 void keepCustomColorsBlackAtStart() {
-    static bool initialised = false;
-    if (initialised) return;
-    initialised = true;
+    if (qt.customColorsCleared) return;
+    qt.customColorsCleared = true;
     for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, QColor(0, 0, 0));
 }
 
 }  // namespace
 
-void showMessageBox(const std::string& text, bool informationIcon) {
+void sys::showMessageBox(const std::string& text, bool informationIcon) {
     QMessageBox box(informationIcon ? QMessageBox::Information : QMessageBox::NoIcon,
                     QString::fromUtf8(programTitle), QString::fromStdString(text), QMessageBox::Ok,
-                    shell.mainWindow);
+                    qt.mainWindow);
     box.exec();
 }
 
-void setBusyCursor(bool busy) {
+void sys::setBusyCursor(bool busy) {
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     } else {
@@ -96,14 +97,14 @@ void setBusyCursor(bool busy) {
     }
 }
 
-std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
+std::optional<std::string> sys::chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
                                             const std::string& initialName) {
     // The labels name their patterns themselves: show them as they are. A
     // bare initial name is taken in the current directory. An initial file
     // is selected under the first entry that lists it, so that Return opens it.
     QString initial = QString::fromStdString(initialName);
     QString entry = filterTaking(filters, QFileInfo(initial).fileName());
-    QString chosen = QFileDialog::getOpenFileName(shell.mainWindow, QString::fromStdString(title), initial,
+    QString chosen = QFileDialog::getOpenFileName(qt.mainWindow, QString::fromStdString(title), initial,
                                                   filterList(filters), entry.isEmpty() ? nullptr : &entry,
                                                   QFileDialog::HideNameFilterDetails);
     if (chosen.isEmpty()) return std::nullopt;
@@ -111,9 +112,9 @@ std::optional<std::string> chooseFileToOpen(const std::string& title, const std:
     return chosen.toStdString();
 }
 
-std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filters,
+std::optional<std::string> sys::chooseFileToSave(const std::vector<FileFilter>& filters,
                                             const std::string& defaultExtension) {
-    QFileDialog dialog(shell.mainWindow);
+    QFileDialog dialog(qt.mainWindow);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filterList(filters));
@@ -125,16 +126,16 @@ std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filte
     return chosen.toStdString();
 }
 
-std::optional<uint32_t> chooseColor(uint32_t initial) {
+std::optional<uint32_t> sys::chooseColor(uint32_t initial) {
     keepCustomColorsBlackAtStart();
-    QColor chosen = QColorDialog::getColor(colorOf(initial), shell.mainWindow);
+    QColor chosen = QColorDialog::getColor(colorOf(initial), qt.mainWindow);
     if (!chosen.isValid()) return std::nullopt;
     return static_cast<uint32_t>(chosen.red()) | (static_cast<uint32_t>(chosen.green()) << 8) |
            (static_cast<uint32_t>(chosen.blue()) << 16);
 }
 
-OptionDialogAnswer runOptionDialog(const OptionDialog& layout, int currentValue) {
-    QDialog dialog(shell.mainWindow);
+OptionDialogAnswer sys::runOptionDialog(const OptionDialog& layout, int currentValue) {
+    QDialog dialog(qt.mainWindow);
     dialog.setWindowTitle(QString::fromUtf8(layout.title));
     dialog.setWindowOpacity(190.0 / 255.0);
     QFontMetrics metrics(dialog.font());
@@ -177,6 +178,6 @@ OptionDialogAnswer runOptionDialog(const OptionDialog& layout, int currentValue)
     return answer;
 }
 
-bool openLocalPage(const std::string& path) {
+bool sys::openLocalPage(const std::string& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }

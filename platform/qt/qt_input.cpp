@@ -8,11 +8,9 @@
 #include "platform/platform.h"
 #include "platform/qt/qt_shell.h"
 
-namespace {
+using namespace sys;
 
-bool keyHeld[7] = {};
-// Presses seen since takeKeyPress last reported them.
-bool keyPressed[7] = {};
+namespace {
 
 int trackedKey(int qtKey) {
     switch (qtKey) {
@@ -27,8 +25,8 @@ int trackedKey(int qtKey) {
 }
 
 bool isOurWindow(QObject* target) {
-    return target == shell.drawingWindow ||
-           (shell.mainWindow != nullptr && target == shell.mainWindow->windowHandle());
+    return target == qt.drawingWindow ||
+           (qt.mainWindow != nullptr && target == qt.mainWindow->windowHandle());
 }
 
 // While the menu bar is in keyboard navigation (after Alt, or after Escape
@@ -77,15 +75,15 @@ protected:
             // Leaving the application, or a dialog closing: the releases of
             // the keys used there may reach a window that no longer exists
             // (a Return that confirmed the dialog would stay held forever).
-            for (bool& held : keyHeld) held = false;
+            for (bool& held : qt.keyHeld) held = false;
         } else if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && target->isWindowType()) {
             // Every key event reaches a window first: count it there, once.
             noteKey(target, static_cast<QKeyEvent*>(event), type == QEvent::KeyPress);
-        } else if (type == QEvent::MouseButtonPress && target == shell.drawingWindow && !modalOrPopupOpen()) {
+        } else if (type == QEvent::MouseButtonPress && target == qt.drawingWindow && !modalOrPopupOpen()) {
             // A click may be released before the next frame polls the buttons.
             Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
-            if (button == Qt::LeftButton) keyPressed[static_cast<int>(Key::LeftButton)] = true;
-            if (button == Qt::RightButton) keyPressed[static_cast<int>(Key::RightButton)] = true;
+            if (button == Qt::LeftButton) qt.keyPressed[static_cast<int>(Key::LeftButton)] = true;
+            if (button == Qt::RightButton) qt.keyPressed[static_cast<int>(Key::RightButton)] = true;
         }
         if (wakesFrameLoop(type)) wakeFrameLoop();
         return QObject::eventFilter(target, event);
@@ -99,10 +97,10 @@ private:
         // (the Return that chose a menu item must not reach the window); a
         // release anywhere means the key is up.
         bool ours = windowHasKeyboard(target);
-        if (index >= 0 && !pressed) keyHeld[index] = false;
+        if (index >= 0 && !pressed) qt.keyHeld[index] = false;
         if (index >= 0 && pressed && ours) {
-            keyHeld[index] = true;
-            keyPressed[index] = true;
+            qt.keyHeld[index] = true;
+            qt.keyPressed[index] = true;
         }
         if (pressed && key->key() == Qt::Key_Escape && ours) {
             windowEvents().escapePressed();
@@ -113,30 +111,30 @@ private:
 }  // namespace
 
 void installKeyTracking() {
-    shell.application->installEventFilter(new KeyTracker);
+    qt.application->installEventFilter(new KeyTracker);
 }
 
-bool isKeyDown(Key key) {
+bool sys::isKeyDown(Key key) {
     switch (key) {
         case Key::LeftButton: return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
         case Key::RightButton: return (QGuiApplication::mouseButtons() & Qt::RightButton) != 0;
-        default: return keyHeld[static_cast<int>(key)];
+        default: return qt.keyHeld[static_cast<int>(key)];
     }
 }
 
-bool takeKeyPress(Key key) {
-    bool pressed = keyPressed[static_cast<int>(key)];
-    keyPressed[static_cast<int>(key)] = false;
+bool sys::takeKeyPress(Key key) {
+    bool pressed = qt.keyPressed[static_cast<int>(key)];
+    qt.keyPressed[static_cast<int>(key)] = false;
     return pressed;
 }
 
-ScreenPoint cursorScreenPosition() {
+sys::ScreenPoint sys::cursorScreenPosition() {
     QPoint position = QCursor::pos();
     return ScreenPoint{position.x(), position.y()};
 }
 
-ScreenPoint cursorClientPosition() {
-    QPoint local = shell.drawingWindow->mapFromGlobal(QCursor::pos());
+sys::ScreenPoint sys::cursorClientPosition() {
+    QPoint local = qt.drawingWindow->mapFromGlobal(QCursor::pos());
     double ratio = drawingPixelRatio();
     return ScreenPoint{static_cast<int>(local.x() * ratio), static_cast<int>(local.y() * ratio)};
 }

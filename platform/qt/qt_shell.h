@@ -1,11 +1,13 @@
-// The Qt objects behind the window-system layer: the application, the main
-// window with its menu bar and status line, and the GL drawing window.
+// The Qt objects behind the window-system layer (the application, the main
+// window with its menu bar and status line, the GL drawing window) and the
+// layer's one record of state, shared by its three files.
 #pragma once
 
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QOpenGLContext>
+#include <QPoint>
 #include <QWindow>
 
 class DrawingWindow : public QWindow {
@@ -25,17 +27,45 @@ protected:
     bool event(QEvent* event) override;
 };
 
-struct QtShell {
+class QTimer;
+
+// Frames owed after an input: the frame that shows it, one for what that
+// frame changed.
+inline constexpr int framesAfterInput = 2;
+
+// The frame loop: frames are drawn while the program asks for more or an
+// input event came since.
+struct QtFrameLoop {
+    QTimer* timer = nullptr;
+    int owed = framesAfterInput;
+    QPoint cursorAtLastFrame;
+    unsigned long long drawn = 0;
+    // KESTRUNE_FRAME_COUNT set: each frame's time goes to the standard error.
+    bool log = false;
+};
+
+// Everything the Qt layer keeps, one record: the Qt objects, the keys seen,
+// the frame loop.
+struct QtPlatform {
     QApplication* application = nullptr;
     MainWindow* mainWindow = nullptr;
     DrawingWindow* drawingWindow = nullptr;
     QLabel* statusLabel = nullptr;
     QOpenGLContext* glContext = nullptr;
+    // QApplication keeps a reference to the argument count for its whole life.
+    int argumentCount = 0;
     bool quitPosted = false;
     int exitCode = 0;
+    // Keys held, and presses seen since takeKeyPress last reported them
+    // (indexed by Key).
+    bool keyHeld[7] = {};
+    bool keyPressed[7] = {};
+    QtFrameLoop frames;
+    // The colour dialog's custom colours were set to black at its first run.
+    bool customColorsCleared = false;
 };
 
-extern QtShell shell;
+extern QtPlatform qt;
 
 // Device pixels per logical pixel of the drawing window.
 double drawingPixelRatio();

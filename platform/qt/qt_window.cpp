@@ -18,7 +18,9 @@
 #include "platform/qt/qt_shell.h"
 #include "resources/menu.h"
 
-QtShell shell;
+using namespace sys;
+
+QtPlatform qt;
 
 namespace {
 
@@ -80,42 +82,33 @@ void addPopup(QMenuBar* bar, int position) {
     QObject::connect(menu, &QMenu::aboutToHide, [] { reportMenuExitWhenClosed(); });
 }
 
-// The frame loop: frames are drawn while the program asks for more or an
-// input event came since, then the loop only looks every idleCheckInterval
-// ms whether the cursor moved where no event tells (outside the window).
-constexpr int framesAfterInput = 2;  // the frame that shows it, one for what that frame changed
+// Once no frame is owed, the loop only looks every idleCheckInterval ms
+// whether the cursor moved where no event tells (outside the window).
 constexpr int idleCheckInterval = 50;
-QTimer* frameTimer = nullptr;
-int framesOwed = framesAfterInput;
-QPoint cursorAtLastFrame;
-unsigned long long framesDrawn = 0;
-// For measurements: KESTRUNE_FRAME_COUNT set, each frame's time is written
-// to the standard error, and the count at the end.
-bool frameLog = false;
 
 void frameTimerTick() {
-    if (shell.quitPosted) return;
+    if (qt.quitPosted) return;
     // No frame while a menu or a dialog runs; wait without spinning.
     if (modalOrPopupOpen()) {
-        frameTimer->setInterval(30);
+        qt.frames.timer->setInterval(30);
         return;
     }
-    if (QCursor::pos() != cursorAtLastFrame) framesOwed = framesAfterInput;
-    if (framesOwed == 0) {
-        frameTimer->setInterval(idleCheckInterval);
+    if (QCursor::pos() != qt.frames.cursorAtLastFrame) qt.frames.owed = framesAfterInput;
+    if (qt.frames.owed == 0) {
+        qt.frames.timer->setInterval(idleCheckInterval);
         return;
     }
-    frameTimer->setInterval(0);
-    if (shell.glContext == nullptr || !shell.glContext->makeCurrent(shell.drawingWindow)) return;
-    cursorAtLastFrame = QCursor::pos();
+    qt.frames.timer->setInterval(0);
+    if (qt.glContext == nullptr || !qt.glContext->makeCurrent(qt.drawingWindow)) return;
+    qt.frames.cursorAtLastFrame = QCursor::pos();
     bool more = windowEvents().frameDue();
-    ++framesDrawn;
-    if (frameLog) {
+    ++qt.frames.drawn;
+    if (qt.frames.log) {
         auto now = std::chrono::system_clock::now().time_since_epoch();
         long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
-        std::fprintf(stderr, "frame %llu at %lld\n", framesDrawn, ms);
+        std::fprintf(stderr, "frame %llu at %lld\n", qt.frames.drawn, ms);
     }
-    framesOwed = more ? framesAfterInput : framesOwed - 1;
+    qt.frames.owed = more ? framesAfterInput : qt.frames.owed - 1;
 }
 
 }  // namespace
@@ -125,8 +118,8 @@ bool modalOrPopupOpen() {
 }
 
 void wakeFrameLoop() {
-    framesOwed = framesAfterInput;
-    if (frameTimer != nullptr && frameTimer->interval() != 0) frameTimer->start(0);
+    qt.frames.owed = framesAfterInput;
+    if (qt.frames.timer != nullptr && qt.frames.timer->interval() != 0) qt.frames.timer->start(0);
 }
 
 DrawingWindow::DrawingWindow() {
@@ -144,13 +137,13 @@ MainWindow::MainWindow() {
     setWindowTitle(QString::fromUtf8(programTitle));
     // The status line is a permanent label: menu help texts stay until
     // replaced instead of vanishing like temporary messages.
-    shell.statusLabel = new QLabel;
-    shell.statusLabel->setTextFormat(Qt::PlainText);
-    shell.statusLabel->setFixedHeight(shell.statusLabel->sizeHint().height());
-    statusBar()->addWidget(shell.statusLabel, 1);
+    qt.statusLabel = new QLabel;
+    qt.statusLabel->setTextFormat(Qt::PlainText);
+    qt.statusLabel->setFixedHeight(qt.statusLabel->sizeHint().height());
+    statusBar()->addWidget(qt.statusLabel, 1);
     statusBar()->setSizeGripEnabled(false);
-    shell.drawingWindow = new DrawingWindow;
-    QWidget* container = QWidget::createWindowContainer(shell.drawingWindow, this);
+    qt.drawingWindow = new DrawingWindow;
+    QWidget* container = QWidget::createWindowContainer(qt.drawingWindow, this);
     container->setFocusPolicy(Qt::StrongFocus);
     container->setMinimumSize(1, 1);
     setCentralWidget(container);
@@ -169,33 +162,33 @@ bool MainWindow::event(QEvent* event) {
 }
 
 double drawingPixelRatio() {
-    return shell.drawingWindow != nullptr ? shell.drawingWindow->devicePixelRatio() : 1.0;
+    return qt.drawingWindow != nullptr ? qt.drawingWindow->devicePixelRatio() : 1.0;
 }
 
-bool createMainWindow(int argc, char** argv) {
-    static int argumentCount = argc;
-    shell.application = new QApplication(argumentCount, argv);
+bool sys::createMainWindow(int argc, char** argv) {
+    qt.argumentCount = argc;
+    qt.application = new QApplication(qt.argumentCount, argv);
     // The desktop matches the window to its entry and icon by these names.
     QApplication::setApplicationName("kestrune");
     QApplication::setApplicationVersion(KESTRUNE_VERSION);
     QGuiApplication::setDesktopFileName("io.github.kestrune.Kestrune");
     QApplication::setWindowIcon(QIcon(":/kestrune.png"));
-    loadFrenchTranslations(*shell.application);
+    loadFrenchTranslations(*qt.application);
     installKeyTracking();
-    shell.mainWindow = new MainWindow;
-    shell.mainWindow->resize(640, 640);
+    qt.mainWindow = new MainWindow;
+    qt.mainWindow->resize(640, 640);
     windowEvents().created();
     return true;
 }
 
-void showMainWindow() {
-    shell.mainWindow->show();
+void sys::showMainWindow() {
+    qt.mainWindow->show();
     // Let the window reach the screen so that the drawing area has its size.
     QApplication::processEvents();
 }
 
-void attachMenu() {
-    QMenuBar* bar = shell.mainWindow->menuBar();
+void sys::attachMenu() {
+    QMenuBar* bar = qt.mainWindow->menuBar();
     for (int position = 0; position < menuPopupCount; ++position) addPopup(bar, position);
     // The mouse merely passing over the bar is not menu selection: only
     // while a popup is open or the bar holds the keyboard.
@@ -206,38 +199,38 @@ void attachMenu() {
     });
 }
 
-void runMessageLoop() {
-    if (shell.quitPosted) return;
+void sys::runMessageLoop() {
+    if (qt.quitPosted) return;
     QTimer timer;
-    frameTimer = &timer;
+    qt.frames.timer = &timer;
     QObject::connect(&timer, &QTimer::timeout, frameTimerTick);
-    framesOwed = framesAfterInput;
-    frameLog = std::getenv("KESTRUNE_FRAME_COUNT") != nullptr;
+    qt.frames.owed = framesAfterInput;
+    qt.frames.log = std::getenv("KESTRUNE_FRAME_COUNT") != nullptr;
     timer.start(0);
     QApplication::exec();
-    frameTimer = nullptr;
-    if (frameLog) std::fprintf(stderr, "frames: %llu\n", framesDrawn);
+    qt.frames.timer = nullptr;
+    if (qt.frames.log) std::fprintf(stderr, "frames: %llu\n", qt.frames.drawn);
 }
 
-void postQuit(int exitCode) {
-    shell.quitPosted = true;
-    shell.exitCode = exitCode;
+void sys::postQuit(int exitCode) {
+    qt.quitPosted = true;
+    qt.exitCode = exitCode;
     QCoreApplication::exit(exitCode);
 }
 
-void closeMainWindow() {
-    shell.mainWindow->close();
+void sys::closeMainWindow() {
+    qt.mainWindow->close();
 }
 
-void setWindowTitle(const std::string& title) {
-    shell.mainWindow->setWindowTitle(QString::fromStdString(title));
+void sys::setWindowTitle(const std::string& title) {
+    qt.mainWindow->setWindowTitle(QString::fromStdString(title));
 }
 
 // The longest help texts are wider than the status line in the desktop's
 // font: such a text is shown in a smaller size rather than cut. The line
 // keeps its height, so the drawing area never changes size.
-void setStatusBarText(const std::string& text) {
-    QLabel* label = shell.statusLabel;
+void sys::setStatusBarText(const std::string& text) {
+    QLabel* label = qt.statusLabel;
     if (label == nullptr) return;
     QString shown = QString::fromStdString(text);
     QFont font = QApplication::font(label);
@@ -251,54 +244,54 @@ void setStatusBarText(const std::string& text) {
     label->setText(shown);
 }
 
-void sleepMilliseconds(int milliseconds) {
+void sys::sleepMilliseconds(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-std::string executablePath() {
+std::string sys::executablePath() {
     return QCoreApplication::applicationFilePath().toStdString();
 }
 
-ScreenRect mainWindowRect() {
-    QRect frame = shell.mainWindow->frameGeometry();
+sys::ScreenRect sys::mainWindowRect() {
+    QRect frame = qt.mainWindow->frameGeometry();
     return ScreenRect{frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1};
 }
 
 // --- GL surface ---
 
-bool createSurfaceContext() {
+bool sys::createSurfaceContext() {
     releaseSurfaceContext();
     auto* context = new QOpenGLContext;
     context->setFormat(drawingFormat());
-    if (!context->create() || !context->makeCurrent(shell.drawingWindow)) {
+    if (!context->create() || !context->makeCurrent(qt.drawingWindow)) {
         delete context;
         return false;
     }
-    shell.glContext = context;
+    qt.glContext = context;
     return true;
 }
 
-void releaseSurfaceContext() {
-    if (shell.glContext == nullptr) return;
-    shell.glContext->doneCurrent();
-    delete shell.glContext;
-    shell.glContext = nullptr;
+void sys::releaseSurfaceContext() {
+    if (qt.glContext == nullptr) return;
+    qt.glContext->doneCurrent();
+    delete qt.glContext;
+    qt.glContext = nullptr;
 }
 
-bool surfaceContextExists() {
-    return shell.glContext != nullptr;
+bool sys::surfaceContextExists() {
+    return qt.glContext != nullptr;
 }
 
-void swapSurfaceBuffers() {
-    if (shell.glContext != nullptr && shell.drawingWindow->isExposed()) {
-        shell.glContext->swapBuffers(shell.drawingWindow);
+void sys::swapSurfaceBuffers() {
+    if (qt.glContext != nullptr && qt.drawingWindow->isExposed()) {
+        qt.glContext->swapBuffers(qt.drawingWindow);
     }
 }
 
-int surfaceWidth() {
-    return static_cast<int>(shell.drawingWindow->width() * drawingPixelRatio() + 0.5);
+int sys::surfaceWidth() {
+    return static_cast<int>(qt.drawingWindow->width() * drawingPixelRatio() + 0.5);
 }
 
-int surfaceHeight() {
-    return static_cast<int>(shell.drawingWindow->height() * drawingPixelRatio() + 0.5);
+int sys::surfaceHeight() {
+    return static_cast<int>(qt.drawingWindow->height() * drawingPixelRatio() + 0.5);
 }

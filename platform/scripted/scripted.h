@@ -16,8 +16,8 @@ namespace scripted {
 // drawing area's top-left corner on the screen. The drawing area is
 // `drawingWidth` x `drawingHeight` device pixels unless setDrawingSize says
 // otherwise.
-inline constexpr ScreenRect windowRect{100, 50, 740, 690};
-inline constexpr ScreenPoint drawingOrigin{104, 90};
+inline constexpr sys::ScreenRect windowRect{100, 50, 740, 690};
+inline constexpr sys::ScreenPoint drawingOrigin{104, 90};
 inline constexpr int drawingWidth = 632;
 inline constexpr int drawingHeight = 572;
 
@@ -41,9 +41,9 @@ void setDrawingSize(int width, int height);
 void setExecutablePath(const std::string& path);
 
 // Sets a button or key; going down is a press (see takeKeyPress).
-void setKey(Key key, bool down);
+void setKey(sys::Key key, bool down);
 // A press and its release between two frames: the key stays up.
-void pressAndRelease(Key key);
+void pressAndRelease(sys::Key key);
 void setCursorScreen(int x, int y);
 // Cursor over pixel (x, y) of the drawing area, origin at its top-left.
 void setCursorClient(int x, int y);

@@ -2,50 +2,42 @@
 // delivers its creation and size messages; the loop draws frames until the
 // program posts its quit message or the test's frame budget runs out.
 #include "platform/scripted/scripted.h"
+#include "platform/scripted/scripted_state.h"
 
-namespace {
-int frameBudget = 0;
-bool windowShown = false;
-bool menuAttached = false;
-int framesDrawnSoFar = 0;
-// Frames owed since the last input: the frame that shows it and one more,
-// for what that frame itself changed.
-constexpr int framesAfterInput = 2;
-int owed = framesAfterInput;
-}  // namespace
+using namespace sys;
 
 namespace scripted {
-void setFrameBudget(int frames) { frameBudget = frames; }
-int framesDrawn() { return framesDrawnSoFar; }
-void noteInput() { owed = framesAfterInput; }
+void setFrameBudget(int frames) { twin.loop.frameBudget = frames; }
+int framesDrawn() { return twin.loop.framesDrawn; }
+void noteInput() { twin.loop.owed = scriptedFramesAfterInput; }
 void resetFrameLoop() {
-    framesDrawnSoFar = 0;
-    owed = framesAfterInput;
+    twin.loop.framesDrawn = 0;
+    twin.loop.owed = scriptedFramesAfterInput;
 }
-bool mainWindowShown() { return windowShown; }
-bool menuIsAttached() { return menuAttached; }
+bool mainWindowShown() { return twin.loop.windowShown; }
+bool menuIsAttached() { return twin.loop.menuAttached; }
 }  // namespace scripted
 
-bool createMainWindow(int, char**) {
+bool sys::createMainWindow(int, char**) {
     windowEvents().created();
     windowEvents().resized(surfaceWidth(), surfaceHeight());
     return true;
 }
 
-void showMainWindow() { windowShown = true; }
-void attachMenu() { menuAttached = true; }
+void sys::showMainWindow() { twin.loop.windowShown = true; }
+void sys::attachMenu() { twin.loop.menuAttached = true; }
 
-void runMessageLoop() {
-    for (int frame = 0; frame < frameBudget && !scripted::quitPosted(); ++frame) {
+void sys::runMessageLoop() {
+    for (int frame = 0; frame < twin.loop.frameBudget && !scripted::quitPosted(); ++frame) {
         if (scripted::closeRequested()) {
             windowEvents().closeRequested();
             continue;
         }
         // Nothing can change the picture: the real loop would wait for an
         // event, and none will come.
-        if (owed == 0) break;
+        if (twin.loop.owed == 0) break;
         bool more = windowEvents().frameDue();
-        ++framesDrawnSoFar;
-        owed = more ? framesAfterInput : owed - 1;
+        ++twin.loop.framesDrawn;
+        twin.loop.owed = more ? scriptedFramesAfterInput : twin.loop.owed - 1;
     }
 }

@@ -4,35 +4,13 @@
 #include <filesystem>
 
 #include "platform/scripted/scripted.h"
+#include "platform/scripted/scripted_state.h"
+
+using namespace sys;
+
+ScriptedPlatform twin;
 
 namespace {
-
-struct Desktop {
-    bool keys[7] = {};
-    bool pressed[7] = {};
-    ScreenPoint cursor{scripted::drawingOrigin.x, scripted::drawingOrigin.y};
-    std::deque<std::optional<std::string>> openAnswers;
-    std::deque<std::optional<std::string>> saveAnswers;
-    std::deque<std::optional<uint32_t>> colorAnswers;
-    std::deque<OptionDialogAnswer> optionAnswers;
-    std::vector<std::string> statusTexts;
-    std::vector<scripted::ShownBox> boxes;
-    std::string title;
-    std::vector<int> sleeps;
-    std::vector<std::string> pages;
-    std::deque<bool> browserAnswers;
-    std::vector<std::string> dialogs;
-    int colorInitial = -1;
-    std::string openInitial;
-    std::vector<std::string> filters;
-    bool quitPosted = false;
-    int quitCode = 0;
-    bool closeRequested = false;
-    bool busy = false;
-    std::string executable;  // empty: the test binary itself
-};
-
-Desktop desktop;
 
 template <typename T>
 std::optional<T> takeAnswer(std::deque<std::optional<T>>& answers) {
@@ -45,8 +23,8 @@ std::optional<T> takeAnswer(std::deque<std::optional<T>>& answers) {
 // The chosen file's folder becomes the current directory, as the desktop's
 // file dialogs do.
 void noteFilters(const std::vector<FileFilter>& filters) {
-    desktop.filters.clear();
-    for (const FileFilter& filter : filters) desktop.filters.push_back(filter.label + "|" + filter.pattern);
+    twin.desktop.filters.clear();
+    for (const FileFilter& filter : filters) twin.desktop.filters.push_back(filter.label + "|" + filter.pattern);
 }
 
 void enterFolderOf(const std::string& path) {
@@ -60,124 +38,126 @@ void enterFolderOf(const std::string& path) {
 namespace scripted {
 
 void reset() {
-    desktop = Desktop{};
+    twin.desktop = ScriptedDesktop{};
     setDrawingSize(drawingWidth, drawingHeight);
     resetFrameLoop();
 }
-void setExecutablePath(const std::string& path) { desktop.executable = path; }
+void setExecutablePath(const std::string& path) { twin.desktop.executable = path; }
 void setKey(Key key, bool down) {
-    bool& held = desktop.keys[static_cast<int>(key)];
-    if (down && !held) desktop.pressed[static_cast<int>(key)] = true;
+    bool& held = twin.desktop.keys[static_cast<int>(key)];
+    if (down && !held) twin.desktop.pressed[static_cast<int>(key)] = true;
     held = down;
     noteInput();
 }
 void pressAndRelease(Key key) {
-    desktop.pressed[static_cast<int>(key)] = true;
+    twin.desktop.pressed[static_cast<int>(key)] = true;
     noteInput();
 }
 void setCursorScreen(int x, int y) {
-    desktop.cursor = ScreenPoint{x, y};
+    twin.desktop.cursor = ScreenPoint{x, y};
     noteInput();
 }
 void setCursorClient(int x, int y) { setCursorScreen(drawingOrigin.x + x, drawingOrigin.y + y); }
-void queueOpenAnswer(std::optional<std::string> path) { desktop.openAnswers.push_back(std::move(path)); }
-void queueSaveAnswer(std::optional<std::string> path) { desktop.saveAnswers.push_back(std::move(path)); }
-void queueColorAnswer(std::optional<uint32_t> color) { desktop.colorAnswers.push_back(color); }
-void queueOptionDialogAnswer(const OptionDialogAnswer& answer) { desktop.optionAnswers.push_back(answer); }
-void queueBrowserAnswer(bool opened) { desktop.browserAnswers.push_back(opened); }
-const std::vector<std::string>& statusTexts() { return desktop.statusTexts; }
-std::string lastStatusText() { return desktop.statusTexts.empty() ? "" : desktop.statusTexts.back(); }
-const std::vector<ShownBox>& shownBoxes() { return desktop.boxes; }
-std::string windowTitle() { return desktop.title; }
-const std::vector<int>& sleeps() { return desktop.sleeps; }
-const std::vector<std::string>& openedPages() { return desktop.pages; }
-const std::vector<std::string>& dialogLog() { return desktop.dialogs; }
-int colorDialogInitial() { return desktop.colorInitial; }
-std::string openDialogInitialName() { return desktop.openInitial; }
-const std::vector<std::string>& lastDialogFilters() { return desktop.filters; }
-bool quitPosted() { return desktop.quitPosted; }
-int quitCode() { return desktop.quitCode; }
-bool closeRequested() { return desktop.closeRequested; }
-bool busyCursorShown() { return desktop.busy; }
+void queueOpenAnswer(std::optional<std::string> path) { twin.desktop.openAnswers.push_back(std::move(path)); }
+void queueSaveAnswer(std::optional<std::string> path) { twin.desktop.saveAnswers.push_back(std::move(path)); }
+void queueColorAnswer(std::optional<uint32_t> color) { twin.desktop.colorAnswers.push_back(color); }
+void queueOptionDialogAnswer(const OptionDialogAnswer& answer) { twin.desktop.optionAnswers.push_back(answer); }
+void queueBrowserAnswer(bool opened) { twin.desktop.browserAnswers.push_back(opened); }
+const std::vector<std::string>& statusTexts() { return twin.desktop.statusTexts; }
+std::string lastStatusText() { return twin.desktop.statusTexts.empty() ? "" : twin.desktop.statusTexts.back(); }
+const std::vector<ShownBox>& shownBoxes() { return twin.desktop.boxes; }
+std::string windowTitle() { return twin.desktop.title; }
+const std::vector<int>& sleeps() { return twin.desktop.sleeps; }
+const std::vector<std::string>& openedPages() { return twin.desktop.pages; }
+const std::vector<std::string>& dialogLog() { return twin.desktop.dialogs; }
+int colorDialogInitial() { return twin.desktop.colorInitial; }
+std::string openDialogInitialName() { return twin.desktop.openInitial; }
+const std::vector<std::string>& lastDialogFilters() { return twin.desktop.filters; }
+bool quitPosted() { return twin.desktop.quitPosted; }
+int quitCode() { return twin.desktop.quitCode; }
+bool closeRequested() { return twin.desktop.closeRequested; }
+bool busyCursorShown() { return twin.desktop.busy; }
 
 }  // namespace scripted
 
-bool isKeyDown(Key key) { return desktop.keys[static_cast<int>(key)]; }
-bool takeKeyPress(Key key) {
-    bool pressed = desktop.pressed[static_cast<int>(key)];
-    desktop.pressed[static_cast<int>(key)] = false;
+bool sys::isKeyDown(Key key) { return twin.desktop.keys[static_cast<int>(key)]; }
+bool sys::takeKeyPress(Key key) {
+    bool pressed = twin.desktop.pressed[static_cast<int>(key)];
+    twin.desktop.pressed[static_cast<int>(key)] = false;
     return pressed;
 }
-ScreenPoint cursorScreenPosition() { return desktop.cursor; }
-ScreenRect mainWindowRect() { return scripted::windowRect; }
+sys::ScreenPoint sys::cursorScreenPosition() { return twin.desktop.cursor; }
+sys::ScreenRect sys::mainWindowRect() { return scripted::windowRect; }
 
-ScreenPoint cursorClientPosition() {
-    return ScreenPoint{desktop.cursor.x - scripted::drawingOrigin.x, desktop.cursor.y - scripted::drawingOrigin.y};
+sys::ScreenPoint sys::cursorClientPosition() {
+    const ScreenPoint& cursor = twin.desktop.cursor;
+    return ScreenPoint{cursor.x - scripted::drawingOrigin.x, cursor.y - scripted::drawingOrigin.y};
 }
 
-void setWindowTitle(const std::string& title) { desktop.title = title; }
-void setStatusBarText(const std::string& text) {
+void sys::setWindowTitle(const std::string& title) { twin.desktop.title = title; }
+void sys::setStatusBarText(const std::string& text) {
     // Frames rewrite the same line many times: keep only changes.
-    if (desktop.statusTexts.empty() || desktop.statusTexts.back() != text) desktop.statusTexts.push_back(text);
+    std::vector<std::string>& shown = twin.desktop.statusTexts;
+    if (shown.empty() || shown.back() != text) shown.push_back(text);
 }
-void showMessageBox(const std::string& text, bool informationIcon) {
-    desktop.boxes.push_back(scripted::ShownBox{text, informationIcon});
+void sys::showMessageBox(const std::string& text, bool informationIcon) {
+    twin.desktop.boxes.push_back(scripted::ShownBox{text, informationIcon});
 }
-void setBusyCursor(bool busy) {
-    if (busy) desktop.busy = true;
+void sys::setBusyCursor(bool busy) {
+    if (busy) twin.desktop.busy = true;
 }
-void sleepMilliseconds(int milliseconds) { desktop.sleeps.push_back(milliseconds); }
-void postQuit(int exitCode) {
-    desktop.quitPosted = true;
-    desktop.quitCode = exitCode;
+void sys::sleepMilliseconds(int milliseconds) { twin.desktop.sleeps.push_back(milliseconds); }
+void sys::postQuit(int exitCode) {
+    twin.desktop.quitPosted = true;
+    twin.desktop.quitCode = exitCode;
 }
-void closeMainWindow() { desktop.closeRequested = true; }
+void sys::closeMainWindow() { twin.desktop.closeRequested = true; }
 
-std::optional<std::string> chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
+std::optional<std::string> sys::chooseFileToOpen(const std::string& title, const std::vector<FileFilter>& filters,
                                             const std::string& initialName) {
-    desktop.dialogs.push_back("open: " + title);
+    twin.desktop.dialogs.push_back("open: " + title);
     noteFilters(filters);
-    desktop.openInitial = initialName;
-    std::optional<std::string> answer = takeAnswer(desktop.openAnswers);
+    twin.desktop.openInitial = initialName;
+    std::optional<std::string> answer = takeAnswer(twin.desktop.openAnswers);
     if (answer) enterFolderOf(*answer);
     return answer;
 }
 
-std::optional<std::string> chooseFileToSave(const std::vector<FileFilter>& filters,
+std::optional<std::string> sys::chooseFileToSave(const std::vector<FileFilter>& filters,
                                             const std::string& defaultExtension) {
-    desktop.dialogs.push_back("save");
+    twin.desktop.dialogs.push_back("save");
     noteFilters(filters);
-    std::optional<std::string> answer = takeAnswer(desktop.saveAnswers);
+    std::optional<std::string> answer = takeAnswer(twin.desktop.saveAnswers);
     if (!answer) return answer;
     if (std::filesystem::path(*answer).extension().empty()) *answer += "." + defaultExtension;
     enterFolderOf(*answer);
     return answer;
 }
 
-std::optional<uint32_t> chooseColor(uint32_t initial) {
-    desktop.dialogs.push_back("color");
-    desktop.colorInitial = static_cast<int>(initial);
-    return takeAnswer(desktop.colorAnswers);
+std::optional<uint32_t> sys::chooseColor(uint32_t initial) {
+    twin.desktop.dialogs.push_back("color");
+    twin.desktop.colorInitial = static_cast<int>(initial);
+    return takeAnswer(twin.desktop.colorAnswers);
 }
 
-OptionDialogAnswer runOptionDialog(const OptionDialog&, int) {
-    desktop.dialogs.push_back("option dialog");
-    if (desktop.optionAnswers.empty()) return OptionDialogAnswer{};
-    OptionDialogAnswer answer = desktop.optionAnswers.front();
-    desktop.optionAnswers.pop_front();
+OptionDialogAnswer sys::runOptionDialog(const OptionDialog&, int) {
+    twin.desktop.dialogs.push_back("option dialog");
+    if (twin.desktop.optionAnswers.empty()) return OptionDialogAnswer{};
+    OptionDialogAnswer answer = twin.desktop.optionAnswers.front();
+    twin.desktop.optionAnswers.pop_front();
     return answer;
 }
 
-bool openLocalPage(const std::string& path) {
-    desktop.pages.push_back(path);
-    if (desktop.browserAnswers.empty()) return true;
-    bool opened = desktop.browserAnswers.front();
-    desktop.browserAnswers.pop_front();
+bool sys::openLocalPage(const std::string& path) {
+    twin.desktop.pages.push_back(path);
+    if (twin.desktop.browserAnswers.empty()) return true;
+    bool opened = twin.desktop.browserAnswers.front();
+    twin.desktop.browserAnswers.pop_front();
     return opened;
 }
 
-std::string executablePath() {
-    if (!desktop.executable.empty()) return desktop.executable;
+std::string sys::executablePath() {
+    if (!twin.desktop.executable.empty()) return twin.desktop.executable;
     std::error_code ignored;
     return std::filesystem::read_symlink("/proc/self/exe", ignored).string();
 }

@@ -2,6 +2,8 @@
 // frames.
 #include "app/frame.h"
 #include "test_edit_fixture.h"
+#include "state/program_state.h"
+#include "edit/editing_state.h"
 
 namespace {
 
@@ -47,25 +49,25 @@ TEST_F(EditTest, FourClicksMakeAQuadAndAFourthClickOnTheFirstATriangle) {
     for (int v : {4, 7, 9, 2}) clickAt(vertices[v]);
     ASSERT_EQ(mesh.faceCount, 2);
     EXPECT_EQ(face(1), (Corners{4, 7, 9, 2}));
-    EXPECT_EQ(edit.faceClickCount, 0);
+    EXPECT_EQ(program.edit.faceClickCount, 0);
 
     // A second click on the only vertex listed is used up without adding it.
     clickAt(vertices[4]);
     clickAt(vertices[4]);
-    EXPECT_EQ(edit.faceClickCount, 1);
-    EXPECT_FALSE(input.clickPending);
+    EXPECT_EQ(program.edit.faceClickCount, 1);
+    EXPECT_FALSE(program.input.clickPending);
     for (int v : {7, 9, 4}) clickAt(vertices[v]);
     ASSERT_EQ(mesh.faceCount, 3);
     EXPECT_EQ(face(2), (Corners{4, 7, 9, -1}));
 
     // A click over nothing waits for a vertex under the cursor.
     scripted::setCursorClient(5, 5);
-    tap(Key::LeftButton);
-    EXPECT_TRUE(input.clickPending);
+    tap(sys::Key::LeftButton);
+    EXPECT_TRUE(program.input.clickPending);
     cursorOver(vertices[11]);
     frame();
-    EXPECT_EQ(edit.faceClickCount, 1);
-    EXPECT_EQ(editRecords.clickedVertices[0], 11);
+    EXPECT_EQ(program.edit.faceClickCount, 1);
+    EXPECT_EQ(editing.records.clickedVertices[0], 11);
     EXPECT_TRUE(meshIsConsistent(mesh));
 }
 
@@ -97,19 +99,19 @@ TEST_F(EditTest, DeleteRemovesOnlyTheFacesMadeInThisMode) {
     ASSERT_EQ(mesh.faceCount, 3);
     // Clicks in progress are left alone by Delete.
     clickAt(vertices[8]);
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.faceCount, 2);
     EXPECT_EQ(face(1), (Corners{1, 2, 6, 5}));
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.faceCount, 1);
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.faceCount, 1);
-    EXPECT_TRUE(input.deletePending);
-    EXPECT_EQ(edit.faceClickCount, 1);
+    EXPECT_TRUE(program.input.deletePending);
+    EXPECT_EQ(program.edit.faceClickCount, 1);
     // The waiting Delete removes the next face in the frame that completes it.
     for (int v : {9, 10, 8}) clickAt(vertices[v]);
     EXPECT_EQ(mesh.faceCount, 1);
-    EXPECT_FALSE(input.deletePending);
+    EXPECT_FALSE(program.input.deletePending);
     EXPECT_EQ(face(0), (Corners{0, 1, 5, 4}));
 }
 
@@ -127,11 +129,11 @@ TEST_F(EditTest, RepeatedCornersMakeADegenerateFaceThatNothingTripsOver) {
     for (int v : {6, 7}) {
         cursorOver(vertices[v]);
         frame();
-        EXPECT_EQ(editRecords.faceUnderCursor, -1);
+        EXPECT_EQ(editing.records.faceUnderCursor, -1);
     }
     cursorOver(insideOf(vertices, {0, 1, 5, 4}));
     frame();
-    EXPECT_EQ(editRecords.faceUnderCursor, 0);
+    EXPECT_EQ(editing.records.faceUnderCursor, 0);
 }
 
 TEST_F(EditTest, DeletingAFaceSwapsWithTheLastAndDeleteBringsItBackAtTheEnd) {
@@ -143,24 +145,24 @@ TEST_F(EditTest, DeletingAFaceSwapsWithTheLastAndDeleteBringsItBackAtTheEnd) {
     command(DeleteFacesCommand);
     // A click over no face is dropped.
     scripted::setCursorClient(5, 5);
-    tap(Key::LeftButton);
-    EXPECT_FALSE(input.clickPending);
+    tap(sys::Key::LeftButton);
+    EXPECT_FALSE(program.input.clickPending);
     cursorOver(insideOf(vertices, faces[2]));
     frame();
-    EXPECT_EQ(edit.selectedFace, 2);
+    EXPECT_EQ(program.edit.selectedFace, 2);
     // Press over face 2, release elsewhere: face 2 goes.
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     frame();
     scripted::setCursorClient(5, 5);
-    scripted::setKey(Key::LeftButton, false);
+    scripted::setKey(sys::Key::LeftButton, false);
     frame();
     ASSERT_EQ(mesh.faceCount, 5);
     EXPECT_EQ(face(2), faces[5]);
-    EXPECT_EQ(edit.selectedFace, -1);
-    tap(Key::Delete);
+    EXPECT_EQ(program.edit.selectedFace, -1);
+    tap(sys::Key::Delete);
     ASSERT_EQ(mesh.faceCount, 6);
     EXPECT_EQ(face(5), faces[2]);
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.faceCount, 6);
 }
 
@@ -172,13 +174,13 @@ TEST_F(EditTest, NearestFaceIsPickedAlsoInTheReversedView) {
     command(DeleteFacesCommand);
     cursorOver(Vec3{0.2f, -0.1f, 0.2f});
     frame();
-    EXPECT_EQ(edit.selectedFace, 1);
+    EXPECT_EQ(program.edit.selectedFace, 1);
     // Seen from the other side the sight line still comes from z = +10.
-    view.viewSign = -1.0f;
+    program.view.viewSign = -1.0f;
     cursorOver(Vec3{0.2f, -0.1f, 0.2f});
     frame();
-    EXPECT_EQ(edit.selectedFace, 1);
-    tap(Key::LeftButton);
+    EXPECT_EQ(program.edit.selectedFace, 1);
+    tap(sys::Key::LeftButton);
     ASSERT_EQ(mesh.faceCount, 1);
     EXPECT_EQ(face(0), (Corners{0, 1, 2, 3}));
 }
@@ -193,17 +195,17 @@ TEST_F(EditTest, ReturnFlipsTheFaceUnderTheCursor) {
     command(ModifyFacesCommand);
     cursorOver(insideOf(vertices, faces[1]));
     frame();
-    ASSERT_EQ(edit.selectedFace, 1);
-    tap(Key::Return);
+    ASSERT_EQ(program.edit.selectedFace, 1);
+    tap(sys::Key::Return);
     EXPECT_EQ(face(1), (Corners{5, 4, 7, 6}));
-    EXPECT_FALSE(input.validatePending);
+    EXPECT_FALSE(program.input.validatePending);
     // Pressed with a face selected but consumed over whichever face is next
     // under the cursor: the triangle (A, B, C) becomes (B, A, C).
     scripted::setCursorClient(5, 5);
-    scripted::setKey(Key::Return, true);
+    scripted::setKey(sys::Key::Return, true);
     frame();
-    EXPECT_TRUE(input.validatePending);
-    scripted::setKey(Key::Return, false);
+    EXPECT_TRUE(program.input.validatePending);
+    scripted::setKey(sys::Key::Return, false);
     cursorOver(Vec3{0.35f, 0.05f, 0.0f});
     frame();
     EXPECT_EQ(face(4), (Corners{17, 16, 18, -1}));
@@ -221,26 +223,26 @@ TEST_F(EditTest, DraggingAlongTheNormalMovesOnlyAcrossTheFace) {
     const Vec3 flatCorner = position(2);
     cursorOver(Vec3{-0.4f, 0.0f, 0.2f});
     frame();
-    ASSERT_EQ(edit.selectedFace, 0);
-    scripted::setKey(Key::LeftButton, true);
+    ASSERT_EQ(program.edit.selectedFace, 0);
+    scripted::setKey(sys::Key::LeftButton, true);
     frame();
     cursorOver(Vec3{-0.3f, 0.1f, 0.0f});
     frame();
     EXPECT_EQ(position(2).x, flatCorner.x);
     EXPECT_EQ(position(2).y, flatCorner.y);
     EXPECT_EQ(position(2).z, flatCorner.z);
-    scripted::setKey(Key::LeftButton, false);
+    scripted::setKey(sys::Key::LeftButton, false);
 
     cursorOver(Vec3{0.4f, 0.0f, 0.0f});
     frame();
-    ASSERT_EQ(edit.selectedFace, 1);
-    const Vec3 grabbed = aim.aimed;
+    ASSERT_EQ(program.edit.selectedFace, 1);
+    const Vec3 grabbed = editing.aim.aimed;
     const Vec3 tiltedCorner = position(5);
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     frame();
     cursorOver(Vec3{0.5f, 0.1f, 0.0f});
     frame();
-    const float dy = aim.aimed.y - grabbed.y;
+    const float dy = editing.aim.aimed.y - grabbed.y;
     ASSERT_GT(dy, 0.05f);
     // The normal is (0, -1, 1) / sqrt 2: x stays, y and z share the travel.
     EXPECT_EQ(position(5).x, tiltedCorner.x);
@@ -260,18 +262,18 @@ TEST_F(EditTest, DraggedFaceDeformsItsNeighboursAndDeleteRestoresTheFirstPlace) 
     command(ModifyFacesCommand);
     cursorOver(insideOf(vertices, faces[1]));
     frame();
-    ASSERT_EQ(edit.selectedFace, 1);
+    ASSERT_EQ(program.edit.selectedFace, 1);
     for (int drag = 0; drag < 2; ++drag) {
         // The face is placed at its grabbed corners plus the aimed point's travel.
         Vec3 grabbed[4];
         for (int v = 4; v < 8; ++v) grabbed[v - 4] = position(v);
-        const Vec3 grabbedAim = editRecords.grabAim;
-        scripted::setKey(Key::LeftButton, true);
+        const Vec3 grabbedAim = editing.records.grabAim;
+        scripted::setKey(sys::Key::LeftButton, true);
         frame();
-        ScreenPoint from = pixelOf(aim.aimed);
+        sys::ScreenPoint from = pixelOf(editing.aim.aimed);
         scripted::setCursorClient(from.x + 20, from.y - 12);
         frame();
-        const Vec3 shift = aim.aimed - grabbedAim;
+        const Vec3 shift = editing.aim.aimed - grabbedAim;
         ASSERT_GT(shift.x, 0.03f);
         for (int v = 4; v < 8; ++v) {
             Vec3 expected = grabbed[v - 4] + shift;
@@ -279,15 +281,15 @@ TEST_F(EditTest, DraggedFaceDeformsItsNeighboursAndDeleteRestoresTheFirstPlace) 
             EXPECT_EQ(position(v).y, expected.y) << "vertex " << v;
             EXPECT_EQ(position(v).z, expected.z) << "vertex " << v;
         }
-        scripted::setKey(Key::LeftButton, false);
+        scripted::setKey(sys::Key::LeftButton, false);
         frame();
-        EXPECT_EQ(edit.selectedFace, 1);
+        EXPECT_EQ(program.edit.selectedFace, 1);
     }
     // Faces sharing no corner stay; the neighbour sharing two is deformed.
     EXPECT_EQ(position(8).x, vertices[8].x);
     EXPECT_NE(position(5).x, vertices[5].x);
     EXPECT_EQ(position(14).x, vertices[14].x);
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     for (int v : {4, 5, 6, 7}) {
         EXPECT_EQ(position(v).x, vertices[v].x);
         EXPECT_EQ(position(v).y, vertices[v].y);
@@ -304,14 +306,14 @@ TEST_F(EditTest, DeleteRestoresTheCornersBitForBit) {
     command(ModifyFacesCommand);
     cursorOver(Vec3{0.1f, 0.1f, 0.0f});
     frame();
-    ASSERT_EQ(edit.selectedFace, 0);
-    scripted::setKey(Key::LeftButton, true);
+    ASSERT_EQ(program.edit.selectedFace, 0);
+    scripted::setKey(sys::Key::LeftButton, true);
     frame();
     cursorOver(Vec3{0.2f, 0.15f, 0.0f});
     frame();
     ASSERT_NE(position(0).x, 0.0f);
-    scripted::setKey(Key::LeftButton, false);
-    tap(Key::Delete);
+    scripted::setKey(sys::Key::LeftButton, false);
+    tap(sys::Key::Delete);
     for (int v = 0; v < 3; ++v) {
         const Vec3 p = position(v);
         EXPECT_EQ(p.x, vertices[v].x) << "vertex " << v;
@@ -330,18 +332,18 @@ TEST_F(EditTest, DeleteWithNoFaceSelectedWaitsForTheNextSelection) {
     command(ViewXOyCommand);
     command(ModifyFacesCommand);
     scripted::setCursorClient(5, 5);
-    tap(Key::Delete);
-    EXPECT_TRUE(input.deletePending);
-    scripted::setKey(Key::LeftButton, true);
+    tap(sys::Key::Delete);
+    EXPECT_TRUE(program.input.deletePending);
+    scripted::setKey(sys::Key::LeftButton, true);
     frame();
     EXPECT_EQ(position(0).x, vertices[0].x);
-    scripted::setKey(Key::LeftButton, false);
+    scripted::setKey(sys::Key::LeftButton, false);
     cursorOver(insideOf(vertices, faces[3]));
     frame();
-    EXPECT_FALSE(input.deletePending);
-    EXPECT_EQ(edit.selectedFace, -1);
+    EXPECT_FALSE(program.input.deletePending);
+    EXPECT_EQ(program.edit.selectedFace, -1);
     frame();
-    EXPECT_EQ(edit.selectedFace, 3);
+    EXPECT_EQ(program.edit.selectedFace, 3);
     EXPECT_EQ(position(12).x, vertices[12].x);
 }
 
@@ -359,7 +361,7 @@ TEST_F(EditTest, DeleteInTheFaceModeAfterAVertexDeletionBringsBothBack) {
     command(CreateStopCommand);
     command(DeleteFacesCommand);
     scripted::setCursorClient(5, 5);
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.vertexCount, 24);
     EXPECT_EQ(mesh.faceCount, 6);
     EXPECT_TRUE(meshIsConsistent(mesh));

@@ -20,6 +20,7 @@
 #include "render/camera.h"
 #include "support/program_fixture.h"
 #include "support/test_meshes.h"
+#include "edit/editing_state.h"
 
 using Corners = FaceCorners;
 
@@ -29,7 +30,7 @@ protected:
         ProgramTest::SetUp();
         startProgram();
         forgetDeletionUndo();
-        editRecords.faceUnderCursor = -1;
+        editing.records.faceUnderCursor = -1;
         options.vertexCreation = 2;
         options.faceModification = 2;
     }
@@ -57,21 +58,21 @@ protected:
 
     // Pixel of the drawing area (origin top-left) showing model point p.
     // Both set the camera of the current view, which clears the buffers.
-    ScreenPoint pixelOf(Vec3 p) {
+    sys::ScreenPoint pixelOf(Vec3 p) {
         Vec3 window = windowOf(p);
-        return ScreenPoint{static_cast<int>(std::lround(window.x)),
+        return sys::ScreenPoint{static_cast<int>(std::lround(window.x)),
                            static_cast<int>(std::lround(scripted::drawingHeight - window.y))};
     }
 
     void cursorOver(Vec3 p) {
-        ScreenPoint pixel = pixelOf(p);
+        sys::ScreenPoint pixel = pixelOf(p);
         scripted::setCursorClient(pixel.x, pixel.y);
     }
 
     // Left button pressed over p in one frame and released in the next.
     void clickAt(Vec3 p) {
         cursorOver(p);
-        tap(Key::LeftButton);
+        tap(sys::Key::LeftButton);
     }
 
     Vec3 position(int v) const { return vertexPosition(v); }

@@ -9,6 +9,9 @@
 #include "render/faces.h"
 #include "render/overlays.h"
 #include "test_edit_fixture.h"
+#include "state/program_state.h"
+#include "edit/editing_state.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -72,7 +75,7 @@ protected:
     void moveCursor() {
         if (mesh.vertexCount > 0 && below(3) != 0) {
             // Onto a vertex, or near one.
-            ScreenPoint pixel = pixelOf(position(below(mesh.vertexCount)));
+            sys::ScreenPoint pixel = pixelOf(position(below(mesh.vertexCount)));
             scripted::setCursorClient(pixel.x + below(5) - 2, pixel.y + below(5) - 2);
         } else {
             // Anywhere, now and then outside the drawing area.
@@ -92,19 +95,19 @@ protected:
         } else if (roll < 30) {
             moveCursor();
         } else if (roll < 60) {
-            scripted::setKey(Key::LeftButton, !isKeyDown(Key::LeftButton));
+            scripted::setKey(sys::Key::LeftButton, !sys::isKeyDown(sys::Key::LeftButton));
         } else if (roll < 72) {
-            scripted::setKey(Key::Delete, !isKeyDown(Key::Delete));
+            scripted::setKey(sys::Key::Delete, !sys::isKeyDown(sys::Key::Delete));
         } else if (roll < 78) {
-            scripted::setKey(Key::Return, !isKeyDown(Key::Return));
+            scripted::setKey(sys::Key::Return, !sys::isKeyDown(sys::Key::Return));
         } else if (roll < 80) {
-            scripted::setKey(below(2) == 0 ? Key::RightButton : Key::End, below(4) == 0);
+            scripted::setKey(below(2) == 0 ? sys::Key::RightButton : sys::Key::End, below(4) == 0);
         } else if (roll < 83) {
             options.vertexCreation = 1 + below(2);
         } else if (roll < 86) {
             options.faceModification = 1 + below(2);
         } else if (roll < 88) {
-            view.viewSign = -view.viewSign;
+            program.view.viewSign = -program.view.viewSign;
         }
     }
 
@@ -117,6 +120,7 @@ protected:
     void scriptedStep(int frameIndex) {
         const int step = frameIndex % stretchLength;
         if (step == 0) {
+            using sys::Key;
             for (Key key : {Key::LeftButton, Key::Delete, Key::Return, Key::RightButton, Key::End}) {
                 scripted::setKey(key, false);
             }
@@ -124,9 +128,9 @@ protected:
             command(CreateStopCommand);
             command(modeCommands[(frameIndex / stretchLength) % 6]);
         } else if (step == 1) {
-            ScreenPoint pixel = pixelOf(position(below(mesh.vertexCount)));
+            sys::ScreenPoint pixel = pixelOf(position(below(mesh.vertexCount)));
             scripted::setCursorClient(pixel.x, pixel.y);
-            scripted::setKey(Key::LeftButton, true);
+            scripted::setKey(sys::Key::LeftButton, true);
         }
     }
 
@@ -138,16 +142,19 @@ protected:
                 return "vertex " + std::to_string(v) + " is not finite";
             }
         }
+        const EditState& edit = program.edit;
         if (edit.selectedVertex < -1 || edit.selectedVertex >= mesh.vertexCount) return "selectedVertex";
         if (edit.selectedFace < -1 || edit.selectedFace >= mesh.faceCount) return "selectedFace";
         if (edit.faceClickCount < 0 || edit.faceClickCount > 3) return "faceClickCount";
         if (edit.editMode == CreateFaces) {
             for (int j = 0; j < edit.faceClickCount; ++j) {
-                if (editRecords.clickedVertices[j] < 0 || editRecords.clickedVertices[j] >= mesh.vertexCount) return "editRecords.clickedVertices";
+                int clicked = editing.records.clickedVertices[j];
+                if (clicked < 0 || clicked >= mesh.vertexCount) return "clickedVertices";
             }
         }
-        if (mesh.vertexCount + editRecords.undoVertexCount > mesh.vertexCapacity) return "vertex undo past the arrays";
-        if (mesh.faceCount + editRecords.undoFaceCount > mesh.faceCapacity) return "face undo past the arrays";
+        const EditRecords& records = editing.records;
+        if (mesh.vertexCount + records.undoVertexCount > mesh.vertexCapacity) return "vertex undo past the arrays";
+        if (mesh.faceCount + records.undoFaceCount > mesh.faceCapacity) return "face undo past the arrays";
         return "";
     }
 
@@ -165,7 +172,7 @@ protected:
             return pixels;
         };
         std::vector<unsigned char> kept = picture();
-        drawing = DrawingCaches{};
+        render.drawing = DrawingCaches{};
         return picture() == kept ? "" : "the arrays kept between frames are stale";
     }
 };
@@ -188,16 +195,16 @@ TEST_F(RandomEditing, MeshAndSelectionsStaySoundFrameAfterFrame) {
             for (int a = 0; a < actions; ++a) randomAction();
         }
         const int before = mesh.vertexCount + mesh.faceCount;
-        const EditMode mode = edit.editMode;
+        const EditMode mode = program.edit.editMode;
         frame();
         framesInMode[mode] += 1;
         const int after = mesh.vertexCount + mesh.faceCount;
         grown += after > before ? 1 : 0;
         shrunk += after < before ? 1 : 0;
         std::string found = problem();
-        ASSERT_EQ(found, "") << "after frame " << i << " in mode " << edit.editMode;
+        ASSERT_EQ(found, "") << "after frame " << i << " in mode " << program.edit.editMode;
         if (i % 3 == 0) {
-            ASSERT_EQ(staleArrays(), "") << "after frame " << i << " in mode " << edit.editMode;
+            ASSERT_EQ(staleArrays(), "") << "after frame " << i << " in mode " << program.edit.editMode;
         }
         // Message boxes (mode refusals, about) are fine; GL errors are not.
         for (; boxes < static_cast<int>(scripted::shownBoxes().size()); ++boxes) {

@@ -3,6 +3,8 @@
 
 #include "app/frame.h"
 #include "test_edit_fixture.h"
+#include "state/program_state.h"
+#include "edit/editing_state.h"
 
 namespace {
 
@@ -27,19 +29,19 @@ TEST_F(EditTest, AimedPointAndStatusLineInTheOrthographicViews) {
     EXPECT_EQ(scripted::lastStatusText(),
               "En création de sommets, dans la vue xOy on est à :  x =         0.25   y =         -0.5   "
               "z =            0 ");
-    EXPECT_FLOAT_EQ(aim.sightOrigin.z, 10.0f);
-    EXPECT_EQ(aim.sightDirection.z, -1.0f);
+    EXPECT_FLOAT_EQ(editing.aim.sightOrigin.z, 10.0f);
+    EXPECT_EQ(editing.aim.sightDirection.z, -1.0f);
 
     // Over a face with the aimed point "on the object": its depth is taken.
     setMesh({{-0.5f, -0.8f, 0.3f}, {0.5f, -0.8f, 0.3f}, {0.5f, 0.0f, 0.3f}, {-0.5f, 0.0f, 0.3f}}, {{0, 1, 2, 3}});
     options.vertexCreation = 1;
     frame();
-    EXPECT_NEAR(aim.aimed.z, 0.3f, 1e-3f);
-    EXPECT_NEAR(aim.aimed.x, 0.25f, 1e-6f);
+    EXPECT_NEAR(editing.aim.aimed.z, 0.3f, 1e-3f);
+    EXPECT_NEAR(editing.aim.aimed.x, 0.25f, 1e-6f);
     // Over the background it stays in the plane of the view.
     scripted::setCursorClient(395, 100);
     frame();
-    EXPECT_EQ(aim.aimed.z, 0.0f);
+    EXPECT_EQ(editing.aim.aimed.z, 0.0f);
 
     // xOz and yOz: the sight line runs along y and x, and the depth taken
     // over a face is its y or its x.
@@ -51,26 +53,26 @@ TEST_F(EditTest, AimedPointAndStatusLineInTheOrthographicViews) {
     command(CreateVerticesCommand);
     cursorOver(Vec3{0.2f, 0.0f, 0.1f});
     frame();
-    EXPECT_NEAR(aim.aimed.y, 0.25f, 1e-3f);
-    EXPECT_NEAR(aim.aimed.x, 0.2f, 4e-3f);
-    EXPECT_EQ(aim.sightOrigin.y, -10.0f);
-    EXPECT_EQ(aim.sightDirection.y, 1.0f);
+    EXPECT_NEAR(editing.aim.aimed.y, 0.25f, 1e-3f);
+    EXPECT_NEAR(editing.aim.aimed.x, 0.2f, 4e-3f);
+    EXPECT_EQ(editing.aim.sightOrigin.y, -10.0f);
+    EXPECT_EQ(editing.aim.sightDirection.y, 1.0f);
     EXPECT_NE(scripted::lastStatusText().find("dans la vue xOz on est à :  x ="), std::string::npos);
     options.vertexCreation = 2;
     frame();
-    EXPECT_EQ(aim.aimed.y, 0.0f);
+    EXPECT_EQ(editing.aim.aimed.y, 0.0f);
     options.vertexCreation = 1;
     command(CreateStopCommand);
     command(ViewYOzCommand);
     command(CreateVerticesCommand);
     cursorOver(Vec3{0.0f, 0.2f, 0.1f});
     frame();
-    EXPECT_NEAR(aim.aimed.x, -0.25f, 1e-3f);
-    EXPECT_EQ(aim.sightOrigin.x, 10.0f);
-    EXPECT_EQ(aim.sightDirection.x, -1.0f);
+    EXPECT_NEAR(editing.aim.aimed.x, -0.25f, 1e-3f);
+    EXPECT_EQ(editing.aim.sightOrigin.x, 10.0f);
+    EXPECT_EQ(editing.aim.sightDirection.x, -1.0f);
     scripted::setCursorClient(3, 3);
     frame();
-    EXPECT_EQ(aim.aimed.x, 0.0f);
+    EXPECT_EQ(editing.aim.aimed.x, 0.0f);
 }
 
 TEST_F(EditTest, AimedPointInThePerspectiveView) {
@@ -79,54 +81,54 @@ TEST_F(EditTest, AimedPointInThePerspectiveView) {
     scripted::setCursorClient(340, 250);
     frame();
     // In the sight plane: through the origin, facing the eye on the z axis.
-    EXPECT_NEAR(aim.aimed.z, 0.0f, 1e-6f);
-    EXPECT_NEAR(aim.sightOrigin.z, 2.5f, 1e-6f);
-    EXPECT_NEAR(distanceToSightLine(aim.aimed), 0.0f, 1e-6f);
+    EXPECT_NEAR(editing.aim.aimed.z, 0.0f, 1e-6f);
+    EXPECT_NEAR(editing.aim.sightOrigin.z, 2.5f, 1e-6f);
+    EXPECT_NEAR(distanceToSightLine(editing.aim.aimed), 0.0f, 1e-6f);
     EXPECT_NE(scripted::lastStatusText().find("En création de sommets, dans la vue en perspective on est à :"),
               std::string::npos);
     options.vertexCreation = 1;
     frame();
-    EXPECT_NEAR(aim.aimed.z, 0.3f, 1e-3f);
-    EXPECT_NEAR(distanceToSightLine(aim.aimed), 0.0f, 1e-5f);
+    EXPECT_NEAR(editing.aim.aimed.z, 0.3f, 1e-3f);
+    EXPECT_NEAR(distanceToSightLine(editing.aim.aimed), 0.0f, 1e-5f);
     // Far from the origin a surface no longer attracts the aimed point.
-    view.cameraDistance = 15.0f;
+    program.view.cameraDistance = 15.0f;
     setMesh({{-4, -4, -3}, {4, -4, -3}, {4, 4, -3}, {-4, 4, -3}}, {{0, 1, 2, 3}});
     frame();
-    EXPECT_NEAR(aim.aimed.z, 0.0f, 1e-5f);
+    EXPECT_NEAR(editing.aim.aimed.z, 0.0f, 1e-5f);
 }
 
 TEST_F(EditTest, ClickPendingFromTheBaseModeCreatesAVertexAtOnce) {
     command(ViewXOyCommand);
     scripted::setCursorClient(395, 444);
-    tap(Key::LeftButton);
-    ASSERT_TRUE(input.clickPending);  // the base mode leaves it pending
+    tap(sys::Key::LeftButton);
+    ASSERT_TRUE(program.input.clickPending);  // the base mode leaves it pending
     command(CreateVerticesCommand);
     frame();
     ASSERT_EQ(mesh.vertexCount, 2);
-    EXPECT_FALSE(input.clickPending);
+    EXPECT_FALSE(program.input.clickPending);
     EXPECT_EQ(mesh.vertexX[1], 0.25f);
     EXPECT_EQ(mesh.vertexY[1], -0.5f);
     EXPECT_EQ(mesh.vertexZ[1], 0.0f);
 
     scripted::setCursorClient(100, 100);
-    tap(Key::LeftButton);
-    tap(Key::LeftButton);
+    tap(sys::Key::LeftButton);
+    tap(sys::Key::LeftButton);
     ASSERT_EQ(mesh.vertexCount, 4);
     EXPECT_EQ(mesh.vertexCapacity, 4);
     // Delete takes back the vertices of this mode only, last first.
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.vertexCount, 3);
-    tap(Key::Delete);
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.vertexCount, 1);
-    EXPECT_FALSE(input.deletePending);
-    tap(Key::Delete);
+    EXPECT_FALSE(program.input.deletePending);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.vertexCount, 1);
-    EXPECT_TRUE(input.deletePending);
+    EXPECT_TRUE(program.input.deletePending);
     // The waiting Delete takes back the next vertex in the frame that makes it.
-    tap(Key::LeftButton);
+    tap(sys::Key::LeftButton);
     EXPECT_EQ(mesh.vertexCount, 1);
-    EXPECT_FALSE(input.deletePending);
+    EXPECT_FALSE(program.input.deletePending);
     EXPECT_TRUE(meshIsConsistent(mesh));
 }
 
@@ -138,13 +140,13 @@ TEST_F(EditTest, DeletingAVertexRenumbersAndDeleteBringsItBackAtTheEnd) {
     command(DeleteVerticesCommand);
     // A click over nothing is dropped and does not act later.
     scripted::setCursorClient(10, 10);
-    tap(Key::LeftButton);
+    tap(sys::Key::LeftButton);
     cursorOver(deleted);
     frame();
     EXPECT_EQ(mesh.vertexCount, 10);
-    EXPECT_EQ(edit.selectedVertex, 3);
+    EXPECT_EQ(program.edit.selectedVertex, 3);
 
-    tap(Key::LeftButton);
+    tap(sys::Key::LeftButton);
     ASSERT_EQ(mesh.vertexCount, 9);
     EXPECT_EQ(position(3).z, last.z);
     ASSERT_EQ(mesh.faceCount, 3);
@@ -153,7 +155,7 @@ TEST_F(EditTest, DeletingAVertexRenumbersAndDeleteBringsItBackAtTheEnd) {
     EXPECT_EQ(face(2), (Corners{3, 8, 7, 6}));
     EXPECT_TRUE(meshIsConsistent(mesh));
 
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     ASSERT_EQ(mesh.vertexCount, 10);
     EXPECT_EQ(position(9).z, deleted.z);
     ASSERT_EQ(mesh.faceCount, 5);
@@ -161,7 +163,7 @@ TEST_F(EditTest, DeletingAVertexRenumbersAndDeleteBringsItBackAtTheEnd) {
     EXPECT_EQ(face(4), (Corners{9, 4, 5, -1}));
     EXPECT_TRUE(meshIsConsistent(mesh));
     // One level of undo only.
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.vertexCount, 10);
     EXPECT_EQ(mesh.faceCount, 5);
 }
@@ -171,11 +173,11 @@ TEST_F(EditTest, OfTwoVerticesUnderTheCursorTheHigherIndexGoesBothHighlighted) {
     setMesh({{0.2f, 0.2f, 0.0f}, {0.204f, 0.2f, 0.0f}, {-0.3f, -0.3f, 0.0f}}, {});
     command(ViewXOyCommand);
     command(DeleteVerticesCommand);
-    ScreenPoint first = pixelOf(position(0));
+    sys::ScreenPoint first = pixelOf(position(0));
     Vec3 windows[3] = {windowOf(position(0)), windowOf(position(1)), windowOf(position(2))};
     scripted::setCursorClient(first.x, first.y);
     frame();
-    EXPECT_EQ(edit.selectedVertex, 1);
+    EXPECT_EQ(program.edit.selectedVertex, 1);
     // The red points (size 6) show around the white ones (size 4) drawn
     // before them at the same depth: look just beside each, on the side
     // away from the other.
@@ -188,7 +190,7 @@ TEST_F(EditTest, OfTwoVerticesUnderTheCursorTheHigherIndexGoesBothHighlighted) {
     EXPECT_TRUE(isRed(colourBeside(1)));
     EXPECT_FALSE(isRed(colourBeside(2)));
 
-    tap(Key::LeftButton);
+    tap(sys::Key::LeftButton);
     ASSERT_EQ(mesh.vertexCount, 2);
     EXPECT_EQ(position(0).x, 0.2f);
     EXPECT_EQ(position(1).x, -0.3f);  // the former last vertex took index 1
@@ -201,10 +203,10 @@ TEST_F(EditTest, MovingAVertexDragsFromItsRecordedPositionAndDeleteHoldsItBack) 
     command(MoveVerticesCommand);
     cursorOver(start);
     frame();
-    ASSERT_EQ(edit.selectedVertex, 0);
+    ASSERT_EQ(program.edit.selectedVertex, 0);
 
     // First drag: only x and y follow the cursor.
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     frame();
     scripted::setCursorClient(395, 444);
     frame();
@@ -212,29 +214,29 @@ TEST_F(EditTest, MovingAVertexDragsFromItsRecordedPositionAndDeleteHoldsItBack) 
     EXPECT_EQ(position(0).y, -0.5f);
     EXPECT_EQ(position(0).z, 0.25f);
     // Delete held: back where the vertex was selected; released: dragged again.
-    scripted::setKey(Key::Delete, true);
+    scripted::setKey(sys::Key::Delete, true);
     frame();
     EXPECT_EQ(position(0).x, start.x);
     EXPECT_EQ(position(0).y, start.y);
-    scripted::setKey(Key::Delete, false);
+    scripted::setKey(sys::Key::Delete, false);
     frame();
     EXPECT_EQ(position(0).x, 0.25f);
-    scripted::setKey(Key::LeftButton, false);
+    scripted::setKey(sys::Key::LeftButton, false);
     frame();
-    EXPECT_EQ(edit.selectedVertex, 0);
+    EXPECT_EQ(program.edit.selectedVertex, 0);
 
     // Second drag from the new place; Delete still returns to the first one.
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     scripted::setCursorClient(300, 200);
     frame();
     EXPECT_NE(position(0).x, 0.25f);
-    scripted::setKey(Key::LeftButton, false);
-    scripted::setKey(Key::Delete, true);
+    scripted::setKey(sys::Key::LeftButton, false);
+    scripted::setKey(sys::Key::Delete, true);
     frame();
     EXPECT_EQ(position(0).x, start.x);
     EXPECT_EQ(position(0).y, start.y);
     EXPECT_EQ(position(0).z, start.z);
-    EXPECT_TRUE(input.deletePending);  // this mode leaves the event alone
+    EXPECT_TRUE(program.input.deletePending);  // this mode leaves the event alone
 }
 
 TEST_F(EditTest, CreatingAfterADeletionForgetsItsUndo) {
@@ -248,12 +250,12 @@ TEST_F(EditTest, CreatingAfterADeletionForgetsItsUndo) {
     // A new vertex overwrites the entry the deleted vertex had kept.
     command(CreateVerticesCommand);
     scripted::setCursorClient(20, 20);
-    tap(Key::LeftButton);
+    tap(sys::Key::LeftButton);
     ASSERT_EQ(mesh.vertexCount, 10);
     command(CreateStopCommand);
     command(DeleteVerticesCommand);
     scripted::setCursorClient(20, 500);
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.vertexCount, 10);
     EXPECT_EQ(mesh.faceCount, 1);
     EXPECT_TRUE(meshIsConsistent(mesh));
@@ -266,7 +268,7 @@ TEST_F(EditTest, NewModelForgetsTheDeletionUndo) {
     clickAt(position(5));
     ASSERT_EQ(mesh.faceCount, 1);
     command(NewModelCommand);
-    tap(Key::Delete);
+    tap(sys::Key::Delete);
     EXPECT_EQ(mesh.vertexCount, 1);
     EXPECT_EQ(mesh.faceCount, 1);
     EXPECT_TRUE(meshIsConsistent(mesh));
@@ -281,7 +283,7 @@ void createVertexWithoutMemory() {
     limit.rlim_cur = limit.rlim_max = 512L << 20;
     setrlimit(RLIMIT_AS, &limit);
     mesh.vertexCount = 1 << 30;
-    input.clickPending = true;
+    program.input.clickPending = true;
     createVerticesStep();
 }
 

@@ -37,14 +37,14 @@ class ModelFiles : public ProgramTest {};
 }  // namespace
 
 TEST_F(ModelFiles, CancelledOpenGivesTheStartingModel) {
-    display.textureSlot = 1;
+    program.display.textureSlot = 1;
     openModel();
     EXPECT_EQ(scripted::dialogLog().back(), "open: Choisissez le fichier du modèle à ouvrir.");
     EXPECT_EQ(mesh.vertexCount, 1);
     EXPECT_EQ(mesh.faceCount, 1);
     EXPECT_EQ(mesh.faceD[0], 0);
     EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
-    EXPECT_EQ(display.textureSlot, 0);
+    EXPECT_EQ(program.display.textureSlot, 0);
     EXPECT_TRUE(scripted::shownBoxes().empty());
 }
 
@@ -58,7 +58,7 @@ TEST_F(ModelFiles, OpenReadsTheModelAndNamesItInTheTitle) {
     EXPECT_EQ(mesh.faceD[0], -1);
     EXPECT_STREQ(mesh.textureFileName, "brique.jpg");
     EXPECT_NEAR(mesh.modelScale, 8.0 / 3, 1e-6);  // centred y over -4/3 .. 8/3
-    EXPECT_EQ(display.textureSlot, 1);
+    EXPECT_EQ(program.display.textureSlot, 1);
     EXPECT_EQ(std::filesystem::current_path(), scratch / "modeles");
 }
 
@@ -75,7 +75,7 @@ TEST_F(ModelFiles, UnreadableFileIsReportedAndGivesTheStartingModel) {
         EXPECT_EQ(scripted::shownBoxes()[0].text, std::string("ERREUR  !!!\n\nImpossible de lire le fichier ") + name);
         EXPECT_EQ(mesh.vertexCount, 1);
         EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
-        EXPECT_EQ(display.textureSlot, 0);
+        EXPECT_EQ(program.display.textureSlot, 0);
     }
     alarm(0);
 }

@@ -18,6 +18,7 @@
 #include "platform/scripted/scripted.h"
 #include "render/textures.h"
 #include "support/program_fixture.h"
+#include "render/render_state.h"
 
 namespace fs = std::filesystem;
 
@@ -94,8 +95,8 @@ TEST_F(OtherFormats, ImportedModelOpensWithItsPictureAndSavesInEveryFormat) {
     EXPECT_EQ(mesh.vertexCount, 8);
     EXPECT_EQ(mesh.faceCount, 6);
     EXPECT_STREQ(mesh.textureFileName, "briques.jpg");
-    EXPECT_EQ(textures.loadedJpeg, readText(scratch / "modeles" / "briques.jpg"));
-    EXPECT_EQ(display.textureSlot, 1);
+    EXPECT_EQ(render.textures.loadedJpeg, readText(scratch / "modeles" / "briques.jpg"));
+    EXPECT_EQ(program.display.textureSlot, 1);
 
     fs::create_directory(scratch / "sorties");
     scripted::queueSaveAnswer((scratch / "sorties" / "x.glb").string());

@@ -89,14 +89,14 @@ TEST_P(SamePicture, AsTheWindowDrawsIt) {
     scripted::queueOpenAnswer(examples + "/" + c.model);
     startProgram();
     for (int id : c.commands) command(id);
-    if (c.pressReturn) tap(Key::Return);
+    if (c.pressReturn) tap(sys::Key::Return);
     if (c.dragX != 0 || c.dragY != 0) {
         scripted::setCursorScreen(400, 300);
         frame();
-        scripted::setKey(Key::LeftButton, true);
+        scripted::setKey(sys::Key::LeftButton, true);
         scripted::setCursorScreen(400 + c.dragX, 300 + c.dragY);
         frame();
-        scripted::setKey(Key::LeftButton, false);
+        scripted::setKey(sys::Key::LeftButton, false);
     }
     frame();
     std::vector<unsigned char> window = scripted::readDrawing();

@@ -8,6 +8,7 @@
 #include "core/options.h"
 #include "app/entry.h"
 #include "state/view_state.h"
+#include "app/program_files.h"
 #include "app/window_proc.h"
 #include "render/gl_context.h"
 #include "support/program_fixture.h"
@@ -25,14 +26,14 @@ TEST_F(ProgramRun, StartsWithTheStartingModelAndEndsWithZero) {
     EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
     EXPECT_EQ(scripted::lastStatusText(), " Il y a 1 sommet et 1 face | Vue actuelle : perspective");
     EXPECT_EQ(scripted::statusTexts().front(), "Ici votre guidage ...");
-    EXPECT_FALSE(surfaceContextExists());
+    EXPECT_FALSE(sys::surfaceContextExists());
 }
 
 TEST_F(ProgramRun, CloseBoxSavesOptionsAndEndsTheLoop) {
     std::string written = executableDirectory() + "/optionsKestrune.txt";
     std::remove(written.c_str());
     scripted::setFrameBudget(1000);
-    closeMainWindow();
+    sys::closeMainWindow();
     EXPECT_EQ(kestruneMain(0, nullptr), 0);
     EXPECT_TRUE(scripted::quitPosted());
     EXPECT_TRUE(std::ifstream(written).good());

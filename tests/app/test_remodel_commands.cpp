@@ -41,8 +41,8 @@ TEST_F(RemodelCommands, CubeCountsAfterTrianglesAndSubdivision) {
 TEST_F(RemodelCommands, SelectionsAreDroppedAfterARemodelling) {
     openCube();
     command(ModifyFacesCommand);
-    edit.selectedFace = 5;
+    program.edit.selectedFace = 5;
     command(OptimizeBasesCommand);
-    EXPECT_EQ(edit.selectedFace, -1);
-    EXPECT_EQ(edit.editMode, ModifyFaces);
+    EXPECT_EQ(program.edit.selectedFace, -1);
+    EXPECT_EQ(program.edit.editMode, ModifyFaces);
 }

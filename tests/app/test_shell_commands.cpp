@@ -10,6 +10,7 @@
 #include "state/messages.h"
 #include "state/program_state.h"
 #include "state/view_state.h"
+#include "app/program_files.h"
 #include "app/window_proc.h"
 #include "mesh/mesh.h"
 #include "resources/menu.h"
@@ -25,11 +26,11 @@ protected:
 
 TEST_F(Commands, ModeCommandsWorkOnlyFromTheBaseMode) {
     command(CreateFacesCommand);
-    EXPECT_EQ(edit.editMode, CreateFaces);
-    edit.faceClickCount = 2;
+    EXPECT_EQ(program.edit.editMode, CreateFaces);
+    program.edit.faceClickCount = 2;
     for (int id : {CreateVerticesCommand, CreateFacesCommand, MoveVerticesCommand, ModifyFacesCommand, DeleteVerticesCommand, DeleteFacesCommand}) command(id);
-    EXPECT_EQ(edit.editMode, CreateFaces);
-    EXPECT_EQ(edit.faceClickCount, 2);
+    EXPECT_EQ(program.edit.editMode, CreateFaces);
+    EXPECT_EQ(program.edit.faceClickCount, 2);
     ASSERT_EQ(scripted::shownBoxes().size(), 6u);
     EXPECT_EQ(scripted::shownBoxes()[0].text, "Pour entrer dans ce mode il faut revenir dans le mode de base");
     EXPECT_FALSE(scripted::shownBoxes()[0].informationIcon);
@@ -40,35 +41,35 @@ TEST_F(Commands, AnyStopEndsAnyMode) {
         for (int stop : {CreateStopCommand, ModifyStopCommand, DeleteStopCommand}) {
             command(mode);
             command(stop);
-            EXPECT_EQ(edit.editMode, Base) << mode << " " << stop;
+            EXPECT_EQ(program.edit.editMode, Base) << mode << " " << stop;
         }
     }
 }
 
 TEST_F(Commands, ModeSetUp) {
     command(CreateFacesCommand);
-    EXPECT_EQ(edit.modeStartFaceCount, 1);
-    EXPECT_EQ(edit.faceClickCount, 0);
+    EXPECT_EQ(program.edit.modeStartFaceCount, 1);
+    EXPECT_EQ(program.edit.faceClickCount, 0);
     command(CreateStopCommand);
     command(CreateVerticesCommand);
-    EXPECT_EQ(edit.modeStartVertexCount, 1);
+    EXPECT_EQ(program.edit.modeStartVertexCount, 1);
     command(CreateStopCommand);
-    edit.selectedVertex = 0;
+    program.edit.selectedVertex = 0;
     command(MoveVerticesCommand);
-    EXPECT_EQ(edit.selectedVertex, -1);
+    EXPECT_EQ(program.edit.selectedVertex, -1);
     command(ModifyStopCommand);
-    edit.selectedFace = 0;
+    program.edit.selectedFace = 0;
     command(DeleteFacesCommand);
-    EXPECT_EQ(edit.selectedFace, -1);
+    EXPECT_EQ(program.edit.selectedFace, -1);
 }
 
 TEST_F(Commands, ViewsSetTheKindAndSayIt) {
     command(ViewXOzCommand);
-    EXPECT_EQ(view.viewKind, ViewXOz);
+    EXPECT_EQ(program.view.viewKind, ViewXOz);
     EXPECT_EQ(scripted::lastStatusText(), "Vue xOz.");
     frame();
     command(PerspectiveCommand);
-    EXPECT_EQ(view.viewKind, Perspective);
+    EXPECT_EQ(program.view.viewKind, Perspective);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);
@@ -76,18 +77,18 @@ TEST_F(Commands, ViewsSetTheKindAndSayIt) {
 
 TEST_F(Commands, FacesAndHiddenPartsTogglesDriveGlState) {
     command(ShowFacesCommand);
-    EXPECT_FALSE(display.showFaces);
+    EXPECT_FALSE(program.display.showFaces);
     EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
     command(ShowHiddenPartsCommand);
-    EXPECT_EQ(display.showHiddenParts, 1);
+    EXPECT_EQ(program.display.showHiddenParts, 1);
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     // A new model brings a fresh scene whatever the toggles hold.
     command(NewModelCommand);
     EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(display.showFaces);
+    EXPECT_FALSE(program.display.showFaces);
     command(ShowFacesCommand);
-    EXPECT_TRUE(display.showFaces);
+    EXPECT_TRUE(program.display.showFaces);
     EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
     command(ShowFacesCommand);
     EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
@@ -98,24 +99,25 @@ TEST_F(Commands, SimpleTogglesFlip) {
     command(ShowGridCommand);
     command(ShowVerticesCommand);
     command(ShowEdgesCommand);
+    const DisplayState& display = program.display;
     EXPECT_TRUE(display.showAxes && display.showGrid && display.showVertices && display.showEdges);
-    int slot = display.textureSlot;
+    int slot = program.display.textureSlot;
     command(ShowTextureCommand);
-    EXPECT_EQ(display.textureSlot, 1 - slot);
+    EXPECT_EQ(program.display.textureSlot, 1 - slot);
 }
 
 TEST_F(Commands, NewModelKeepsModeAndViewButDropsSelections) {
     command(ViewXOyCommand);
     command(ModifyFacesCommand);
-    edit.selectedFace = 0;
-    input.validatePending = true;
+    program.edit.selectedFace = 0;
+    program.input.validatePending = true;
     command(NewModelCommand);
-    EXPECT_EQ(edit.editMode, ModifyFaces);
-    EXPECT_EQ(view.viewKind, ViewXOy);
-    EXPECT_EQ(edit.selectedFace, -1);
-    EXPECT_FALSE(input.validatePending);
+    EXPECT_EQ(program.edit.editMode, ModifyFaces);
+    EXPECT_EQ(program.view.viewKind, ViewXOy);
+    EXPECT_EQ(program.edit.selectedFace, -1);
+    EXPECT_FALSE(program.input.validatePending);
     EXPECT_EQ(mesh.vertexCount, 1);
-    EXPECT_EQ(display.textureSlot, 0);
+    EXPECT_EQ(program.display.textureSlot, 0);
     EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION);
 }
 
@@ -154,11 +156,11 @@ TEST_F(Commands, TextureSizeDialogRules) {
 
 TEST_F(Commands, ColourCommandAlwaysSelectsTheUniformTexture) {
     options.uniformColor = 0x123456;
-    display.textureSlot = 1;
+    program.display.textureSlot = 1;
     command(UniformColorCommand);  // cancelled
     EXPECT_EQ(scripted::colorDialogInitial(), 0x123456);
     EXPECT_EQ(options.uniformColor, 0x123456);
-    EXPECT_EQ(display.textureSlot, 0);
+    EXPECT_EQ(program.display.textureSlot, 0);
     scripted::queueColorAnswer(0x0000FF);
     command(UniformColorCommand);
     EXPECT_EQ(options.uniformColor, 0x0000FF);
@@ -180,7 +182,7 @@ TEST_F(Commands, HelpAndAbout) {
               "Impossible d'ouvrir le navigateur.\nOuvrez la page d'aide : " + scripted::openedPages()[1]);
     command(AboutCommand);
     ASSERT_EQ(scripted::shownBoxes().size(), 3u);
-    EXPECT_EQ(scripted::shownBoxes()[2].text.rfind(std::string(programTitle) + "\n", 0), 0u);
+    EXPECT_EQ(scripted::shownBoxes()[2].text.rfind(std::string(sys::programTitle) + "\n", 0), 0u);
 }
 
 TEST_F(Commands, MenuHelpTexts) {

@@ -17,63 +17,63 @@ protected:
 };
 
 TEST_F(InputPolling, HeldPressCountsOnceAndNeedsARelease) {
-    scripted::setKey(Key::LeftButton, true);
-    scripted::setKey(Key::Delete, true);
+    scripted::setKey(sys::Key::LeftButton, true);
+    scripted::setKey(sys::Key::Delete, true);
     frame();
-    EXPECT_TRUE(input.clickPending);
-    EXPECT_TRUE(input.deletePending);
-    EXPECT_FALSE(input.leftArmed);
+    EXPECT_TRUE(program.input.clickPending);
+    EXPECT_TRUE(program.input.deletePending);
+    EXPECT_FALSE(program.input.leftArmed);
     // Nothing consumes the events in the base mode; consume them by hand to
     // see that holding the button does not raise them again.
-    input.clickPending = input.deletePending = false;
+    program.input.clickPending = program.input.deletePending = false;
     frames(3);
-    EXPECT_FALSE(input.clickPending);
-    EXPECT_FALSE(input.deletePending);
-    scripted::setKey(Key::LeftButton, false);
+    EXPECT_FALSE(program.input.clickPending);
+    EXPECT_FALSE(program.input.deletePending);
+    scripted::setKey(sys::Key::LeftButton, false);
     frame();
-    EXPECT_TRUE(input.leftArmed);
-    scripted::setKey(Key::LeftButton, true);
+    EXPECT_TRUE(program.input.leftArmed);
+    scripted::setKey(sys::Key::LeftButton, true);
     frame();
-    EXPECT_TRUE(input.clickPending);
+    EXPECT_TRUE(program.input.clickPending);
 }
 
 TEST_F(InputPolling, ButtonHeldAtStartCountsAsOnePress) {
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     frame();
-    EXPECT_TRUE(input.clickPending);
+    EXPECT_TRUE(program.input.clickPending);
 }
 
 TEST_F(InputPolling, ReturnWithoutSelectedFaceIsUsedUp) {
-    scripted::setKey(Key::Return, true);
+    scripted::setKey(sys::Key::Return, true);
     frame();
-    EXPECT_FALSE(input.validatePending);
-    edit.selectedFace = 0;  // a face becomes selected while Return is still held
+    EXPECT_FALSE(program.input.validatePending);
+    program.edit.selectedFace = 0;  // a face becomes selected while Return is still held
     frames(2);
-    EXPECT_FALSE(input.validatePending);
-    scripted::setKey(Key::Return, false);
+    EXPECT_FALSE(program.input.validatePending);
+    scripted::setKey(sys::Key::Return, false);
     frame();
-    scripted::setKey(Key::Return, true);
+    scripted::setKey(sys::Key::Return, true);
     frame();
-    EXPECT_TRUE(input.validatePending);
+    EXPECT_TRUE(program.input.validatePending);
 }
 
 TEST_F(InputPolling, RightButtonAndEndStopAnyModeButOnlyWhileHeld) {
-    for (Key stopKey : {Key::RightButton, Key::End}) {
+    for (sys::Key stopKey : {sys::Key::RightButton, sys::Key::End}) {
         command(DeleteVerticesCommand);
-        ASSERT_EQ(edit.editMode, DeleteVertices);
+        ASSERT_EQ(program.edit.editMode, DeleteVertices);
         scripted::setKey(stopKey, true);
         frame();
-        EXPECT_EQ(edit.editMode, Base);
+        EXPECT_EQ(program.edit.editMode, Base);
         scripted::setKey(stopKey, false);
         frame();
     }
 }
 
 TEST_F(InputPolling, PendingEventsSurviveModeChanges) {
-    scripted::setKey(Key::Delete, true);
+    scripted::setKey(sys::Key::Delete, true);
     frame();
     command(CreateVerticesCommand);
-    EXPECT_TRUE(input.deletePending);
+    EXPECT_TRUE(program.input.deletePending);
 }
 
 TEST_F(InputPolling, FramePacingSleepsTwiceInBaseModeOnceInEditingModes) {
@@ -107,7 +107,7 @@ TEST_F(InputPolling, BaseModeShowsCountsAndView) {
     frame();
     EXPECT_EQ(scripted::lastStatusText(), " Il y a 1 sommet et 1 face | Vue actuelle : perspective");
     command(ViewXOyCommand);
-    view.viewSign = -1.0f;
+    program.view.viewSign = -1.0f;
     frame();
     EXPECT_EQ(scripted::lastStatusText(), " Il y a 1 sommet et 1 face | Vue actuelle : xOy retournée");
 }
@@ -115,9 +115,9 @@ TEST_F(InputPolling, BaseModeShowsCountsAndView) {
 TEST_F(InputPolling, CursorSamplesAreClampedToTheWindow) {
     scripted::setCursorScreen(-500, 5000);
     frame();
-    EXPECT_EQ(view.cursorX, static_cast<float>(scripted::windowRect.left));
-    EXPECT_EQ(view.cursorY, static_cast<float>(scripted::windowRect.bottom));
-    EXPECT_EQ(view.previousCursorX, view.cursorX);
+    EXPECT_EQ(program.view.cursorX, static_cast<float>(scripted::windowRect.left));
+    EXPECT_EQ(program.view.cursorY, static_cast<float>(scripted::windowRect.bottom));
+    EXPECT_EQ(program.view.previousCursorX, program.view.cursorX);
 }
 
 TEST_F(InputPolling, GlErrorIsReportedOncePerFrame) {
@@ -136,37 +136,37 @@ TEST_F(InputPolling, GlErrorIsReportedOncePerFrame) {
 TEST_F(InputPolling, PressReleasedBetweenTwoFramesCountsOnce) {
     command(ViewXOyCommand);
     frame();
-    float sign = view.viewSign;
-    scripted::pressAndRelease(Key::Return);
+    float sign = program.view.viewSign;
+    scripted::pressAndRelease(sys::Key::Return);
     frames(3);
-    EXPECT_EQ(view.viewSign, -sign);
-    scripted::setKey(Key::Return, true);
+    EXPECT_EQ(program.view.viewSign, -sign);
+    scripted::setKey(sys::Key::Return, true);
     frames(3);
-    scripted::setKey(Key::Return, false);
+    scripted::setKey(sys::Key::Return, false);
     frames(2);
-    EXPECT_EQ(view.viewSign, sign);
+    EXPECT_EQ(program.view.viewSign, sign);
 
     command(CreateVerticesCommand);
     scripted::setCursorClient(300, 300);
     frame();
-    scripted::pressAndRelease(Key::LeftButton);
+    scripted::pressAndRelease(sys::Key::LeftButton);
     frames(3);
     EXPECT_EQ(mesh.vertexCount, 2);
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     frames(3);
-    scripted::setKey(Key::LeftButton, false);
+    scripted::setKey(sys::Key::LeftButton, false);
     frames(2);
     EXPECT_EQ(mesh.vertexCount, 3);
-    scripted::pressAndRelease(Key::Delete);
+    scripted::pressAndRelease(sys::Key::Delete);
     frames(2);
     EXPECT_EQ(mesh.vertexCount, 2);
-    EXPECT_FALSE(input.deletePending);
+    EXPECT_FALSE(program.input.deletePending);
     // A quick right click or End leaves the mode.
-    for (Key stopKey : {Key::RightButton, Key::End}) {
+    for (sys::Key stopKey : {sys::Key::RightButton, sys::Key::End}) {
         command(CreateVerticesCommand);
         scripted::pressAndRelease(stopKey);
         frame();
-        EXPECT_EQ(edit.editMode, Base);
+        EXPECT_EQ(program.edit.editMode, Base);
     }
 }
 
@@ -176,7 +176,7 @@ TEST_F(InputPolling, IdleLoopDrawsNoFrameAndEveryInputWakesIt) {
     auto framesOfLoop = [] {
         int before = scripted::framesDrawn();
         scripted::setFrameBudget(50);
-        runMessageLoop();
+        sys::runMessageLoop();
         return scripted::framesDrawn() - before;
     };
     EXPECT_EQ(framesOfLoop(), 2);  // the first picture, then one more
@@ -185,18 +185,18 @@ TEST_F(InputPolling, IdleLoopDrawsNoFrameAndEveryInputWakesIt) {
     EXPECT_EQ(framesOfLoop(), 2);
     // A press released between frames, a key held (a drag) and the turning
     // model keep the frames coming while they last.
-    scripted::pressAndRelease(Key::Return);
+    scripted::pressAndRelease(sys::Key::Return);
     EXPECT_EQ(framesOfLoop(), 2);
-    scripted::setKey(Key::LeftButton, true);
+    scripted::setKey(sys::Key::LeftButton, true);
     EXPECT_EQ(framesOfLoop(), 50);
-    scripted::setKey(Key::LeftButton, false);
+    scripted::setKey(sys::Key::LeftButton, false);
     EXPECT_GE(framesOfLoop(), 2);  // the click waits for an editing mode
-    input.clickPending = false;
+    program.input.clickPending = false;
     options.animation = 2;
     scripted::setCursorClient(201, 200);
-    float angle = view.angleY;
+    float angle = program.view.angleY;
     EXPECT_EQ(framesOfLoop(), 50);
-    EXPECT_NE(view.angleY, angle);
+    EXPECT_NE(program.view.angleY, angle);
     options.animation = 1;
     EXPECT_EQ(framesOfLoop(), 2);
     EXPECT_EQ(framesOfLoop(), 0);

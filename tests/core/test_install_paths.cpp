@@ -11,6 +11,7 @@
 #include "core/command_line.h"
 #include "core/install_paths.h"
 #include "core/options.h"
+#include "core/paths.h"
 #include "kestrune_version.h"
 
 namespace fs = std::filesystem;
@@ -131,6 +132,22 @@ TEST_F(InstallPaths, AnInstalledProgramNeverWritesIntoItsPrefix) {
     touch(scratch / "prefix/bin/aide/index.html");
     EXPECT_FALSE(runsInstalled(bin));
     EXPECT_EQ(optionsWriteFolder(bin), bin);
+}
+
+// The executable's folder and the folder a save writes into both come from
+// folderOf: a name right under the root lives in "/", not in "".
+TEST(Paths, FolderAndFileNameAtTheEdges) {
+    struct Case {
+        const char* path;
+        const char* folder;
+        const char* name;
+    };
+    const Case cases[] = {{"/x", "/", "x"}, {"x", ".", "x"},       {"a/b", "a", "b"},
+                          {"/a/b", "/a", "b"}, {"a/", "a", ""}, {"", ".", ""}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(folderOf(c.path), c.folder) << c.path;
+        EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
+    }
 }
 
 TEST(CommandLine, ModelFileIsTheFirstArgumentThatIsNoOption) {

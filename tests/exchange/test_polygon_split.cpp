@@ -14,13 +14,13 @@ namespace {
 
 using Triangles = std::vector<std::array<unsigned, 3>>;
 
-double cross2(const PolygonPoint& a, const PolygonPoint& b, const PolygonPoint& c) {
+double cross2(const Vec3& a, const Vec3& b, const Vec3& c) {
     return (double{b.x} - a.x) * (double{c.y} - a.y) - (double{b.y} - a.y) * (double{c.x} - a.x);
 }
 
 // The plain ear clipping, for a counter-clockwise polygon in the plane z = 0:
 // each round, the first ear in outline order, tested against every corner.
-Triangles plainEarClipping(const std::vector<PolygonPoint>& p) {
+Triangles plainEarClipping(const std::vector<Vec3>& p) {
     const size_t n = p.size();
     bool convex = true;
     for (size_t i = 0; i < n; ++i) convex = convex && cross2(p[(i + n - 1) % n], p[i], p[(i + 1) % n]) >= 0.0;
@@ -50,9 +50,9 @@ Triangles plainEarClipping(const std::vector<PolygonPoint>& p) {
 
 // A star-shaped polygon: corners at rising angles, random distances from the
 // middle.
-std::vector<PolygonPoint> randomStarShape(std::mt19937& random, int corners) {
+std::vector<Vec3> randomStarShape(std::mt19937& random, int corners) {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    std::vector<PolygonPoint> p;
+    std::vector<Vec3> p;
     for (int k = 0; k < corners; ++k) {
         double angle = 2.0 * M_PI * (k + 0.8 * unit(random)) / corners, radius = 0.1 + unit(random);
         p.push_back({static_cast<float>(radius * std::cos(angle)), static_cast<float>(radius * std::sin(angle)), 0});
@@ -61,8 +61,8 @@ std::vector<PolygonPoint> randomStarShape(std::mt19937& random, int corners) {
 }
 
 // Bars of random heights standing on a line: many corners exactly in line.
-std::vector<PolygonPoint> randomBars(std::mt19937& random, int bars) {
-    std::vector<PolygonPoint> p = {{0, 0, 0}, {static_cast<float>(bars), 0, 0}};
+std::vector<Vec3> randomBars(std::mt19937& random, int bars) {
+    std::vector<Vec3> p = {{0, 0, 0}, {static_cast<float>(bars), 0, 0}};
     for (int k = bars; k-- > 0;) {
         const auto height = static_cast<float>(1 + random() % 4);
         for (float x : {k + 1.0f, static_cast<float>(k)}) {
@@ -78,7 +78,7 @@ TEST(PolygonSplit, SameTrianglesAsPlainEarClipping) {
     std::mt19937 random(20240611);
     int concave = 0;
     for (int round = 0; round < 3000; ++round) {
-        std::vector<PolygonPoint> polygon =
+        std::vector<Vec3> polygon =
             round % 3 == 0 ? randomBars(random, 2 + round % 40) : randomStarShape(random, 5 + round % 120);
         Triangles expected = plainEarClipping(polygon);
         concave += expected.empty() ? 0 : 1;
@@ -92,7 +92,7 @@ TEST(PolygonSplit, SameTrianglesAsPlainEarClipping) {
 
 TEST(PolygonSplit, StarOfManyCornersIsCutQuickly) {
     const int corners = 32000;
-    std::vector<PolygonPoint> star;
+    std::vector<Vec3> star;
     for (int k = 0; k < corners; ++k) {
         double angle = 2.0 * M_PI * k / corners, radius = k % 2 == 0 ? 1.0 : 0.6;
         star.push_back({static_cast<float>(radius * std::cos(angle)), static_cast<float>(radius * std::sin(angle)), 0});

@@ -23,6 +23,7 @@
 #include "render/textures.h"
 #include "support/program_fixture.h"
 #include "test_faces_meshes.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ protected:
     }
 
     void TearDown() override {
-        drawing.path = DrawingPath::VertexArrays;
+        render.drawing.path = DrawingPath::VertexArrays;
         ProgramTest::TearDown();
     }
 
@@ -64,7 +65,7 @@ protected:
     void useUniformColour(long colour) {
         options.uniformColor = colour;
         rebuildUniformTexture();
-        display.textureSlot = 0;
+        program.display.textureSlot = 0;
     }
 
     // Pixel under a model point, with the matrices of the last frame.
@@ -118,16 +119,16 @@ TEST_F(FaceDrawing, TurningTheModelChangesTheLighting) {
     frame();
     scripted::Pixel straight = centre();
     // The light stands to the right, above and in front of the eye.
-    view.angleY = 60.0f;
+    program.view.angleY = 60.0f;
     frame();
     EXPECT_GT(centre().r, straight.r);
-    view.angleY = -60.0f;
+    program.view.angleY = -60.0f;
     frame();
     EXPECT_LT(centre().r, straight.r);
     // Model-space direction toward the eye: the third row of the rotation.
-    EXPECT_NEAR(drawing.viewerDirection.x, std::sin(60.0 * M_PI / 180.0), 1e-5);
-    EXPECT_NEAR(drawing.viewerDirection.y, 0.0, 1e-6);
-    EXPECT_NEAR(drawing.viewerDirection.z, std::cos(60.0 * M_PI / 180.0), 1e-5);
+    EXPECT_NEAR(render.drawing.viewerDirection.x, std::sin(60.0 * M_PI / 180.0), 1e-5);
+    EXPECT_NEAR(render.drawing.viewerDirection.y, 0.0, 1e-6);
+    EXPECT_NEAR(render.drawing.viewerDirection.z, std::cos(60.0 * M_PI / 180.0), 1e-5);
 }
 
 TEST_F(FaceDrawing, FacesToggleHidesTheFacesWhileEdgesStay) {
@@ -288,14 +289,14 @@ TEST_F(FaceDrawing, VertexArraysDrawTheSamePictureAsPolygons) {
         }
     }
     setMesh(vertices, faces);
-    for (auto& row : textures.loadedImage) {
+    for (auto& row : render.textures.loadedImage) {
         for (auto& pixel : row) {
             for (auto& byte : pixel) byte = static_cast<uint8_t>(std::rand());
         }
     }
-    glBindTexture(GL_TEXTURE_2D, textures.names[1]);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, textures.loadedImage);
-    display.textureSlot = 1;
+    glBindTexture(GL_TEXTURE_2D, render.textures.names[1]);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 256, 256, 0, GL_RGB, GL_UNSIGNED_BYTE, render.textures.loadedImage);
+    program.display.textureSlot = 1;
     frame();  // the first picture of a fresh context may differ in the last bit
 
     // The arrays are kept between frames: each setting changes what they
@@ -313,13 +314,13 @@ TEST_F(FaceDrawing, VertexArraysDrawTheSamePictureAsPolygons) {
                                     Setting{ViewXOyCommand, 0, 2}, Setting{ViewXOzCommand, 0, 1},
                                     Setting{ViewYOzCommand, 0, 1}}) {
                 command(setting.viewCommand);
-                view.angleY = setting.angleY;
-                view.angleX = 30.0f;
+                program.view.angleY = setting.angleY;
+                program.view.angleX = 30.0f;
                 options.transparency = setting.transparency;
-                drawing.path = DrawingPath::Immediate;
+                render.drawing.path = DrawingPath::Immediate;
                 frame();
                 std::vector<unsigned char> polygons = wholePicture();
-                drawing.path = DrawingPath::VertexArrays;
+                render.drawing.path = DrawingPath::VertexArrays;
                 frame();
                 std::vector<unsigned char> arrays = wholePicture();
                 size_t differing = 0;
@@ -362,7 +363,7 @@ TEST_F(FaceDrawing, EveryKindOfMeshChangeReachesTheKeptArrays) {
         {"newModel", none, [] { freeModel(); ASSERT_TRUE(newModel()); }},
         {"emptyMesh", none, [] { emptyMesh(mesh); }},
     };
-    display.showEdges = true;
+    program.display.showEdges = true;
     for (const Change& change : changes) {
         setMesh({{-0.5f, -0.5f, 0}, {0.5f, -0.5f, 0}, {0.5f, 0.5f, 0.1f}, {-0.5f, 0.5f, 0}, {0, 0, 0.4f}},
                 {{0, 1, 2, 3}, {0, 1, 4, -1}, {2, 3, 4, -1}});
@@ -370,16 +371,16 @@ TEST_F(FaceDrawing, EveryKindOfMeshChangeReachesTheKeptArrays) {
         frame();
         change.change();
         frame();
-        DrawingCaches kept = drawing;
-        drawing = DrawingCaches{};
+        DrawingCaches kept = render.drawing;
+        render.drawing = DrawingCaches{};
         frame();
-        EXPECT_EQ(kept.facePositions, drawing.facePositions) << change.name;
-        EXPECT_EQ(kept.faceTexturePoints, drawing.faceTexturePoints) << change.name;
-        EXPECT_EQ(kept.faceIndices, drawing.faceIndices) << change.name;
-        EXPECT_EQ(kept.faceNormals, drawing.faceNormals) << change.name;
-        EXPECT_EQ(kept.edgeIndices, drawing.edgeIndices) << change.name;
-        EXPECT_EQ(kept.edgePositions, drawing.edgePositions) << change.name;
-        EXPECT_EQ(kept.longestBaseEdge, drawing.longestBaseEdge) << change.name;
+        EXPECT_EQ(kept.facePositions, render.drawing.facePositions) << change.name;
+        EXPECT_EQ(kept.faceTexturePoints, render.drawing.faceTexturePoints) << change.name;
+        EXPECT_EQ(kept.faceIndices, render.drawing.faceIndices) << change.name;
+        EXPECT_EQ(kept.faceNormals, render.drawing.faceNormals) << change.name;
+        EXPECT_EQ(kept.edgeIndices, render.drawing.edgeIndices) << change.name;
+        EXPECT_EQ(kept.edgePositions, render.drawing.edgePositions) << change.name;
+        EXPECT_EQ(kept.longestBaseEdge, render.drawing.longestBaseEdge) << change.name;
     }
 }
 
@@ -427,17 +428,17 @@ TEST_F(FaceDrawing, EdgesDrawnOnceDifferOnlyOnTheSegmentsDrawnTwiceBefore) {
                 if (!seen.insert({std::min(from, to), std::max(from, to)}).second) repeats.push_back({from, to});
             }
         }
-        display.showEdges = true;
+        program.display.showEdges = true;
         for (int viewCommand : {PerspectiveCommand, ViewXOyCommand, ViewXOzCommand, ViewYOzCommand}) {
             for (bool showFaces : {true, false}) {
                 command(viewCommand);
-                view.angleY = 35.0f;
-                view.angleX = -20.0f;
-                if (display.showFaces != showFaces) command(ShowFacesCommand);
-                drawing.path = DrawingPath::Immediate;
+                program.view.angleY = 35.0f;
+                program.view.angleX = -20.0f;
+                if (program.display.showFaces != showFaces) command(ShowFacesCommand);
+                render.drawing.path = DrawingPath::Immediate;
                 frame();
                 std::vector<unsigned char> before = wholePicture();
-                drawing.path = DrawingPath::VertexArrays;
+                render.drawing.path = DrawingPath::VertexArrays;
                 frame();
                 std::vector<unsigned char> once = wholePicture();
                 // The repeated segments alone, over the same view.

@@ -14,6 +14,7 @@
 #include "render/overlays.h"
 #include "support/program_fixture.h"
 #include "test_faces_meshes.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ protected:
     }
 
     void TearDown() override {
-        drawing.path = DrawingPath::VertexArrays;
+        render.drawing.path = DrawingPath::VertexArrays;
         ProgramTest::TearDown();
     }
 
@@ -140,7 +141,7 @@ TEST_F(Overlays, GridOutlinesEveryCellInThePlaneOfTheView) {
         int fixedAxis;  // 0 x, 1 y, 2 z: the coordinate that stays 0
     };
     for (Case item : {Case{Perspective, 2}, Case{ViewXOy, 2}, Case{ViewXOz, 1}, Case{ViewYOz, 0}}) {
-        view.viewKind = item.kind;
+        program.view.viewKind = item.kind;
         std::vector<Primitive> lines = feedback(drawGridForView);
         ASSERT_EQ(lines.size(), 1600u);
         for (const Primitive& line : lines) {
@@ -189,7 +190,7 @@ TEST_F(OverlaysOnMesh, EdgesOutlineEveryFaceInCornerOrder) {
     const int expected[][2] = {{0, 1}, {1, 2}, {2, 0}, {0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 0}, {0, 3}, {3, 4}};
     const int once[] = {0, 1, 2, 5, 6, 7, 9};
     for (DrawingPath path : {DrawingPath::Immediate, DrawingPath::VertexArrays}) {
-        drawing.path = path;
+        render.drawing.path = path;
         std::vector<Primitive> lines = feedback(drawEdges);
         size_t count = path == DrawingPath::Immediate ? 10 : 7;
         ASSERT_EQ(lines.size(), count);

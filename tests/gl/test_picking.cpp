@@ -12,14 +12,15 @@
 #include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "support/test_meshes.h"
+#include "edit/editing_state.h"
 
 namespace {
 
 // Sight line of the xOy view through (x, y): from z = 10 straight down.
 void sightDownZ(float x, float y) {
-    aim.sightOrigin = Vec3{x, y, 10.0f};
-    aim.sightDirection = Vec3{0.0f, 0.0f, -1.0f};
-    aim.aimed = Vec3{x, y, 0.0f};
+    editing.aim.sightOrigin = Vec3{x, y, 10.0f};
+    editing.aim.sightDirection = Vec3{0.0f, 0.0f, -1.0f};
+    editing.aim.aimed = Vec3{x, y, 0.0f};
 }
 
 FaceCorners faceAt(int f) {
@@ -56,9 +57,9 @@ TEST(SightLine, ToleranceBoundaryIsExclusive) {
 }
 
 TEST(SightLine, ClosestPointOnAnObliqueLine) {
-    aim.aimed = Vec3{0.0f, 0.0f, 0.0f};
-    aim.sightOrigin = Vec3{0.0f, 0.0f, 2.0f};
-    aim.sightDirection = Vec3{1.0f, 0.0f, -1.0f};  // not normalised
+    editing.aim.aimed = Vec3{0.0f, 0.0f, 0.0f};
+    editing.aim.sightOrigin = Vec3{0.0f, 0.0f, 2.0f};
+    editing.aim.sightDirection = Vec3{1.0f, 0.0f, -1.0f};  // not normalised
     Vec3 foot = closestPointOnSightLine(Vec3{1.0f, 0.0f, 1.0f});
     EXPECT_FLOAT_EQ(foot.x, 0.0f);
     EXPECT_FLOAT_EQ(foot.z, 0.0f);
@@ -81,17 +82,17 @@ TEST_F(Picking, NearestFaceWinsAndTiesGoToTheLowerIndex) {
     setMesh(vertices, {{0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9, 10, 11}});
     sightDownZ(0.1f, 0.2f);  // in the ACD halves
     EXPECT_EQ(pickFace(), 1);
-    EXPECT_EQ(editRecords.faceUnderCursor, 1);
+    EXPECT_EQ(editing.records.faceUnderCursor, 1);
     sightDownZ(0.2f, -0.1f);  // in the ABC halves
     EXPECT_EQ(pickFace(), 1);
     // Seen from below, the lowest square is nearest.
-    aim.sightOrigin = Vec3{0.1f, 0.2f, -10.0f};
-    aim.sightDirection = Vec3{0.0f, 0.0f, 1.0f};
+    editing.aim.sightOrigin = Vec3{0.1f, 0.2f, -10.0f};
+    editing.aim.sightDirection = Vec3{0.0f, 0.0f, 1.0f};
     EXPECT_EQ(pickFace(), 0);
     // Outside every square.
     sightDownZ(0.7f, 0.0f);
     EXPECT_EQ(pickFace(), -1);
-    EXPECT_EQ(editRecords.faceUnderCursor, -1);
+    EXPECT_EQ(editing.records.faceUnderCursor, -1);
 }
 
 TEST_F(Picking, PointOnTheSharedDiagonalOrOnAnEdgeIsNoHit) {
@@ -121,7 +122,7 @@ TEST_F(Picking, DegenerateFacesAreNeverPicked) {
     std::uniform_real_distribution<float> coordinate(-0.6f, 0.6f);
     for (int trial = 0; trial < 2000; ++trial) {
         sightDownZ(coordinate(random), coordinate(random));
-        if (trial % 2 == 0) aim.sightDirection = Vec3{coordinate(random), coordinate(random), -1.0f};
+        if (trial % 2 == 0) editing.aim.sightDirection = Vec3{coordinate(random), coordinate(random), -1.0f};
         EXPECT_EQ(pickFace(), -1) << "trial " << trial;
     }
     sightDownZ(0.0f, 0.0f);
@@ -214,7 +215,7 @@ TEST_F(Picking, VertexRemovalMatchesThePlainThreePassRenumbering) {
         EXPECT_EQ(mesh.vertexX[s], positions[vertexCount - 1].x);
         EXPECT_EQ(mesh.vertexZ[vertexCount - 1], positions[s].z);
         ASSERT_EQ(mesh.faceCount, expectedFaceCount);
-        EXPECT_EQ(editRecords.undoFaceCount, faceCount - expectedFaceCount);
+        EXPECT_EQ(editing.records.undoFaceCount, faceCount - expectedFaceCount);
         for (int f = 0; f < faceCount; ++f) {
             FaceCorners got = faceAt(f);
             ASSERT_TRUE(got.a == expected[f].a && got.b == expected[f].b && got.c == expected[f].c &&
@@ -244,17 +245,17 @@ TEST_F(Picking, UndoNeverRaisesACountPastTheArraysOrOntoMissingVertices) {
     // A face record whose vertex is no longer there is not brought back.
     setMesh(vertices, {{0, 1, 2, -1}, {3, 4, 5, -1}});
     deleteVertex(5);
-    editRecords.undoVertexCount = 0;
+    editing.records.undoVertexCount = 0;
     restoreLastDeletion();
     EXPECT_EQ(mesh.faceCount, 1);
     EXPECT_TRUE(meshIsConsistent(mesh));
-    EXPECT_EQ(editRecords.undoFaceCount, 0);
+    EXPECT_EQ(editing.records.undoFaceCount, 0);
 
     // A face deletion brings back its face only.
     setMesh(vertices, {{0, 1, 2, -1}, {3, 4, 5, -1}});
     deleteVertex(0);
     deleteFace(0);
-    EXPECT_EQ(editRecords.undoVertexCount, 0);
+    EXPECT_EQ(editing.records.undoVertexCount, 0);
     restoreLastDeletion();
     EXPECT_EQ(mesh.vertexCount, 5);
     EXPECT_EQ(mesh.faceCount, 1);

@@ -24,6 +24,7 @@
 #include "render/gl_context.h"
 #include "render/textures.h"
 #include "support/program_fixture.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -131,17 +132,17 @@ TEST_F(Textures, UniformColourTakesRedFromTheLowByte) {
     startProgram();
     options.uniformColor = 0x0000FF;
     buildUniformTexture();
-    EXPECT_EQ(textures.uniformImage[0][0][0], 255);
-    EXPECT_EQ(textures.uniformImage[0][0][1], 0);
-    EXPECT_EQ(textures.uniformImage[255][255][2], 0);
+    EXPECT_EQ(render.textures.uniformImage[0][0][0], 255);
+    EXPECT_EQ(render.textures.uniformImage[0][0][1], 0);
+    EXPECT_EQ(render.textures.uniformImage[255][255][2], 0);
     options.uniformColor = 0xFF0000;
     rebuildUniformTexture();
     for (int row : {0, 77, 255}) {
-        EXPECT_EQ(textures.uniformImage[row][row][0], 0);
-        EXPECT_EQ(textures.uniformImage[row][row][1], 0);
-        EXPECT_EQ(textures.uniformImage[row][row][2], 255);
+        EXPECT_EQ(render.textures.uniformImage[row][row][0], 0);
+        EXPECT_EQ(render.textures.uniformImage[row][row][1], 0);
+        EXPECT_EQ(render.textures.uniformImage[row][row][2], 255);
     }
-    EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[0]), textures.uniformImage));
+    EXPECT_TRUE(sameBytes(boundTextureBytes(render.textures.names[0]), render.textures.uniformImage));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 }
 
@@ -149,8 +150,8 @@ TEST_F(Textures, EmptyNameLoadsACopyOfTheUniformImage) {
     options.uniformColor = 0x336699;
     startProgram();
     ASSERT_EQ(mesh.textureFileName[0], '\0');
-    EXPECT_EQ(std::memcmp(textures.loadedImage, textures.uniformImage, sizeof(TextureImage)), 0);
-    EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[1]), textures.uniformImage));
+    EXPECT_EQ(std::memcmp(render.textures.loadedImage, render.textures.uniformImage, sizeof(TextureImage)), 0);
+    EXPECT_TRUE(sameBytes(boundTextureBytes(render.textures.names[1]), render.textures.uniformImage));
     GLint value = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
     EXPECT_EQ(value, GL_REPEAT);
@@ -214,11 +215,11 @@ TEST_F(Textures, ModelNamingAGoodImageShowsItTopRowFirst) {
     std::strcpy(mesh.textureFileName, "quad.jpg");
     buildLoadedTexture();
     // Row 0 is the top of the picture, in red, green, blue order.
-    expectNear(textures.loadedImage[0][0], {255, 0, 0});
-    expectNear(textures.loadedImage[0][255], {0, 255, 0});
-    expectNear(textures.loadedImage[255][0], {0, 0, 255});
-    expectNear(textures.loadedImage[255][255], {255, 255, 255});
-    EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[1]), textures.loadedImage));
+    expectNear(render.textures.loadedImage[0][0], {255, 0, 0});
+    expectNear(render.textures.loadedImage[0][255], {0, 255, 0});
+    expectNear(render.textures.loadedImage[255][0], {0, 0, 255});
+    expectNear(render.textures.loadedImage[255][255], {255, 255, 255});
+    EXPECT_TRUE(sameBytes(boundTextureBytes(render.textures.names[1]), render.textures.loadedImage));
 }
 
 TEST_F(Textures, ModelNamingACorruptImageShowsItWithOneMessage) {
@@ -230,7 +231,7 @@ TEST_F(Textures, ModelNamingACorruptImageShowsItWithOneMessage) {
     buildLoadedTexture();
     ASSERT_EQ(scripted::shownBoxes().size(), 1u);
     EXPECT_NE(lastBoxText().find("garbled.jpg sont endommagées"), std::string::npos) << lastBoxText();
-    expectNear(textures.loadedImage[255][0], {0, 0, 255});
+    expectNear(render.textures.loadedImage[255][0], {0, 0, 255});
 }
 
 TEST_F(Textures, ModelNamingAWrongSizedImageIsFatal) {
@@ -256,16 +257,16 @@ protected:
         command(ChangeTextureCommand);
         ASSERT_STREQ(mesh.textureFileName, "first.jpg");
         ASSERT_TRUE(scripted::shownBoxes().empty());
-        std::memcpy(before, textures.loadedImage, sizeof(TextureImage));
+        std::memcpy(before, render.textures.loadedImage, sizeof(TextureImage));
     }
 
     // Nothing of the previous texture is lost.
     void expectPreviousTextureKept() {
         EXPECT_STREQ(mesh.textureFileName, "first.jpg");
-        EXPECT_EQ(std::memcmp(textures.loadedImage, before, sizeof(TextureImage)), 0);
-        EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[1]), before));
+        EXPECT_EQ(std::memcmp(render.textures.loadedImage, before, sizeof(TextureImage)), 0);
+        EXPECT_TRUE(sameBytes(boundTextureBytes(render.textures.names[1]), before));
         EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-        EXPECT_EQ(display.textureSlot, 0);
+        EXPECT_EQ(program.display.textureSlot, 0);
     }
 
     TextureImage before;
@@ -274,10 +275,10 @@ protected:
 TEST_F(TextureChange, ChosenImageIsLoadedAndItsBareNameKept) {
     EXPECT_EQ(scripted::dialogLog().back(),
               "open: Choisissez le fichier de nouvelle texture à appliquer.");
-    expectNear(textures.loadedImage[255][0], {0, 0, 255});
-    EXPECT_TRUE(sameBytes(boundTextureBytes(textures.names[1]), textures.loadedImage));
+    expectNear(render.textures.loadedImage[255][0], {0, 0, 255});
+    EXPECT_TRUE(sameBytes(boundTextureBytes(render.textures.names[1]), render.textures.loadedImage));
     // The uniform texture stays on the faces until the texture toggle.
-    EXPECT_EQ(display.textureSlot, 0);
+    EXPECT_EQ(program.display.textureSlot, 0);
 
     std::filesystem::create_directory(scratch / "sub");
     writeJpeg((scratch / "sub" / "second.jpg").string(), 256, 256, JCS_RGB, plain);
@@ -286,7 +287,7 @@ TEST_F(TextureChange, ChosenImageIsLoadedAndItsBareNameKept) {
     // The dialog opens on the name of the texture being replaced.
     EXPECT_EQ(scripted::openDialogInitialName(), "first.jpg");
     EXPECT_STREQ(mesh.textureFileName, "second.jpg");
-    expectNear(textures.loadedImage[0][0], plain(0, 0));
+    expectNear(render.textures.loadedImage[0][0], plain(0, 0));
     EXPECT_TRUE(scripted::shownBoxes().empty());
 }
 

@@ -8,6 +8,7 @@
 #include "mesh/mesh.h"
 #include "render/textures.h"
 #include "support/program_fixture.h"
+#include "render/render_state.h"
 
 namespace {
 
@@ -25,12 +26,14 @@ TEST_F(ExampleModels, OpenWithTheirTexturesAndShow) {
                             Example{"tore.off", "damier.jpg", 384, 384}}) {
         scripted::queueOpenAnswer(std::string(KESTRUNE_EXAMPLES) + "/" + example.file);
         command(OpenModelCommand);
-        ASSERT_TRUE(surfaceContextExists()) << example.file;
+        ASSERT_TRUE(sys::surfaceContextExists()) << example.file;
         EXPECT_EQ(mesh.vertexCount, example.vertices);
         EXPECT_EQ(mesh.faceCount, example.faces);
         EXPECT_STREQ(mesh.textureFileName, example.texture);
         bool textured = example.texture[0] != '\0';
-        EXPECT_EQ(std::memcmp(textures.loadedImage, textures.uniformImage, sizeof(TextureImage)) != 0, textured) << example.file;
+        const TextureState& textures = render.textures;
+        EXPECT_EQ(std::memcmp(textures.loadedImage, textures.uniformImage, sizeof(TextureImage)) != 0, textured)
+            << example.file;
         frame();
         scripted::Pixel centre = scripted::readPixel(scripted::drawingWidth / 2, scripted::drawingHeight / 2);
         scripted::Pixel side = scripted::readPixel(scripted::drawingWidth / 2 + 100, scripted::drawingHeight / 2);

@@ -14,6 +14,7 @@
 #include "edit/picking.h"
 #include "mesh/mesh.h"
 #include "render/gl_context.h"
+#include "edit/editing_state.h"
 
 void resetProgramAndDesktop() {
     resetProgramState();
@@ -44,7 +45,7 @@ void ProgramTest::TearDown() {
 
 void ProgramTest::startProgram() {
     ASSERT_TRUE(startUp(0, nullptr));
-    ASSERT_TRUE(surfaceContextExists());
+    ASSERT_TRUE(sys::surfaceContextExists());
 }
 
 void ProgramTest::frame() {
@@ -60,7 +61,7 @@ void ProgramTest::command(int id) {
     onCommand(id);
 }
 
-void ProgramTest::tap(Key key) {
+void ProgramTest::tap(sys::Key key) {
     scripted::setKey(key, true);
     frame();
     scripted::setKey(key, false);

@@ -24,7 +24,7 @@ protected:
     void frames(int count);
     void command(int id);
     // Presses and releases a key or button across two frames.
-    void tap(Key key);
+    void tap(sys::Key key);
 
     std::filesystem::path scratch;
     std::filesystem::path previousDirectory;

@@ -1,0 +1,3 @@
+#include "edit/editing_state.h"
+
+EditingState editing;

@@ -1,0 +1,3 @@
+#include "render/render_state.h"
+
+RenderState render;

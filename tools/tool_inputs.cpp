@@ -1,0 +1,107 @@
+#include "tools/tool_inputs.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+#include "core/file_bytes.h"
+#include "core/options.h"
+#include "core/text_scan.h"
+#include "mesh/off_reader.h"
+
+namespace {
+
+std::string systemReason() { return errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string(); }
+
+void sayUnreadable(const std::string& path, std::ostream& err) {
+    err << "kestrune-batch : lecture impossible de « " << path << " »" << systemReason() << "\n";
+}
+
+// Whether the header line of a text the reader took holds nothing after the
+// texture name: the reader keeps the first word only, so "OFF my tex.jpg"
+// would be written back as "OFF  my".
+bool headerCarriedWhole(const char* data, size_t size) {
+    std::string_view rest(data, strnlen(data, size));
+    std::string_view line;
+    while (takeLine(rest, line, offHeaderLineLimit) == LineTaken) {
+        if (!isBlankLine(line) && !isCommentLine(line)) break;
+    }
+    int words = 0;
+    for (size_t k = 0; k < line.size(); ++k) {
+        if (!isScanSpace(line[k]) && (k == 0 || isScanSpace(line[k - 1]))) ++words;
+    }
+    return words <= 2;
+}
+
+}  // namespace
+
+std::optional<RemodelStep> remodelStepNamed(const std::string& name) {
+    if (name == "bases") return optimizeBases;
+    if (name == "triangles") return triangulateAll;
+    if (name == "loop") return loopSubdivide;
+    return std::nullopt;
+}
+
+bool remodelStepsNamed(const std::vector<std::string>& names, std::vector<RemodelStep>& steps,
+                       std::string& unknown) {
+    for (const std::string& name : names) {
+        std::optional<RemodelStep> step = remodelStepNamed(name);
+        if (!step) {
+            unknown = name;
+            return false;
+        }
+        steps.push_back(*step);
+    }
+    return true;
+}
+
+bool applySteps(const std::vector<RemodelStep>& steps, std::ostream& err) {
+    for (RemodelStep step : steps) {
+        RemodelStatus status = step();
+        if (status != RemodelStatus::Done) {
+            err << "kestrune-batch : " << remodelStatusText(status) << "\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool readToolFile(const std::string& path, std::string& text, std::ostream& err) {
+    errno = 0;
+    if (readWholeFile(path, text)) return true;
+    sayUnreadable(path, err);
+    return false;
+}
+
+bool loadToolOptions(const std::string& file, bool windowFileWithout, int textureSize, int commonBase,
+                     std::ostream& err) {
+    if (!file.empty()) {
+        std::string text;
+        if (!readToolFile(file, text, err)) return false;
+        options = parseOptionsText(text);
+        clampOptions();
+    } else if (windowFileWithout) {
+        readOptions();
+    } else {
+        setDefaultOptions();
+    }
+    if (textureSize > 0) options.textureSize = textureSize;
+    if (commonBase > 0) options.commonBase = commonBase;
+    return true;
+}
+
+OffLoad loadKestruneOff(const std::string& path, Mesh& into, std::ostream& err, bool* headerWhole) {
+    FileBytes text;
+    errno = 0;
+    if (!readWholeFile(path, text)) {
+        if (errno == ENOMEM) return OffLoad::OutOfMemory;
+        sayUnreadable(path, err);
+        return OffLoad::Unreadable;
+    }
+    bool memoryExhausted = false;
+    bool read = readOffText(text.data, text.size, into, &memoryExhausted);
+    if (headerWhole != nullptr) *headerWhole = !read || headerCarriedWhole(text.data, text.size);
+    releaseFileBytes(text);
+    if (!read) return memoryExhausted ? OffLoad::OutOfMemory : OffLoad::Malformed;
+    return OffLoad::Read;
+}

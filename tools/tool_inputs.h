@@ -1,0 +1,40 @@
+// What both commands of kestrune-batch read before their work: the remodelling
+// steps named, the options and a Kestrune OFF model; their messages go to the
+// error stream as "kestrune-batch : ...".
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "mesh/mesh.h"
+#include "remodel/remodel.h"
+
+// A remodelling step of the command line: bases, triangles or loop.
+using RemodelStep = RemodelStatus (*)();
+std::optional<RemodelStep> remodelStepNamed(const std::string& name);
+// The steps named, in order; false with `unknown` set to the first name that
+// is none.
+bool remodelStepsNamed(const std::vector<std::string>& names, std::vector<RemodelStep>& steps,
+                       std::string& unknown);
+// Applies the steps in order; false, said on `err`, at the first that fails.
+bool applySteps(const std::vector<RemodelStep>& steps, std::ostream& err);
+
+// The whole file as text; false, said on `err` with the system's reason,
+// when it cannot be read.
+bool readToolFile(const std::string& path, std::string& text, std::ostream& err);
+
+// The options of `file` (it must be readable) clamped as the window clamps
+// them; without a file, the window's options file of the current directory
+// when `windowFileWithout`, otherwise the defaults. Then `textureSize` and
+// `commonBase` over them when positive.
+bool loadToolOptions(const std::string& file, bool windowFileWithout, int textureSize, int commonBase,
+                     std::ostream& err);
+
+enum class OffLoad { Read, Unreadable, Malformed, OutOfMemory };
+// Reads a Kestrune OFF file with the window's own reader into `into`. An
+// unreadable file is said on `err`; the other failures are left to the
+// caller. `headerWhole`, when given, tells whether the header line holds
+// nothing past the texture name (the reader keeps one word).
+OffLoad loadKestruneOff(const std::string& path, Mesh& into, std::ostream& err, bool* headerWhole = nullptr);
