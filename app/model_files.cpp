@@ -115,10 +115,9 @@ void useImportedTexture(const ImportedModel& imported) {
 void tellImportNotes(const ImportedModel& imported, const std::string& name) {
     std::fprintf(stderr, "kestrune : %s importé : %d sommets, %d faces\n", name.c_str(), mesh.vertexCount,
                  mesh.faceCount);
-    std::string notes = imported.notes;
-    if (imported.hadTextureCoordinates) {
-        notes += "Les coordonnées de texture du fichier sont remplacées par le placage par face de Kestrune.\n";
-    }
+    // The import's notes say once what it left out or replaced (the file's
+    // own texture coordinates among them).
+    const std::string& notes = imported.notes;
     if (notes.empty()) return;
     std::fputs(notes.c_str(), stderr);
     program.opened.pendingNotes = "Importation de " + name + " :\n" + notes;
