@@ -117,9 +117,10 @@ void tellImportNotes(const ImportedModel& imported, const std::string& name) {
                  mesh.faceCount);
     // The import's notes say once what it left out or replaced (the file's
     // own texture coordinates among them).
+    // A file that names no texture only gets a line on the standard error.
     const std::string& notes = imported.notes;
+    std::fputs((notes + imported.quietNotes).c_str(), stderr);
     if (notes.empty()) return;
-    std::fputs(notes.c_str(), stderr);
     program.opened.pendingNotes = "Importation de " + name + " :\n" + notes;
 }
 

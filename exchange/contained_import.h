@@ -31,6 +31,7 @@ struct ImportedModel {
     std::optional<TextureFile> texture;  // the scene's usable texture, if any
     bool hadTextureCoordinates = false;  // the file carried its own texture coordinates
     std::string notes;                   // what was left out or changed, French lines, each ending in '\n'
+    std::string quietNotes;              // lines for a log only (why a file that names no texture has none)
 };
 
 // Reads `path` through the library in a child process. False with `failure`

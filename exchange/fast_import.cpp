@@ -28,9 +28,6 @@ float libraryFloat(const char* text) {
     return static_cast<float>(value);
 }
 
-// What the library says of a default material: the same words as its path.
-const char* const noDiffuseTexture = "le premier matériau n'a pas de texture diffuse";
-
 // Reads a file in blocks; `fd` is closed with it.
 struct BlockReader {
     int fd = -1;

@@ -12,6 +12,11 @@
 #include "exchange/contained_import.h"
 #include "exchange/scene_merge.h"
 
+// Why a model has no texture when its file names none: what the library's
+// scenes give for a default material, said the same way by both paths.
+inline constexpr const char* noMaterial = "pas de matériau";
+inline constexpr const char* noDiffuseTexture = "le premier matériau n'a pas de texture diffuse";
+
 enum class FastImport {
     Read,       // `merged` and the model's texture and flags are set
     NotHandled  // nothing was kept: read the file with the library

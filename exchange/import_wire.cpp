@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::string_view magic = "KESTRUNE-IMPORT-2\n";
+constexpr std::string_view magic = "KESTRUNE-IMPORT-3\n";
 
 void putLength(std::string& out, uint64_t length) {
     out.append(reinterpret_cast<const char*>(&length), sizeof length);
@@ -49,6 +49,7 @@ std::string encodeImportHeader(const ImportedModel& model, const std::string& fa
     frame.append(flags, 2);
     putField(frame, failure);
     putField(frame, model.notes);
+    putField(frame, model.quietNotes);
     putField(frame, model.texture ? model.texture->name : std::string());
     putField(frame, model.texture ? model.texture->bytes : std::string());
     putLength(frame, model.positions.size() * sizeof(float));
@@ -73,7 +74,7 @@ bool decodeImport(const std::string& frame, ImportedModel& model, std::string& f
     TextureFile texture;
     ImportedModel read;
     uint64_t positionBytes = 0, cornerBytes = 0;
-    if (!takeField(in, failure) || !takeField(in, read.notes) || !takeField(in, texture.name) ||
+    if (!takeField(in, failure) || !takeField(in, read.notes) || !takeField(in, read.quietNotes) || !takeField(in, texture.name) ||
         !takeField(in, texture.bytes) || !takeLength(in, positionBytes) || !takeLength(in, cornerBytes) ||
         !takeArray(in, positionBytes, read.positions) || !takeArray(in, cornerBytes, read.corners) || !in.empty()) {
         return false;

@@ -97,12 +97,12 @@ bool addPlacedMesh(SceneMerger& merger, const aiMesh* source, const aiMatrix4x4&
 std::optional<TextureFile> findTexture(const aiScene* scene, const aiMesh* first, const std::string& folder,
                                        std::string& problem) {
     if (first == nullptr || first->mMaterialIndex >= scene->mNumMaterials) {
-        problem = "pas de matériau";
+        problem = noMaterial;
         return std::nullopt;
     }
     aiString reference;
     if (scene->mMaterials[first->mMaterialIndex]->GetTexture(aiTextureType_DIFFUSE, 0, &reference) != AI_SUCCESS) {
-        problem = "le premier matériau n'a pas de texture diffuse";
+        problem = noDiffuseTexture;
         return std::nullopt;
     }
     std::string name = reference.C_Str();
@@ -159,7 +159,10 @@ bool finishScene(MergedScene& merged, const std::string& prefix, ImportedModel& 
 // give way to the per-face mapping.
 void noteTexture(const std::string& prefix, const std::string& problem, bool hadTextureCoordinates,
                  ImportedModel& model) {
-    if (!model.texture) model.notes += prefix + "modèle sans texture : " + problem + "\n";
+    // A texture the file names but that cannot be used is worth telling; a
+    // file that names none only gets a quiet line.
+    bool named = problem != noMaterial && problem != noDiffuseTexture;
+    if (!model.texture) (named ? model.notes : model.quietNotes) += prefix + "modèle sans texture : " + problem + "\n";
     model.hadTextureCoordinates = hadTextureCoordinates;
     if (hadTextureCoordinates) {
         model.notes += prefix + "les coordonnées de texture du fichier sont remplacées par le placage par face "

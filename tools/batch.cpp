@@ -54,8 +54,9 @@ bool importInput(const std::string& input, ImportedModel& imported, std::ostream
     uint64_t size = ::stat(input.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
     std::string failure;
     bool read = importContained(input, importLimitsFor(size, false), imported, failure);
-    for (size_t start = 0, end; (end = imported.notes.find('\n', start)) != std::string::npos; start = end + 1) {
-        err << "kestrune-batch : " << imported.notes.substr(start, end + 1 - start);
+    const std::string notes = imported.notes + imported.quietNotes;
+    for (size_t start = 0, end; (end = notes.find('\n', start)) != std::string::npos; start = end + 1) {
+        err << "kestrune-batch : " << notes.substr(start, end + 1 - start);
     }
     if (!read) err << "kestrune-batch : " << failure << "\n";
     return read;

@@ -19,6 +19,7 @@ void expectSameImport(const std::string& path) {
     EXPECT_EQ(fast.positions, library.positions);
     EXPECT_EQ(fast.corners, library.corners);
     EXPECT_EQ(fast.notes, library.notes);
+    EXPECT_EQ(fast.quietNotes, library.quietNotes);
     EXPECT_EQ(fast.hadTextureCoordinates, library.hadTextureCoordinates);
     ASSERT_EQ(fast.texture.has_value(), library.texture.has_value());
     if (fast.texture) {
