@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/paths.h"
 #include "exchange/confined_path.h"
 
 namespace {
@@ -442,20 +443,11 @@ FastImport readSimpleObj(BlockReader& file, const std::string& folder, SceneMerg
     return FastImport::Read;
 }
 
-std::string lowerExtension(const std::string& path) {
-    size_t dot = path.find_last_of('.');
-    size_t slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
-
 }  // namespace
 
 FastImport importFast(const std::string& path, const std::string& folder, MergedScene& merged,
                       ImportedModel& model, std::string& textureProblem) {
-    std::string extension = lowerExtension(path);
+    std::string extension = lowerExtensionOf(path);
     if (extension != "stl" && extension != "ply" && extension != "obj") return FastImport::NotHandled;
     BlockReader file;
     if (!openReader(file, folder, path)) return FastImport::NotHandled;

@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "core/safe_file.h"
 #include "exchange/import_wire.h"
 #include "exchange/model_import.h"
 
@@ -39,17 +40,6 @@ void applyLimits(unsigned long long memoryBytes, unsigned seconds) {
     ::alarm(seconds);
 }
 
-bool writeAll(const char* bytes, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t written = ::write(1, bytes + done, size - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,9 +58,9 @@ int main(int argc, char** argv) {
         std::string header = encodeImportHeader(model, failure);
         const char* positions = reinterpret_cast<const char*>(model.positions.data());
         const char* corners = reinterpret_cast<const char*>(model.corners.data());
-        bool written = writeAll(header.data(), header.size()) &&
-                       writeAll(positions, model.positions.size() * sizeof(float)) &&
-                       writeAll(corners, model.corners.size() * sizeof(int32_t));
+        bool written = writeAllTo(1, header.data(), header.size()) &&
+                       writeAllTo(1, positions, model.positions.size() * sizeof(float)) &&
+                       writeAllTo(1, corners, model.corners.size() * sizeof(int32_t));
         return written ? 0 : 1;
     } catch (const std::bad_alloc&) {
         return memoryExitCode;

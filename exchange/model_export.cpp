@@ -5,17 +5,10 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "core/paths.h"
 #include "exchange/model_writers.h"
 
 namespace {
-
-std::string lowerExtension(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    if (!extension.empty()) extension.erase(0, 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
-}
 
 std::string besidePath(const std::string& path, const char* extension) {
     return std::filesystem::path(path).replace_extension(extension).string();
@@ -48,7 +41,7 @@ CornerStarts cornerStarts() {
 }
 
 bool exportFormatFor(const std::string& path, bool ascii, ExportFormat& format, std::string& problem) {
-    std::string extension = lowerExtension(path);
+    std::string extension = lowerExtensionOf(path);
     if (extension == "obj") format = {ExportKind::Obj, false, false, true, false};
     else if (extension == "ply") format = {ExportKind::Ply, ascii, false, false, false};
     else if (extension == "stl") format = {ExportKind::Stl, ascii, true, false, false};

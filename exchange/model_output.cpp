@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/off_file.h"
+#include "core/paths.h"
 #include "core/safe_file.h"
 #include "exchange/confined_path.h"
 #include "exchange/direct_file_writer.h"
@@ -129,10 +130,7 @@ bool writeExport(const OutputPlan& plan, const MappingSettings& mapping, long un
 
 }  // namespace
 
-bool isOffPath(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    return extension.size() == 4 && strncasecmp(extension.c_str(), ".off", 4) == 0;
-}
+bool isOffPath(const std::string& path) { return lowerExtensionOf(path) == "off"; }
 
 bool planOutput(const std::string& path, bool standardOff, bool ascii, OutputPlan& plan, std::string& problem) {
     plan.path = path;

@@ -95,11 +95,6 @@ bool readModelTexture(const std::string& folder, std::string name, TextureFile& 
     return readTextureInFolder(folder, !name.empty() && name[0] == '/' ? name : folder + "/" + name, into, problem);
 }
 
-bool readTextureFile(const std::string& path, TextureFile& into, std::string& problem) {
-    std::string folder = modelFolder(path, problem);
-    return !folder.empty() && readTextureInFolder(folder, path, into, problem);
-}
-
 bool usableTextureName(const std::string& name) {
     if (name.empty() || name.size() > 123 || name == "." || name == "..") return false;
     for (char c : name) {

@@ -28,8 +28,6 @@ bool readTextureInFolder(const std::string& folder, const std::string& path, Tex
 // relative name from `folder`), as readTextureInFolder does.
 bool readModelTexture(const std::string& folder, std::string name, TextureFile& into, std::string& problem);
 
-// Reads the picture at `path`, as readTextureInFolder does in its own folder.
-bool readTextureFile(const std::string& path, TextureFile& into, std::string& problem);
 
 // True when `name` can stand on an OFF header line: one word of 1 to 123
 // characters, without a folder.

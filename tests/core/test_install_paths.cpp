@@ -148,6 +148,10 @@ TEST(Paths, FolderAndFileNameAtTheEdges) {
         EXPECT_EQ(folderOf(c.path), c.folder) << c.path;
         EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
     }
+    // Extensions choose formats: lower case, none for a hidden name or a dot in a folder.
+    const std::pair<const char*, const char*> extensions[] = {
+        {"a/Model.OBJ", "obj"}, {"x.tar.GZ", "gz"}, {".off", ""}, {"a.b/c", ""}, {"x.", ""}, {"..", ""}};
+    for (const auto& [path, extension] : extensions) EXPECT_EQ(lowerExtensionOf(path), extension) << path;
 }
 
 TEST(CommandLine, ModelFileIsTheFirstArgumentThatIsNoOption) {
