@@ -4,6 +4,7 @@
 #include "core/install_paths.h"
 #include "core/options.h"
 #include "app/model_files.h"
+#include "app/pending_import.h"
 #include "state/messages.h"
 #include "state/program_state.h"
 #include "state/view_state.h"
@@ -39,12 +40,42 @@ void newModelCommand() {
     createGlContext();
 }
 
+// A Kestrune OFF file replaces the model at once; any other format is
+// imported while the current model stays drawn (app/pending_import.h).
 void openModelCommand() {
+    std::optional<std::string> chosen = chooseModelFile();
+    if (chosen && !readsAsKestruneOff(*chosen)) {
+        beginImport(*chosen);
+        return;
+    }
     freeModel();
     releaseGlContext();
-    openModel();
+    readChosenModel(chosen);
     forgetStaleReferences();
     createGlContext();
+}
+
+// While a model is being imported only what leaves the model alone runs:
+// the views, what is shown, the help and quitting.
+bool allowedDuringImport(int id) {
+    switch (id) {
+        case ExitCommand:
+        case PerspectiveCommand:
+        case ViewXOyCommand:
+        case ViewXOzCommand:
+        case ViewYOzCommand:
+        case ShowAxesCommand:
+        case ShowGridCommand:
+        case ShowVerticesCommand:
+        case ShowEdgesCommand:
+        case ShowFacesCommand:
+        case ShowTextureCommand:
+        case ShowHiddenPartsCommand:
+        case HelpHowCommand:
+        case HelpPageCommand:
+        case AboutCommand: return true;
+        default: return false;
+    }
 }
 
 // A whole-mesh operation: the mesh is either changed completely or left as
@@ -136,6 +167,7 @@ void uniformColorCommand() {
 }  // namespace
 
 void runCommand(int id) {
+    if (importRunning() && !allowedDuringImport(id)) return;
     switch (id) {
         case NewModelCommand: newModelCommand(); break;
         case OpenModelCommand: openModelCommand(); break;

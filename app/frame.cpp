@@ -4,6 +4,7 @@
 
 #include "core/options.h"
 #include "app/model_files.h"
+#include "app/pending_import.h"
 #include "state/messages.h"
 #include "state/program_state.h"
 #include "app/modes.h"
@@ -36,7 +37,7 @@ void takeFramePresses() {
 // model turning by itself, a press not yet used by an editing step, or a
 // button or key held (a drag).
 bool anotherFrameWanted() {
-    if (options.animation == 2) return true;
+    if (options.animation == 2 || importRunning()) return true;
     if (program.input.clickPending || program.input.deletePending || program.input.validatePending) return true;
     using sys::Key;
     for (Key key : {Key::LeftButton, Key::RightButton, Key::Delete, Key::Return, Key::End, Key::Space}) {
@@ -128,7 +129,9 @@ void renderFrame() {
     applyCamera();
     pollInput();
     drawFaces();
-    if (program.edit.editMode == Base) {
+    if (importRunning()) {
+        showImportStatus();
+    } else if (program.edit.editMode == Base) {
         showBaseStatus();
     } else {
         options.animation = 1;
@@ -140,7 +143,12 @@ void renderFrame() {
     checkGlError();
 }
 
+// While a model is imported each frame waits this long at most for the
+// child: the window follows its events and the child keeps a core.
+constexpr int importWaitMilliseconds = 40;
+
 bool drawFrame() {
+    if (importRunning()) advancePendingImport(importWaitMilliseconds);
     renderFrame();
     presentFrame();
     showImportNotes();

@@ -18,7 +18,8 @@
 #include "core/regular_file.h"
 #include "state/messages.h"
 #include "state/program_state.h"
-#include "exchange/contained_import.h"
+#include "app/pending_import.h"
+#include "exchange/incoming_model.h"
 #include "exchange/export_mapping.h"
 #include "exchange/model_output.h"
 #include "mesh/mesh.h"
@@ -45,12 +46,6 @@ const std::vector<sys::FileFilter> saveFilters = {
     {"Fichier ply (*.ply)", "*.ply"},      {"Fichier stl (*.stl)", "*.stl"},
     {"Fichier gltf (*.gltf)", "*.gltf"},   {"Fichier glb (*.glb)", "*.glb"}};
 
-void forgetModelTexture() {
-    render.textures.loadedJpeg.clear();
-    program.opened.importedTextureName.clear();
-    program.opened.pendingNotes.clear();
-}
-
 // Where the open dialog starts: on the file named on the command line when
 // it exists, else in `startFolder`.
 std::string dialogStart(const std::string& startFolder, const std::string& modelFile) {
@@ -62,88 +57,21 @@ std::string dialogStart(const std::string& startFolder, const std::string& model
     return startFolder.empty() ? startFolder : startFolder + "/";
 }
 
-uint64_t fileSizeOf(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
-}
-
 void readOffModel(const std::string& path) {
     std::string name = fileNameOf(path);
     sys::setWindowTitle(std::string(sys::programTitle) + modelTitle + name);
-    FileBytes text;
-    if (!readWholeFile(path, text)) {
-        reportError("Impossible de lire le fichier " + name);
-        startingModel();
-        return;
-    }
-    bool memoryExhausted = false;
-    bool read = readOffText(text.data, text.size, mesh, &memoryExhausted);
-    releaseFileBytes(text);
-    if (!read) {
-        fatalError(memoryExhausted ? "mémoire insuffisante" : "fichier modèle erroné");
+    IncomingModel incoming;
+    switch (receiveModel(path, ModelRequest{}, mesh, incoming)) {
+        case ModelRead::Read: break;
+        case ModelRead::Unreadable:
+            reportError("Impossible de lire le fichier " + name);
+            startingModel();
+            return;
+        case ModelRead::OutOfMemory: fatalError("mémoire insuffisante");
+        case ModelRead::Malformed:
+        case ModelRead::ImportFailed: fatalError("fichier modèle erroné");
     }
     program.display.textureSlot = 1;
-}
-
-// Builds the model from the child's vertices and faces as its Kestrune OFF
-// file would read; they are released as soon as the mesh holds them.
-bool readImportedText(ImportedModel& imported, const std::string& name, std::string& failure) {
-    bool memoryExhausted = false;
-    bool read = installImportedModel(imported, mesh, &memoryExhausted);
-    std::vector<float>().swap(imported.positions);
-    std::vector<int32_t>().swap(imported.corners);
-    if (!read) {
-        failure = memoryExhausted ? "mémoire insuffisante : le fichier " + name + " n'est pas ouvert"
-                                  : "Le fichier " + name + " n'a pas pu être importé : fichier modèle erroné";
-    }
-    return read;
-}
-
-// The picture found by the import is drawn from its bytes: nothing is
-// written beside the user's file.
-void useImportedTexture(const ImportedModel& imported) {
-    if (!imported.texture || !isStorableTextureName(imported.texture->name) ||
-        imported.texture->bytes.empty()) {
-        return;
-    }
-    setTextureName(mesh, imported.texture->name);
-    render.textures.loadedJpeg = imported.texture->bytes;
-    program.opened.importedTextureName = imported.texture->name;
-}
-
-// What the import left out or changed, told once, after the first frame.
-void tellImportNotes(const ImportedModel& imported, const std::string& name) {
-    std::fprintf(stderr, "kestrune : %s importé : %d sommets, %d faces\n", name.c_str(), mesh.vertexCount,
-                 mesh.faceCount);
-    // The import's notes say once what it left out or replaced (the file's
-    // own texture coordinates among them).
-    // A file that names no texture only gets a line on the standard error.
-    const std::string& notes = imported.notes;
-    std::fputs((notes + imported.quietNotes).c_str(), stderr);
-    if (notes.empty()) return;
-    program.opened.pendingNotes = "Importation de " + name + " :\n" + notes;
-}
-
-// Any other format is read by the import in a child process: a file that
-// harms the library never harms the window. A failure leaves the starting
-// model, with a message.
-void importModel(const std::string& path) {
-    std::string name = fileNameOf(path);
-    ImportedModel imported;
-    std::string failure;
-    sys::setBusyCursor(true);
-    bool read = importContained(path, importLimitsFor(fileSizeOf(path), false), imported, failure) &&
-                readImportedText(imported, name, failure);
-    sys::setBusyCursor(false);
-    if (!read) {
-        reportError(failure);
-        startingModel();
-        return;
-    }
-    useImportedTexture(imported);
-    sys::setWindowTitle(std::string(sys::programTitle) + modelTitle + name);
-    program.display.textureSlot = 1;
-    tellImportNotes(imported, name);
 }
 
 // The picture shown on the model, with the name the model gives it; none
@@ -151,6 +79,13 @@ void importModel(const std::string& path) {
 std::optional<TextureFile> shownTexture() {
     if (mesh.textureFileName[0] == '\0' || render.textures.loadedJpeg.empty()) return std::nullopt;
     return TextureFile{mesh.textureFileName, render.textures.loadedJpeg};
+}
+
+// Whether the picture shown is the one an import brought (no file of it
+// stands beside the model).
+bool showsImportedPicture() {
+    return !program.opened.importedTextureName.empty() && program.opened.importedTextureName == mesh.textureFileName &&
+           !render.textures.loadedJpeg.empty();
 }
 
 // The export's messages name the batch; the window shows them without.
@@ -167,22 +102,42 @@ std::string withoutBatchPrefix(const std::string& text) {
 }
 
 // An OFF save of an imported model puts its picture beside the file, so
-// that the saved model opens again with it. Never replaces another picture.
-bool placeImportedTexture(const std::string& path, const std::string& name) {
-    std::optional<TextureFile> texture = shownTexture();
-    if (!texture || texture->name != program.opened.importedTextureName) return true;
-    std::string problem;
-    if (placeTextureBeside(path, *texture, problem)) return true;
-    reportError("Impossible d'écrire le fichier " + name + " : " + problem);
-    return false;
+// that the saved model opens again with it (one stored inside the model
+// file takes the saved file's name, as kestrune-batch names it); the two
+// are written as one set and no other picture is replaced. Other models
+// keep the texture name they were read with.
+void saveImportedOff(const OutputPlan& plan) {
+    std::string name = fileNameOf(plan.path);
+    TextureFile picture{mesh.textureFileName, render.textures.loadedJpeg};
+    if (program.opened.importedPictureTakesSavedName) picture.name.clear();
+    std::ostringstream messages;
+    bool written = false;
+    try {
+        written = writeModel(plan, exportMappingSettings(), options.uniformColor, picture, false, messages);
+    } catch (const std::bad_alloc&) {
+        reportError("mémoire insuffisante : le fichier " + name + " n'est pas écrit");
+        return;
+    }
+    std::string told = withoutBatchPrefix(messages.str());
+    if (!written) {
+        reportError("Impossible d'écrire le fichier " + name + (told.empty() ? "" : " :\n" + told));
+        return;
+    }
+    // The picture now has a file of its name beside the saved model.
+    program.opened.importedTextureName = mesh.textureFileName;
+    program.opened.importedPictureTakesSavedName = false;
+    if (!told.empty()) showMessage(told);
 }
 
-void saveOff(const std::string& path) {
-    std::string name = fileNameOf(path);
-    if (!placeImportedTexture(path, name)) return;
+void saveOff(const OutputPlan& plan) {
+    if (showsImportedPicture()) {
+        saveImportedOff(plan);
+        return;
+    }
+    std::string name = fileNameOf(plan.path);
     // The text is streamed to the file: the model stays whole whatever
     // happens, and memory running out is told apart from a failed write.
-    OffSaveResult result = saveOffFile(path, mesh);
+    OffSaveResult result = saveOffFile(plan.path, mesh);
     if (result == OffSaveResult::MemoryExhausted) {
         reportError("mémoire insuffisante : le fichier " + name + " n'est pas écrit");
     } else if (result == OffSaveResult::WriteFailed) {
@@ -192,14 +147,8 @@ void saveOff(const std::string& path) {
 
 // Other formats are written whole or not at all, with the texture mapping
 // the window draws and the picture it shows.
-void saveExported(const std::string& path) {
-    std::string name = fileNameOf(path);
-    OutputPlan plan;
-    std::string problem;
-    if (!planOutput(path, false, false, plan, problem)) {
-        reportError("Impossible d'écrire le fichier " + name + " : " + problem);
-        return;
-    }
+void saveExported(const OutputPlan& plan) {
+    std::string name = fileNameOf(plan.path);
     std::ostringstream messages;
     bool written = false;
     try {
@@ -218,18 +167,6 @@ void saveExported(const std::string& path) {
 
 }  // namespace
 
-bool readAsKestruneOff(const std::string& path) {
-    if (isOffPath(path)) return true;
-    int fd = openRegularFileForReading(path);
-    if (fd < 0) return true;
-    char start[4] = {};
-    ssize_t got = read(fd, start, sizeof start);
-    close(fd);
-    if (got < 0) return true;
-    bool keyword = got >= 3 && std::memcmp(start, "OFF", 3) == 0;
-    return keyword && (got == 3 || start[3] == ' ' || start[3] == '\t' || start[3] == '\n' || start[3] == '\r');
-}
-
 void showImportNotes() {
     if (program.opened.pendingNotes.empty()) return;
     std::string notes;
@@ -244,25 +181,52 @@ void startingModel() {
     program.display.textureSlot = 0;
 }
 
-void openModel(const std::string& startFolder, const std::string& modelFile) {
+std::optional<std::string> chooseModelFile(const std::string& startFolder, const std::string& modelFile) {
+    return sys::chooseFileToOpen(openTitle, openFilters, dialogStart(startFolder, modelFile));
+}
+
+void readChosenModel(const std::optional<std::string>& chosen) {
     forgetModelTexture();
-    std::optional<std::string> chosen =
-        sys::chooseFileToOpen(openTitle, openFilters, dialogStart(startFolder, modelFile));
     if (!chosen) {
         startingModel();
-    } else if (readAsKestruneOff(*chosen)) {
+    } else if (readsAsKestruneOff(*chosen)) {
         readOffModel(*chosen);
     } else {
-        importModel(*chosen);
+        // The import runs while the frames go on; the starting model is
+        // drawn until it lands.
+        startingModel();
+        beginImport(*chosen);
     }
+}
+
+void openModel(const std::string& startFolder, const std::string& modelFile) {
+    readChosenModel(chooseModelFile(startFolder, modelFile));
+}
+
+void forgetModelTexture() {
+    render.textures.loadedJpeg.clear();
+    program.opened = OpenedModelState();
+}
+
+void useImportedPicture(const IncomingModel& incoming) {
+    if (!incoming.picture) return;
+    const ModelPicture& picture = *incoming.picture;
+    setTextureName(mesh, picture.file.name);
+    render.textures.loadedJpeg = picture.file.bytes;
+    program.opened.importedTextureName = picture.file.name;
+    program.opened.importedPictureTakesSavedName = picture.takesSavedName;
 }
 
 void saveModel() {
     std::optional<std::string> chosen = sys::chooseFileToSave(saveFilters, "off");
     if (!chosen) return;
-    if (isOffPath(*chosen)) {
-        saveOff(*chosen);
+    OutputPlan plan;
+    std::string problem;
+    if (!planOutput(*chosen, false, false, plan, problem)) {
+        reportError("Impossible d'écrire le fichier " + fileNameOf(*chosen) + " : " + problem);
+    } else if (plan.kind == OutputKind::KestruneOff) {
+        saveOff(plan);
     } else {
-        saveExported(*chosen);
+        saveExported(plan);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "app/frame.h"
+#include "app/pending_import.h"
 #include "app/program_files.h"
 #include "core/install_paths.h"
 #include "core/options.h"
@@ -37,11 +38,17 @@ void onMenuExit() {
 }
 
 void onEscape() {
+    // Escape first stops an import under way; the program goes on.
+    if (importRunning()) {
+        cancelPendingImport();
+        return;
+    }
     writeOptions();
     sys::postQuit(0);
 }
 
 void onClose() {
+    cancelPendingImport();
     writeOptions();
     sys::postQuit(0);
 }

@@ -12,7 +12,8 @@ void onMenuItemHighlight(int id);
 // Help text of the highlighted popup title of the menu bar.
 void onMenuTitleHighlight(int position);
 void onMenuExit();
-// Escape in the drawing window: keeps the options and quits.
+// Escape in the drawing window: stops an import under way; otherwise keeps
+// the options and quits.
 void onEscape();
 // The close box: keeps the options and quits.
 void onClose();

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <memory>
 #include <vector>
 
 #include "exchange/import_wire.h"
@@ -76,13 +77,7 @@ std::vector<std::string> childEnvironment([[maybe_unused]] const ImportLimits& l
     return variables;
 }
 
-struct Child {
-    pid_t pid = -1;
-    int output = -1;  // the read end of the child's standard output
-    int errors = -1;  // and of its standard error: the child may write no file
-};
-
-bool startChild(const std::string& path, const ImportLimits& limits, Child& child) {
+bool startChild(const std::string& path, const ImportLimits& limits, ImportJob& job) {
     int output[2], errors[2];
     if (::pipe2(output, O_CLOEXEC) != 0) return false;
     if (::pipe2(errors, O_CLOEXEC) != 0) {
@@ -108,58 +103,72 @@ bool startChild(const std::string& path, const ImportLimits& limits, Child& chil
         if (!variable.empty()) envp.push_back(variable.data());
     }
     envp.push_back(nullptr);
-    int failure = ::posix_spawn(&child.pid, worker.c_str(), &actions, nullptr, argv.data(), envp.data());
+    int failure = ::posix_spawn(&job.pid, worker.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(output[1]);
     ::close(errors[1]);
     if (failure != 0) {
+        job.pid = -1;
         ::close(output[0]);
         ::close(errors[0]);
         errno = failure;
         return false;
     }
-    child.output = output[0];
-    child.errors = errors[0];
+    // Read without blocking: the window polls the child between frames.
+    ::fcntl(output[0], F_SETFL, O_NONBLOCK);
+    ::fcntl(errors[0], F_SETFL, O_NONBLOCK);
+    job.output = output[0];
+    job.errors = errors[0];
     return true;
 }
 
-enum class Reading { Whole, TooLong, TooLarge, Failed };
-
-// Everything the child writes, until it closes its output and its error
-// stream, the deadline passes or more arrives than its memory could have
-// held. Of the error stream only the first `errorLimit` bytes are kept.
+// Of the error stream only the first `errorLimit` bytes are kept.
 constexpr size_t errorLimit = 64 * 1024;
 
-Reading readChild(const Child& child, std::chrono::steady_clock::time_point deadline, uint64_t limit,
-                  std::string& bytes, std::string& errors) {
-    std::vector<char> buffer(size_t{1} << 20);
-    bool outputOpen = true, errorsOpen = true;
-    while (outputOpen || errorsOpen) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return Reading::TooLong;
-        pollfd ready[2] = {{outputOpen ? child.output : -1, POLLIN, 0}, {errorsOpen ? child.errors : -1, POLLIN, 0}};
-        int polled = ::poll(ready, 2, static_cast<int>(std::min<long long>(left.count(), INT_MAX)));
-        if (polled < 0 && errno == EINTR) continue;
-        if (polled < 0) return Reading::Failed;
-        for (int k = 0; k < 2; ++k) {
-            if (ready[k].revents == 0) continue;
-            ssize_t got = ::read(ready[k].fd, buffer.data(), buffer.size());
-            if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-            if (got < 0 && k == 0) return Reading::Failed;
-            if (got <= 0) {
-                (k == 0 ? outputOpen : errorsOpen) = false;
-                continue;
-            }
-            size_t size = static_cast<size_t>(got);
-            if (k == 1) {
-                errors.append(buffer.data(), std::min(size, errorLimit - std::min(errorLimit, errors.size())));
-                continue;
-            }
-            if (bytes.size() + size > limit) return Reading::TooLarge;
-            bytes.append(buffer.data(), size);
+void closeDescriptor(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+// Reads what is waiting on the child's output, straight into the frame.
+// False at the end of the stream or on an error.
+bool drainOutput(ImportJob& job) {
+    FrameReader& frame = *job.frame;
+    for (;;) {
+        size_t room = 0;
+        char* into = frameDestination(frame, room);
+        // A frame refused or whole: any more output is read into nothing.
+        char spill[4096];
+        if (into == nullptr) {
+            into = spill;
+            room = sizeof spill;
         }
+        ssize_t got = ::read(job.output, into, room);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno == EAGAIN) return true;
+        if (got < 0) job.failedReading = true;
+        if (got <= 0) return false;
+        if (into != spill) frameReceived(frame, static_cast<size_t>(got));
+        else if (frame.stage == FrameReader::Stage::Whole) frame.stage = FrameReader::Stage::Broken;
     }
-    return Reading::Whole;
+}
+
+bool drainErrors(ImportJob& job) {
+    char buffer[4096];
+    for (;;) {
+        ssize_t got = ::read(job.errors, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno == EAGAIN) return true;
+        if (got <= 0) return false;
+        size_t kept = std::min(static_cast<size_t>(got), errorLimit - std::min(errorLimit, job.errorText.size()));
+        job.errorText.append(buffer, kept);
+    }
+}
+
+bool timeRanOut(const ImportJob& job) { return std::chrono::steady_clock::now() >= job.deadline; }
+
+bool frameRefused(const ImportJob& job) {
+    return job.frame->stage == FrameReader::Stage::TooLarge || job.frame->stage == FrameReader::Stage::Broken;
 }
 
 int waitFor(pid_t pid) {
@@ -175,12 +184,14 @@ std::string signalName(int number) {
 }
 
 // Why a child that gave no usable frame failed.
-std::string childFailure(Reading reading, int status, const ImportLimits& limits) {
+std::string childFailure(const ImportJob& job, FrameReader::Stage stage, bool timedOut, int status) {
+    const ImportLimits& limits = job.limits;
     const std::string memory = "fichier trop gros ou endommagé : la lecture dépasse " +
                                std::to_string(limits.memoryBytes / megabyte) + " Mo de mémoire";
     const std::string time = "délai dépassé : la lecture dure plus de " + std::to_string(limits.seconds) + " s";
-    if (reading == Reading::TooLong) return time;
-    if (reading == Reading::TooLarge) return memory;
+    if (timedOut) return time;
+    if (stage == FrameReader::Stage::TooLarge) return memory;
+    if (stage == FrameReader::Stage::Broken) return "réponse illisible du lecteur de modèles";
     if (WIFEXITED(status) && WEXITSTATUS(status) == memoryExitCode) return memory;
     if (WIFEXITED(status) && WEXITSTATUS(status) == notStartedExitCode) {
         return "lecteur de modèles introuvable (" + workerPath() + ")";
@@ -211,8 +222,8 @@ ImportLimits importLimitsFor(uint64_t fileSize, bool thumbnail) {
     return limits;
 }
 
-bool importContained(const std::string& path, const ImportLimits& limits, ImportedModel& into,
-                     std::string& failure) {
+bool startImport(const std::string& path, const ImportLimits& limits, ImportJob& job, std::string& failure) {
+    cancelImport(job);
     const std::string prefix = "« " + path + " » : ";
     struct stat status;
     if (::stat(path.c_str(), &status) != 0) {
@@ -223,29 +234,90 @@ bool importContained(const std::string& path, const ImportLimits& limits, Import
         failure = prefix + "lecture impossible : ce n'est pas un fichier ordinaire";
         return false;
     }
-    Child child;
-    if (!startChild(path, limits, child)) {
+    job = ImportJob();
+    job.path = path;
+    job.limits = limits;
+    if (!startChild(path, limits, job)) {
         failure = prefix + "lecteur de modèles introuvable (" + workerPath() + ") : " + std::strerror(errno);
         return false;
     }
+    job.frame = std::make_shared<FrameReader>();
+    startFrame(*job.frame, limits.memoryBytes);
+    job.started = std::chrono::steady_clock::now();
     // A little beyond the child's own alarm, in case it cannot take it.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.seconds + 2);
-    std::string frame, errors;
-    Reading reading = readChild(child, deadline, limits.memoryBytes, frame, errors);
-    ::close(child.output);
-    ::close(child.errors);
-    if (reading != Reading::Whole) ::kill(child.pid, SIGKILL);
-    int exit = waitFor(child.pid);
+    job.deadline = job.started + std::chrono::seconds(limits.seconds + 2);
+    return true;
+}
+
+bool advanceImport(ImportJob& job, int waitMilliseconds) {
+    if (!importStarted(job)) return true;
+    auto waitUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, waitMilliseconds));
+    for (;;) {
+        if (job.output >= 0 && !drainOutput(job)) closeDescriptor(job.output);
+        if (job.errors >= 0 && !drainErrors(job)) closeDescriptor(job.errors);
+        if ((job.output < 0 && job.errors < 0) || frameRefused(job) || timeRanOut(job)) return true;
+        auto now = std::chrono::steady_clock::now();
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(std::min(waitUntil, job.deadline) - now);
+        if (left.count() <= 0) return false;
+        pollfd ready[2] = {{job.output, POLLIN, 0}, {job.errors, POLLIN, 0}};
+        int polled = ::poll(ready, 2, static_cast<int>(std::min<long long>(left.count(), INT_MAX)));
+        if (polled < 0 && errno != EINTR) {
+            job.failedReading = true;
+            return true;
+        }
+    }
+}
+
+bool finishImport(ImportJob& job, ImportedModel& into, std::string& failure) {
+    if (!importStarted(job)) {
+        failure = "« " + job.path + " » : " + "réponse illisible du lecteur de modèles";
+        return false;
+    }
+    bool timedOut = job.output >= 0 && timeRanOut(job);
+    bool whole = job.output < 0 && !job.failedReading && job.frame->stage == FrameReader::Stage::Whole;
+    closeDescriptor(job.output);
+    closeDescriptor(job.errors);
+    if (!whole) ::kill(job.pid, SIGKILL);
+    int exit = waitFor(job.pid);
+    job.pid = -1;
 #ifdef KESTRUNE_ADDRESS_SANITIZER
     // The sanitizer's reports of the child, for the sanitizer runs.
-    if (!errors.empty()) (void)!::write(2, errors.data(), errors.size());
+    if (!job.errorText.empty()) (void)!::write(2, job.errorText.data(), job.errorText.size());
 #endif
-    std::string childReason;
-    if (reading == Reading::Whole && WIFEXITED(exit) && WEXITSTATUS(exit) == 0 &&
-        decodeImport(frame, into, childReason)) {
-        failure = childReason;
-        return childReason.empty();
+    std::shared_ptr<FrameReader> frame = std::move(job.frame);
+    if (whole && WIFEXITED(exit) && WEXITSTATUS(exit) == 0) {
+        failure = std::move(frame->failure);
+        if (!failure.empty()) return false;
+        into = std::move(frame->model);
+        return true;
     }
-    failure = prefix + childFailure(reading, exit, limits);
+    failure = "« " + job.path + " » : " + childFailure(job, frame->stage, timedOut, exit);
     return false;
+}
+
+void cancelImport(ImportJob& job) {
+    closeDescriptor(job.output);
+    closeDescriptor(job.errors);
+    if (job.pid > 0) {
+        ::kill(job.pid, SIGKILL);
+        waitFor(job.pid);
+    }
+    job.pid = -1;
+    job.frame.reset();
+}
+
+bool importStarted(const ImportJob& job) { return job.pid > 0 && job.frame != nullptr; }
+
+int importSeconds(const ImportJob& job) {
+    auto elapsed = std::chrono::steady_clock::now() - job.started;
+    return static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(elapsed).count());
+}
+
+bool importContained(const std::string& path, const ImportLimits& limits, ImportedModel& into,
+                     std::string& failure) {
+    ImportJob job;
+    if (!startImport(path, limits, job, failure)) return false;
+    while (!advanceImport(job, 1000)) {
+    }
+    return finishImport(job, into, failure);
 }

@@ -5,8 +5,11 @@
 // model from them (installImportedModel).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <sys/types.h>
 #include <string>
 #include <vector>
 
@@ -34,9 +37,44 @@ struct ImportedModel {
     std::string quietNotes;              // lines for a log only (why a file that names no texture has none)
 };
 
-// Reads `path` through the library in a child process. False with `failure`
-// set to a French sentence naming the file and the reason when the file
-// cannot be read, the child fails, dies, runs out of memory or time.
+struct FrameReader;
+
+// A child at work on one file: its pipes, its deadline and the frame read so
+// far. Started by startImport, then advanced until it says it is done.
+struct ImportJob {
+    pid_t pid = -1;
+    int output = -1;  // the read end of the child's standard output
+    int errors = -1;  // and of its standard error: the child may write no file
+    std::string path;
+    ImportLimits limits;
+    std::chrono::steady_clock::time_point started;
+    std::chrono::steady_clock::time_point deadline;
+    std::shared_ptr<FrameReader> frame;  // what the child sent so far
+    std::string errorText;         // the first bytes of the child's error stream
+    bool failedReading = false;
+};
+
+// Starts the child on `path`. False with `failure` set (naming the file)
+// when the file is no regular file or the child cannot start.
+bool startImport(const std::string& path, const ImportLimits& limits, ImportJob& job, std::string& failure);
+// Reads what the child sent, waiting at most `waitMilliseconds` for it.
+// True once the child has said all it will (or must be stopped: its time
+// ran out, it sent more than its memory could hold): call finishImport.
+bool advanceImport(ImportJob& job, int waitMilliseconds);
+// Ends the child (killed if still running) and hands over what it found.
+// False with `failure` set to a French sentence naming the file and the
+// reason when the file cannot be read, the child fails, dies, runs out of
+// memory or time.
+bool finishImport(ImportJob& job, ImportedModel& into, std::string& failure);
+// Stops the child at once and forgets it; nothing is kept.
+void cancelImport(ImportJob& job);
+// Whether `job` holds a started child not yet finished or cancelled.
+bool importStarted(const ImportJob& job);
+// The seconds since the child was started.
+int importSeconds(const ImportJob& job);
+
+// Reads `path` through the library in a child process, waiting for it:
+// startImport, advanceImport until done, finishImport.
 bool importContained(const std::string& path, const ImportLimits& limits, ImportedModel& into,
                      std::string& failure);
 

@@ -1,12 +1,14 @@
 #include "exchange/import_wire.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
 namespace {
 
 constexpr std::string_view magic = "KESTRUNE-IMPORT-3\n";
+// The header is read in steps of this size; the arrays straight into place.
+constexpr size_t headerStep = 64 * 1024;
 
 void putLength(std::string& out, uint64_t length) {
     out.append(reinterpret_cast<const char*>(&length), sizeof length);
@@ -17,6 +19,8 @@ void putField(std::string& out, std::string_view field) {
     out.append(field);
 }
 
+enum class Parse { Whole, NeedMore, Broken };
+
 bool takeLength(std::string_view& in, uint64_t& length) {
     if (in.size() < sizeof length) return false;
     std::memcpy(&length, in.data(), sizeof length);
@@ -24,21 +28,88 @@ bool takeLength(std::string_view& in, uint64_t& length) {
     return true;
 }
 
-bool takeField(std::string_view& in, std::string& field) {
+Parse takeField(std::string_view& in, std::string& field, uint64_t sizeLimit) {
     uint64_t length = 0;
-    if (!takeLength(in, length) || length > in.size()) return false;
+    if (!takeLength(in, length)) return Parse::NeedMore;
+    if (length > sizeLimit) return Parse::Broken;
+    if (length > in.size()) return Parse::NeedMore;
     field.assign(in.substr(0, length));
     in.remove_prefix(length);
-    return true;
+    return Parse::Whole;
 }
 
-template <typename T>
-bool takeArray(std::string_view& in, uint64_t bytes, std::vector<T>& values) {
-    if (bytes > in.size() || bytes % sizeof(T) != 0) return false;
-    values.resize(bytes / sizeof(T));
-    if (bytes != 0) std::memcpy(values.data(), in.data(), bytes);
-    in.remove_prefix(bytes);
-    return true;
+// Parses the header at the start of `bytes`; on success `used` is its size.
+Parse parseHeader(std::string_view bytes, FrameReader& reader, size_t& used) {
+    std::string_view in = bytes;
+    size_t compared = std::min(in.size(), magic.size());
+    if (in.substr(0, compared) != magic.substr(0, compared)) return Parse::Broken;
+    if (in.size() < magic.size() + 2) return Parse::NeedMore;
+    in.remove_prefix(magic.size());
+    const char textureFlag = in[0], coordinatesFlag = in[1];
+    if ((textureFlag != '0' && textureFlag != '1') || (coordinatesFlag != '0' && coordinatesFlag != '1')) {
+        return Parse::Broken;
+    }
+    in.remove_prefix(2);
+    ImportedModel& model = reader.model;
+    TextureFile texture;
+    std::string* fields[] = {&reader.failure, &model.notes, &model.quietNotes, &texture.name, &texture.bytes};
+    for (std::string* field : fields) {
+        Parse parsed = takeField(in, *field, reader.sizeLimit);
+        if (parsed != Parse::Whole) return parsed;
+    }
+    if (!takeLength(in, reader.positionBytes) || !takeLength(in, reader.cornerBytes)) return Parse::NeedMore;
+    if (textureFlag == '1') model.texture = std::move(texture);
+    model.hadTextureCoordinates = coordinatesFlag == '1';
+    used = bytes.size() - in.size();
+    return Parse::Whole;
+}
+
+// Sizes the arrays once the header is known; refused when they cannot be
+// whole vertices and faces or exceed what the child could have held.
+void sizeArrays(FrameReader& reader) {
+    const uint64_t positions = reader.positionBytes, corners = reader.cornerBytes;
+    if (positions % (3 * sizeof(float)) != 0 || corners % (4 * sizeof(int32_t)) != 0) {
+        reader.stage = FrameReader::Stage::Broken;
+        return;
+    }
+    if (positions > reader.sizeLimit || corners > reader.sizeLimit - positions) {
+        reader.stage = FrameReader::Stage::TooLarge;
+        return;
+    }
+    reader.model.positions.resize(positions / sizeof(float));
+    reader.model.corners.resize(corners / sizeof(int32_t));
+    reader.stage = positions + corners == 0 ? FrameReader::Stage::Whole : FrameReader::Stage::Arrays;
+}
+
+char* arrayPosition(FrameReader& reader, size_t& room) {
+    uint64_t at = reader.arrayBytesIn;
+    if (at < reader.positionBytes) {
+        room = static_cast<size_t>(reader.positionBytes - at);
+        return reinterpret_cast<char*>(reader.model.positions.data()) + at;
+    }
+    at -= reader.positionBytes;
+    room = static_cast<size_t>(reader.cornerBytes - at);
+    return reinterpret_cast<char*>(reader.model.corners.data()) + at;
+}
+
+void arrayBytesArrived(FrameReader& reader, size_t count) {
+    reader.arrayBytesIn += count;
+    if (reader.arrayBytesIn == reader.positionBytes + reader.cornerBytes) reader.stage = FrameReader::Stage::Whole;
+}
+
+// Copies array bytes that came with the header's last read.
+void takeArrayBytes(FrameReader& reader, const char* data, size_t size) {
+    while (size > 0 && reader.stage == FrameReader::Stage::Arrays) {
+        size_t room = 0;
+        char* into = arrayPosition(reader, room);
+        size_t count = std::min(room, size);
+        std::memcpy(into, data, count);
+        arrayBytesArrived(reader, count);
+        data += count;
+        size -= count;
+    }
+    // Bytes past the end of the arrays: not a frame.
+    if (size > 0) reader.stage = FrameReader::Stage::Broken;
 }
 
 }  // namespace
@@ -64,23 +135,61 @@ std::string encodeImport(const ImportedModel& model, const std::string& failure)
     return frame;
 }
 
-bool decodeImport(const std::string& frame, ImportedModel& model, std::string& failure) {
-    std::string_view in(frame);
-    if (in.substr(0, magic.size()) != magic || in.size() < magic.size() + 2) return false;
-    in.remove_prefix(magic.size());
-    const char textureFlag = in[0], coordinatesFlag = in[1];
-    if ((textureFlag != '0' && textureFlag != '1') || (coordinatesFlag != '0' && coordinatesFlag != '1')) return false;
-    in.remove_prefix(2);
-    TextureFile texture;
-    ImportedModel read;
-    uint64_t positionBytes = 0, cornerBytes = 0;
-    if (!takeField(in, failure) || !takeField(in, read.notes) || !takeField(in, read.quietNotes) || !takeField(in, texture.name) ||
-        !takeField(in, texture.bytes) || !takeLength(in, positionBytes) || !takeLength(in, cornerBytes) ||
-        !takeArray(in, positionBytes, read.positions) || !takeArray(in, cornerBytes, read.corners) || !in.empty()) {
-        return false;
+void startFrame(FrameReader& reader, uint64_t sizeLimit) {
+    reader = FrameReader();
+    reader.sizeLimit = sizeLimit;
+}
+
+char* frameDestination(FrameReader& reader, size_t& room) {
+    room = 0;
+    if (reader.stage == FrameReader::Stage::Arrays) return arrayPosition(reader, room);
+    if (reader.stage != FrameReader::Stage::Header) return nullptr;
+    size_t filled = reader.headerBytesIn;
+    if (filled >= reader.sizeLimit) {
+        reader.stage = FrameReader::Stage::TooLarge;
+        return nullptr;
     }
-    if (textureFlag == '1') read.texture = std::move(texture);
-    read.hadTextureCoordinates = coordinatesFlag == '1';
-    model = std::move(read);
+    if (reader.header.size() < filled + headerStep) reader.header.resize(filled + headerStep);
+    room = reader.header.size() - filled;
+    return reader.header.data() + filled;
+}
+
+void frameReceived(FrameReader& reader, size_t count) {
+    if (reader.stage == FrameReader::Stage::Arrays) {
+        arrayBytesArrived(reader, count);
+        return;
+    }
+    if (reader.stage != FrameReader::Stage::Header) return;
+    reader.headerBytesIn += count;
+    size_t used = 0;
+    Parse parsed = parseHeader(std::string_view(reader.header.data(), reader.headerBytesIn), reader, used);
+    if (parsed == Parse::NeedMore) return;
+    if (parsed == Parse::Broken) {
+        reader.stage = FrameReader::Stage::Broken;
+        return;
+    }
+    std::string rest = reader.header.substr(used, reader.headerBytesIn - used);
+    std::string().swap(reader.header);
+    sizeArrays(reader);
+    if (reader.stage == FrameReader::Stage::Whole && !rest.empty()) reader.stage = FrameReader::Stage::Broken;
+    if (reader.stage == FrameReader::Stage::Arrays) takeArrayBytes(reader, rest.data(), rest.size());
+}
+
+bool decodeImport(const std::string& frame, ImportedModel& model, std::string& failure) {
+    FrameReader reader;
+    startFrame(reader, frame.size());
+    size_t at = 0;
+    while (at < frame.size()) {
+        size_t room = 0;
+        char* into = frameDestination(reader, room);
+        if (into == nullptr) return false;
+        size_t count = std::min(room, frame.size() - at);
+        std::memcpy(into, frame.data() + at, count);
+        at += count;
+        frameReceived(reader, count);
+    }
+    if (reader.stage != FrameReader::Stage::Whole) return false;
+    failure = std::move(reader.failure);
+    model = std::move(reader.model);
     return true;
 }

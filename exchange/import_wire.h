@@ -3,6 +3,8 @@
 // arrays, checked field by field when read back.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "exchange/contained_import.h"
@@ -14,6 +16,31 @@ std::string encodeImportHeader(const ImportedModel& model, const std::string& fa
 // The whole frame, for tests and fuzzers.
 std::string encodeImport(const ImportedModel& model, const std::string& failure);
 
-// Reads a frame back. False when the bytes are not a whole frame; otherwise
-// true, with `failure` set to the child's reason when its import failed.
+// Reads a frame as it arrives, the arrays straight into the model's vectors
+// (no second copy of the model): the header is gathered in `header` until it
+// is whole, then each read lands where frameDestination says.
+struct FrameReader {
+    enum class Stage { Header, Arrays, Whole, Broken, TooLarge };
+    Stage stage = Stage::Header;
+    uint64_t sizeLimit = 0;      // largest frame taken (the child's memory)
+    std::string header;          // room for the header, its first bytes read
+    size_t headerBytesIn = 0;
+    ImportedModel model;         // what the frame holds, filled as it comes
+    std::string failure;         // the child's reason when its import failed
+    uint64_t positionBytes = 0;  // array sizes, from the header
+    uint64_t cornerBytes = 0;
+    uint64_t arrayBytesIn = 0;   // of the arrays, bytes already in place
+};
+
+void startFrame(FrameReader& reader, uint64_t sizeLimit);
+// Where the next bytes read should go, and how many may: the end of the
+// header buffer, then the arrays in order. Zero once the frame is whole or
+// refused.
+char* frameDestination(FrameReader& reader, size_t& room);
+// `count` bytes were read into the last destination.
+void frameReceived(FrameReader& reader, size_t count);
+
+// Reads a whole frame back. False when the bytes are not a whole frame;
+// otherwise true, with `failure` set to the child's reason when its import
+// failed.
 bool decodeImport(const std::string& frame, ImportedModel& model, std::string& failure);

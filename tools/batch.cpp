@@ -1,10 +1,11 @@
 #include "tools/batch.h"
 
+#include <exception>
 #include <new>
+#include <sstream>
 #include <optional>
 #include <system_error>
 #include <thread>
-#include <sys/stat.h>
 
 #include "core/options.h"
 #include "kestrune_version.h"
@@ -13,7 +14,7 @@
 #include "remodel/remodel.h"
 #include "tools/batch_options.h"
 #include "tools/tool_inputs.h"
-#include "exchange/contained_import.h"
+#include "exchange/incoming_model.h"
 #include "exchange/export_mapping.h"
 #include "exchange/model_output.h"
 
@@ -26,57 +27,67 @@ int usageError(std::ostream& err, const std::string& problem) {
     return 2;
 }
 
-// Reads a Kestrune OFF input with the window's own reader.
-bool readKestruneOff(const std::string& input, const std::string& output, std::ostream& err) {
-    bool headerWhole = true;
-    OffLoad load = loadKestruneOff(input, mesh, err, &headerWhole);
-    if (load == OffLoad::OutOfMemory) throw std::bad_alloc();
-    if (load == OffLoad::Unreadable) return false;
-    if (load == OffLoad::Malformed) {
-        err << "fichier modèle erroné\n"
-            << "kestrune-batch : pour un fichier OFF standard (commentaires, polygones, couleurs), "
-               "essayer --import\n";
-        return false;
+// The notes of an import, each line on the error stream.
+void tellNotes(const IncomingModel& incoming, std::ostream& err) {
+    const std::string notes = incoming.notes + incoming.quietNotes;
+    for (size_t start = 0, end; (end = notes.find('\n', start)) != std::string::npos; start = end + 1) {
+        err << "kestrune-batch : " << notes.substr(start, end + 1 - start);
     }
-    if (!headerWhole) {
-        err << "kestrune-batch : l'en-tête de « " << input
+}
+
+// Reads the input as the window opens it (a Kestrune OFF file with the
+// window's own reader; any other through the import child, its arrays left
+// to install); false, said on `err`, when it does not come.
+bool readInput(const BatchOptions& batch, IncomingModel& incoming, std::ostream& err) {
+    ModelRequest request;
+    request.throughLibrary = batch.importThroughLibrary;
+    ModelRead read = receiveModel(batch.input, request, mesh, incoming);
+    tellNotes(incoming, err);
+    switch (read) {
+        case ModelRead::Read: break;
+        case ModelRead::OutOfMemory: throw std::bad_alloc();
+        case ModelRead::Malformed:
+            err << "fichier modèle erroné\n"
+                << "kestrune-batch : pour un fichier OFF standard (commentaires, polygones, couleurs), "
+                   "essayer --import\n";
+            return false;
+        case ModelRead::Unreadable:
+        case ModelRead::ImportFailed: err << "kestrune-batch : " << incoming.failure << "\n"; return false;
+    }
+    if (!incoming.headerWhole) {
+        err << "kestrune-batch : l'en-tête de « " << batch.input
             << " » porte plus d'un mot après OFF : un nom de texture avec un blanc ne peut pas être "
                "réécrit, « "
-            << output << " » n'est pas écrit\n";
+            << batch.output << " » n'est pas écrit\n";
         return false;
     }
     return true;
 }
 
-// Reads any other input through the library, in the import child.
-bool importInput(const std::string& input, ImportedModel& imported, std::ostream& err) {
-    struct stat status;
-    uint64_t size = ::stat(input.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
-    std::string failure;
-    bool read = importContained(input, importLimitsFor(size, false), imported, failure);
-    const std::string notes = imported.notes + imported.quietNotes;
-    for (size_t start = 0, end; (end = notes.find('\n', start)) != std::string::npos; start = end + 1) {
-        err << "kestrune-batch : " << notes.substr(start, end + 1 - start);
-    }
-    if (!read) err << "kestrune-batch : " << failure << "\n";
-    return read;
-}
-
-// Whether the model was built from the imported numbers, as the window would
-// read the OFF file made of them; says why not.
-bool installImport(const std::string& input, bool installed, bool memoryExhausted, std::ostream& err) {
-    if (memoryExhausted) throw std::bad_alloc();
-    if (!installed) err << "kestrune-batch : « " << input << " » : coordonnées hors de portée d'un modèle Kestrune\n";
-    return installed;
+// Builds the model from the imported numbers, as the window would read the
+// OFF file made of them; says why not.
+bool installImport(IncomingModel& incoming, bool keepScene, std::ostream& err) {
+    ModelRead read = installIncoming(incoming, mesh, keepScene);
+    if (read == ModelRead::OutOfMemory) throw std::bad_alloc();
+    if (read != ModelRead::Read) err << "kestrune-batch : " << incoming.failure << "\n";
+    return read == ModelRead::Read;
 }
 
 // An import written unchanged as Kestrune OFF: the file is made from the
 // imported numbers while the model is built from them on another thread, and
 // replaces the target only once the model is known to read.
-int writeUnchangedImport(const std::string& input, const std::string& output, const ImportedModel& imported,
+int writeUnchangedImport(const std::string& output, IncomingModel& incoming,
                          const std::optional<TextureFile>& texture, std::ostream& err) {
-    bool installed = false, memoryExhausted = false;
-    auto install = [&] { installed = installImportedModel(imported, mesh, &memoryExhausted); };
+    bool installed = false;
+    std::ostringstream installErrors;
+    std::exception_ptr failure;
+    auto install = [&] {
+        try {
+            installed = installImport(incoming, true, installErrors);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    };
     std::thread building;
     try {
         building = std::thread(install);
@@ -87,9 +98,11 @@ int writeUnchangedImport(const std::string& input, const std::string& output, co
         if (building.joinable()) building.join();
         return installed;
     };
-    bool written = writeImportedOff(output, imported, texture, err, modelReads);
+    bool written = writeImportedOff(output, incoming.scene, texture, err, modelReads);
     modelReads();
-    return installImport(input, installed, memoryExhausted, err) && written ? 0 : 1;
+    if (failure) std::rethrow_exception(failure);
+    err << installErrors.str();
+    return installed && written ? 0 : 1;
 }
 
 // The window's options file from the current directory, or the one given
@@ -101,26 +114,19 @@ bool loadOptions(const BatchOptions& batch, std::ostream& err) {
 // Reads, remodels and writes; the global mesh holds the model meanwhile.
 int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::vector<Step>& steps,
                 std::ostream& err) {
-    bool kestruneInput = isOffPath(batch.input) && !batch.importThroughLibrary;
-    ImportedModel imported;
-    if (kestruneInput ? !readKestruneOff(batch.input, batch.output, err) : !importInput(batch.input, imported, err)) {
-        return 1;
+    IncomingModel incoming;
+    if (!readInput(batch, incoming, err)) return 1;
+    std::optional<TextureFile> texture;
+    if (incoming.picture) texture = savedPicture(*incoming.picture);
+    if (incoming.imported && steps.empty() && plan.kind == OutputKind::KestruneOff) {
+        return writeUnchangedImport(plan.path, incoming, texture, err);
     }
-    std::optional<TextureFile> texture = std::move(imported.texture);
-    if (!kestruneInput && steps.empty() && plan.kind == OutputKind::KestruneOff) {
-        return writeUnchangedImport(batch.input, plan.path, imported, texture, err);
-    }
-    if (!kestruneInput) {
-        bool memoryExhausted = false;
-        bool installed = installImportedModel(imported, mesh, &memoryExhausted);
-        if (!installImport(batch.input, installed, memoryExhausted, err)) return 1;
-        imported = ImportedModel();
-    }
+    if (!installImport(incoming, false, err)) return 1;
     if (!applySteps(steps, err)) return 1;
-    if (kestruneInput && plan.kind == OutputKind::Export) {
+    if (!incoming.imported && plan.kind == OutputKind::Export) {
         texture = textureBesideModel(batch.input, mesh.textureFileName, err);
     }
-    return writeModel(plan, exportMappingSettings(), options.uniformColor, texture, kestruneInput, err) ? 0 : 1;
+    return writeModel(plan, exportMappingSettings(), options.uniformColor, texture, !incoming.imported, err) ? 0 : 1;
 }
 
 }  // namespace

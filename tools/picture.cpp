@@ -14,7 +14,7 @@
 #include "state/messages.h"
 #include "state/program_state.h"
 #include "state/view_state.h"
-#include "exchange/contained_import.h"
+#include "exchange/incoming_model.h"
 #include "exchange/model_output.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
@@ -63,36 +63,23 @@ bool loadOptions(const PictureRequest& request, std::ostream& err) {
     return loadToolOptions(request.optionsFile, false, request.textureSize, request.commonBase, err);
 }
 
-// Any other format is read by the contained import, as the window reads it;
-// its picture is drawn from its bytes.
-bool importModel(const std::string& path, bool thumbnail, std::ostream& err) {
-    std::error_code failed;
-    auto size = fs::file_size(path, failed);
-    ImportedModel imported;
-    std::string failure;
-    if (!importContained(path, importLimitsFor(failed ? 0 : size, thumbnail), imported, failure)) {
-        err << "kestrune-batch : " << failure << "\n";
+// Reads the model as the window opens it; an imported model's picture is
+// drawn from its bytes.
+bool readModel(const std::string& path, bool thumbnail, std::ostream& err) {
+    ModelRequest request;
+    request.thumbnail = thumbnail;
+    IncomingModel incoming;
+    ModelRead read = readModelFile(path, request, mesh, incoming);
+    if (read != ModelRead::Read) {
+        err << (read == ModelRead::Malformed && !incoming.imported ? "" : "kestrune-batch : ") << incoming.failure
+            << "\n";
         return false;
     }
-    bool memoryExhausted = false;
-    bool read = installImportedModel(imported, mesh, &memoryExhausted);
-    if (!read) err << (memoryExhausted ? "mémoire insuffisante\n" : "fichier modèle erroné\n");
-    if (read && imported.texture && isStorableTextureName(imported.texture->name)) {
-        setTextureName(mesh, imported.texture->name);
-        render.textures.loadedJpeg = imported.texture->bytes;
+    if (incoming.picture) {
+        setTextureName(mesh, incoming.picture->file.name);
+        render.textures.loadedJpeg = incoming.picture->file.bytes;
     }
-    return read;
-}
-
-bool readModel(const std::string& path, bool thumbnail, std::ostream& err) {
-    if (!readAsKestruneOff(path)) return importModel(path, thumbnail, err);
-    switch (loadKestruneOff(path, mesh, err)) {
-        case OffLoad::Read: return true;
-        case OffLoad::Unreadable: break;
-        case OffLoad::Malformed: err << "fichier modèle erroné\n"; break;
-        case OffLoad::OutOfMemory: err << "mémoire insuffisante\n"; break;
-    }
-    return false;
+    return true;
 }
 
 // Decodes the model's texture as opening it does, so that a missing or

@@ -2,12 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string_view>
 
 #include "core/file_bytes.h"
 #include "core/options.h"
-#include "core/text_scan.h"
-#include "mesh/off_reader.h"
 
 namespace {
 
@@ -15,22 +12,6 @@ std::string systemReason() { return errno != 0 ? std::string(" : ") + std::strer
 
 void sayUnreadable(const std::string& path, std::ostream& err) {
     err << "kestrune-batch : lecture impossible de « " << path << " »" << systemReason() << "\n";
-}
-
-// Whether the header line of a text the reader took holds nothing after the
-// texture name: the reader keeps the first word only, so "OFF my tex.jpg"
-// would be written back as "OFF  my".
-bool headerCarriedWhole(const char* data, size_t size) {
-    std::string_view rest(data, strnlen(data, size));
-    std::string_view line;
-    while (takeLine(rest, line, offHeaderLineLimit) == LineTaken) {
-        if (!isBlankLine(line) && !isCommentLine(line)) break;
-    }
-    int words = 0;
-    for (size_t k = 0; k < line.size(); ++k) {
-        if (!isScanSpace(line[k]) && (k == 0 || isScanSpace(line[k - 1]))) ++words;
-    }
-    return words <= 2;
 }
 
 }  // namespace
@@ -88,20 +69,4 @@ bool loadToolOptions(const std::string& file, bool windowFileWithout, int textur
     if (textureSize > 0) options.textureSize = textureSize;
     if (commonBase > 0) options.commonBase = commonBase;
     return true;
-}
-
-OffLoad loadKestruneOff(const std::string& path, Mesh& into, std::ostream& err, bool* headerWhole) {
-    FileBytes text;
-    errno = 0;
-    if (!readWholeFile(path, text)) {
-        if (errno == ENOMEM) return OffLoad::OutOfMemory;
-        sayUnreadable(path, err);
-        return OffLoad::Unreadable;
-    }
-    bool memoryExhausted = false;
-    bool read = readOffText(text.data, text.size, into, &memoryExhausted);
-    if (headerWhole != nullptr) *headerWhole = !read || headerCarriedWhole(text.data, text.size);
-    releaseFileBytes(text);
-    if (!read) return memoryExhausted ? OffLoad::OutOfMemory : OffLoad::Malformed;
-    return OffLoad::Read;
 }

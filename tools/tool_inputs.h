@@ -1,6 +1,7 @@
 // What both commands of kestrune-batch read before their work: the remodelling
-// steps named, the options and a Kestrune OFF model; their messages go to the
-// error stream as "kestrune-batch : ...".
+// steps named and the options (the model comes in through
+// exchange/incoming_model.h); their messages go to the error stream as
+// "kestrune-batch : ...".
 #pragma once
 
 #include <optional>
@@ -8,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "mesh/mesh.h"
 #include "remodel/remodel.h"
 
 // A remodelling step of the command line: bases, triangles or loop.
@@ -31,10 +31,3 @@ bool readToolFile(const std::string& path, std::string& text, std::ostream& err)
 // `commonBase` over them when positive.
 bool loadToolOptions(const std::string& file, bool windowFileWithout, int textureSize, int commonBase,
                      std::ostream& err);
-
-enum class OffLoad { Read, Unreadable, Malformed, OutOfMemory };
-// Reads a Kestrune OFF file with the window's own reader into `into`. An
-// unreadable file is said on `err`; the other failures are left to the
-// caller. `headerWhole`, when given, tells whether the header line holds
-// nothing past the texture name (the reader keeps one word).
-OffLoad loadKestruneOff(const std::string& path, Mesh& into, std::ostream& err, bool* headerWhole = nullptr);

@@ -12,6 +12,7 @@
 
 #include "kestrune_version.h"
 #include "app/model_files.h"
+#include "app/pending_import.h"
 #include "state/program_state.h"
 #include "exchange/contained_import.h"
 #include "mesh/mesh.h"
@@ -90,6 +91,7 @@ TEST_F(OtherFormats, ImportedModelOpensWithItsPictureAndSavesInEveryFormat) {
     writeCube(scratch / "modeles");
     scripted::queueOpenAnswer((scratch / "modeles" / "cube.obj").string());
     openModel();
+    finishPendingImport();
     ASSERT_TRUE(scripted::shownBoxes().empty()) << scripted::shownBoxes()[0].text;
     EXPECT_EQ(scripted::windowTitle(), "Kestrune v " KESTRUNE_VERSION " - votre modèle : cube.obj");
     EXPECT_EQ(mesh.vertexCount, 8);
@@ -123,6 +125,7 @@ TEST_F(OtherFormats, FailuresAreToldAndLoseNothing) {
     writeText(scratch / "casse.stl", "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0\n");
     scripted::queueOpenAnswer((scratch / "casse.stl").string());
     openModel();
+    finishPendingImport();
     ASSERT_EQ(scripted::shownBoxes().size(), 1u);
     EXPECT_EQ(scripted::shownBoxes()[0].text.rfind("ERREUR  !!!\n\n", 0), 0u);
     EXPECT_NE(scripted::shownBoxes()[0].text.find("casse.stl"), std::string::npos);
