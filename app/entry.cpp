@@ -7,6 +7,7 @@
 #include "core/install_paths.h"
 #include "core/options.h"
 #include "app/model_files.h"
+#include "app/pending_import.h"
 #include "state/messages.h"
 #include "state/program_state.h"
 #include "app/program_files.h"
@@ -18,6 +19,7 @@
 #include "edit/editing_state.h"
 
 void resetProgramState() {
+    cancelPendingImport();
     releaseGlContext();
     emptyMesh(mesh);
     options = Options{};

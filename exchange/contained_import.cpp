@@ -137,19 +137,13 @@ bool drainOutput(ImportJob& job) {
     for (;;) {
         size_t room = 0;
         char* into = frameDestination(frame, room);
-        // A frame refused or whole: any more output is read into nothing.
-        char spill[4096];
-        if (into == nullptr) {
-            into = spill;
-            room = sizeof spill;
-        }
+        if (into == nullptr) return true;  // refused: the child is stopped
         ssize_t got = ::read(job.output, into, room);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0 && errno == EAGAIN) return true;
         if (got < 0) job.failedReading = true;
         if (got <= 0) return false;
-        if (into != spill) frameReceived(frame, static_cast<size_t>(got));
-        else if (frame.stage == FrameReader::Stage::Whole) frame.stage = FrameReader::Stage::Broken;
+        frameReceived(frame, static_cast<size_t>(got));
     }
 }
 

@@ -19,7 +19,7 @@ void putField(std::string& out, std::string_view field) {
     out.append(field);
 }
 
-enum class Parse { Whole, NeedMore, Broken };
+enum class Parse { Whole, NeedMore, Broken, TooLarge };
 
 bool takeLength(std::string_view& in, uint64_t& length) {
     if (in.size() < sizeof length) return false;
@@ -31,7 +31,7 @@ bool takeLength(std::string_view& in, uint64_t& length) {
 Parse takeField(std::string_view& in, std::string& field, uint64_t sizeLimit) {
     uint64_t length = 0;
     if (!takeLength(in, length)) return Parse::NeedMore;
-    if (length > sizeLimit) return Parse::Broken;
+    if (length > sizeLimit) return Parse::TooLarge;
     if (length > in.size()) return Parse::NeedMore;
     field.assign(in.substr(0, length));
     in.remove_prefix(length);
@@ -143,6 +143,11 @@ void startFrame(FrameReader& reader, uint64_t sizeLimit) {
 char* frameDestination(FrameReader& reader, size_t& room) {
     room = 0;
     if (reader.stage == FrameReader::Stage::Arrays) return arrayPosition(reader, room);
+    if (reader.stage == FrameReader::Stage::Whole) {
+        // Anything more spoils the frame (frameReceived).
+        room = sizeof reader.overflow;
+        return reader.overflow;
+    }
     if (reader.stage != FrameReader::Stage::Header) return nullptr;
     size_t filled = reader.headerBytesIn;
     if (filled >= reader.sizeLimit) {
@@ -155,6 +160,7 @@ char* frameDestination(FrameReader& reader, size_t& room) {
 }
 
 void frameReceived(FrameReader& reader, size_t count) {
+    if (reader.stage == FrameReader::Stage::Whole && count > 0) reader.stage = FrameReader::Stage::Broken;
     if (reader.stage == FrameReader::Stage::Arrays) {
         arrayBytesArrived(reader, count);
         return;
@@ -164,8 +170,8 @@ void frameReceived(FrameReader& reader, size_t count) {
     size_t used = 0;
     Parse parsed = parseHeader(std::string_view(reader.header.data(), reader.headerBytesIn), reader, used);
     if (parsed == Parse::NeedMore) return;
-    if (parsed == Parse::Broken) {
-        reader.stage = FrameReader::Stage::Broken;
+    if (parsed != Parse::Whole) {
+        reader.stage = parsed == Parse::TooLarge ? FrameReader::Stage::TooLarge : FrameReader::Stage::Broken;
         return;
     }
     std::string rest = reader.header.substr(used, reader.headerBytesIn - used);
@@ -182,7 +188,7 @@ bool decodeImport(const std::string& frame, ImportedModel& model, std::string& f
     while (at < frame.size()) {
         size_t room = 0;
         char* into = frameDestination(reader, room);
-        if (into == nullptr) return false;
+        if (into == nullptr) break;
         size_t count = std::min(room, frame.size() - at);
         std::memcpy(into, frame.data() + at, count);
         at += count;

@@ -30,12 +30,13 @@ struct FrameReader {
     uint64_t positionBytes = 0;  // array sizes, from the header
     uint64_t cornerBytes = 0;
     uint64_t arrayBytesIn = 0;   // of the arrays, bytes already in place
+    char overflow[64];           // where bytes past the frame's end go
 };
 
 void startFrame(FrameReader& reader, uint64_t sizeLimit);
 // Where the next bytes read should go, and how many may: the end of the
-// header buffer, then the arrays in order. Zero once the frame is whole or
-// refused.
+// header buffer, then the arrays in order, then a scratch place (any byte
+// past the frame's end spoils it). Null once the frame is refused.
 char* frameDestination(FrameReader& reader, size_t& room);
 // `count` bytes were read into the last destination.
 void frameReceived(FrameReader& reader, size_t count);

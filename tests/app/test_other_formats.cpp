@@ -3,6 +3,9 @@
 // writes the export formats.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +15,7 @@
 
 #include "kestrune_version.h"
 #include "app/model_files.h"
+#include "app/window_proc.h"
 #include "app/pending_import.h"
 #include "state/program_state.h"
 #include "exchange/contained_import.h"
@@ -136,4 +140,45 @@ TEST_F(OtherFormats, FailuresAreToldAndLoseNothing) {
     ASSERT_EQ(scripted::shownBoxes().size(), 2u);
     EXPECT_EQ(scripted::shownBoxes()[1].text.rfind("ERREUR  !!!\n\nImpossible d'écrire le fichier x.inconnu", 0), 0u);
     EXPECT_EQ(std::distance(fs::directory_iterator(scratch), {}), 1);
+}
+
+// A reader that takes its time: the frames go on with the model the window
+// had, commands that would change it wait, and Escape stops the child at
+// once without quitting.
+TEST_F(OtherFormats, TheWindowLivesDuringASlowImportAndEscapeStopsIt) {
+    const fs::path worker = scratch / "lecteur-lent";
+    writeText(worker, "#!/bin/sh\nexec sleep 30\n");
+    fs::permissions(worker, fs::perms::owner_all);
+    const char* previousWorker = std::getenv("KESTRUNE_IMPORT_WORKER");
+    const std::string buildWorker = previousWorker != nullptr ? previousWorker : "";
+    setenv("KESTRUNE_IMPORT_WORKER", worker.c_str(), 1);
+    writeCube(scratch / "modeles");
+    startProgram();
+    scripted::queueOpenAnswer((scratch / "modeles" / "cube.obj").string());
+    command(OpenModelCommand);
+    ASSERT_TRUE(importRunning());
+    const pid_t child = pendingImport.job.pid;
+
+    scripted::setFrameBudget(12);
+    sys::runMessageLoop();
+    EXPECT_EQ(scripted::framesDrawn(), 12);  // the loop keeps drawing
+    EXPECT_EQ(scripted::lastStatusText(), "Importation de cube.obj… 0 s");
+    const size_t dialogs = scripted::dialogLog().size();
+    for (int id : {TriangulateCommand, CreateVerticesCommand, NewModelCommand, SaveModelCommand}) command(id);
+    EXPECT_EQ(program.edit.editMode, Base);
+    EXPECT_EQ(scripted::dialogLog().size(), dialogs) << "no dialog while importing";
+    EXPECT_TRUE(importRunning());
+    expectStartingModel();
+
+    auto pressed = std::chrono::steady_clock::now();
+    onEscape();
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::milliseconds(500));
+    EXPECT_FALSE(importRunning());
+    EXPECT_FALSE(scripted::quitPosted());
+    EXPECT_NE(::kill(child, 0), 0) << "the child is gone";
+    expectStartingModel();
+    EXPECT_TRUE(scripted::shownBoxes().empty());
+    frame();
+    EXPECT_EQ(scripted::lastStatusText().rfind("Importation", 0), std::string::npos);
+    setenv("KESTRUNE_IMPORT_WORKER", buildWorker.c_str(), 1);
 }

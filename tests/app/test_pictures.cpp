@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "state/view_state.h"
+#include "support/batch_run.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -21,43 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string examples = KESTRUNE_EXAMPLES;
-
-std::string shellQuoted(const fs::path& path) {
-    std::string text = "'";
-    return text.append(path.string()).append("'");
-}
-
-// Runs kestrune-batch from `folder`; returns its exit code.
-int runBatch(const fs::path& folder, const std::string& arguments, const std::string& environment = "") {
-    std::string command = "cd " + shellQuoted(folder) + " && " + environment + " " KESTRUNE_BATCH " " + arguments +
-                          " > /dev/null 2> " + shellQuoted(folder / "err.txt");
-    int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string readText(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-};
-
-Picture readPng(const fs::path& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    Picture picture;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
-    image.format = PNG_FORMAT_RGB;
-    picture.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) return Picture{};
-    picture.width = static_cast<int>(image.width);
-    picture.height = static_cast<int>(image.height);
-    return picture;
-}
 
 // What the user does in the window, and the picture options that say the same.
 struct ViewCase {

@@ -1,12 +1,15 @@
 // Model files from anywhere: what they name is read only inside their folder,
 // and a reader that runs away or dies ends the import with a reason, never
 // the program, and nothing is written.
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "exchange/contained_import.h"
+#include "exchange/import_wire.h"
 #include "exchange_fixture.h"
 
 namespace {
@@ -163,4 +166,54 @@ TEST_F(HostileFiles, MemoryHungryFilesEndWithTheReason) {
                      "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n");
     write("tree.gltf", sharedTree(40));
     expectRefused({{"big.ply", "mémoire"}, {"tree.gltf", "mémoire"}});
+}
+
+// The child's frame is read as the pipe delivers it, in pieces of any size
+// and with reads that find nothing yet, the arrays straight into place; a
+// frame cut short, one with bytes past its end and one whose arrays exceed
+// what the child could hold are refused.
+TEST(ImportFrame, IsReadAsItArrivesAndRefusedWhenNotWhole) {
+    ImportedModel model;
+    model.positions = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
+    model.corners = {0, 1, 2, -1, 1, 3, 2, -1};
+    model.notes = "« m.obj » : une note\n";
+    model.texture = TextureFile{"t.jpg", std::string(70000, 'j')};
+    const std::string frame = encodeImport(model, "");
+    struct Case {
+        size_t piece;
+        std::string bytes;
+        uint64_t limit;
+        FrameReader::Stage stage;
+    };
+    const Case cases[] = {
+        {1, frame, 1 << 20, FrameReader::Stage::Whole},
+        {7, frame, 1 << 20, FrameReader::Stage::Whole},
+        {100000, frame, 1 << 20, FrameReader::Stage::Whole},
+        {13, frame.substr(0, frame.size() - 1), 1 << 20, FrameReader::Stage::Arrays},
+        {64, frame + "x", 1 << 20, FrameReader::Stage::Broken},
+        {64, "KESTRUNE-IMPORT-9\n", 1 << 20, FrameReader::Stage::Broken},
+        {4096, frame, 80, FrameReader::Stage::TooLarge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.piece) + " " + std::to_string(c.bytes.size()));
+        FrameReader reader;
+        startFrame(reader, c.limit);
+        for (size_t at = 0; at < c.bytes.size();) {
+            size_t room = 0;
+            frameDestination(reader, room);  // a read that found nothing yet
+            char* into = frameDestination(reader, room);
+            if (into == nullptr) break;
+            size_t count = std::min({room, c.piece, c.bytes.size() - at});
+            std::memcpy(into, c.bytes.data() + at, count);
+            frameReceived(reader, count);
+            at += count;
+        }
+        EXPECT_EQ(reader.stage, c.stage);
+        if (c.stage != FrameReader::Stage::Whole) continue;
+        EXPECT_EQ(reader.model.positions, model.positions);
+        EXPECT_EQ(reader.model.corners, model.corners);
+        EXPECT_EQ(reader.model.notes, model.notes);
+        ASSERT_TRUE(reader.model.texture.has_value());
+        EXPECT_EQ(reader.model.texture->bytes, model.texture->bytes);
+    }
 }
