@@ -3,7 +3,9 @@
 # cube.obj` shows the open dialog on the file, Return imports it (the counts
 # on the standard error); Sauver with a typed x.glb writes a GLB that
 # kestrune-batch reads back with the same shape; a file the import cannot
-# read gives a message and the starting model.
+# read gives a message and the starting model; a GLB made by kestrune-batch
+# opens textured; during a slow import the window lives and Escape stops the
+# reader at once, a second Escape quits.
 set -euo pipefail
 here="$(readlink -f "$(dirname "$0")")"
 program="$(readlink -f "$1")"
@@ -14,13 +16,21 @@ cd "$work"
 printf 'v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n' > cube.obj
 printf 'f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n' >> cube.obj
 printf 'solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0\n' > casse.stl
+cp cube.obj lent.obj
+printf '#!/bin/sh\nexec sleep 30\n' > lent.sh
+chmod +x lent.sh
+"$batch" "$here/../../examples/cube.off" cube.glb > /dev/null 2>&1 || { echo "FAIL: no cube.glb"; exit 1; }
 
 cat > session.sh <<'SESSION'
 #!/usr/bin/env bash
 set -euo pipefail
 program="$1"
 model="$2"
-"$program" "$model" > program.log 2>&1 &
+if [ "$model" = lent.obj ]; then
+  KESTRUNE_IMPORT_WORKER="$PWD/lent.sh" "$program" "$model" > program.log 2>&1 &
+else
+  "$program" "$model" > program.log 2>&1 &
+fi
 pid=$!
 fail() { echo "FAIL: $*"; cat program.log; kill "$pid" 2>/dev/null || true; exit 1; }
 source ./find_window.sh
@@ -53,6 +63,36 @@ if [ "$model" = casse.stl ]; then
   quit "$(find_window "^$title\$")"
   exit 0
 fi
+if [ "$model" = lent.obj ]; then
+  window=$(find_window "^$title\$") || fail "no main window"
+  reader=""
+  for _ in $(seq 1 50); do reader=$(pgrep -P "$pid" sleep || true); [ -n "$reader" ] && break; sleep 0.1; done
+  [ -n "$reader" ] || fail "the reader did not start"
+  sleep 1
+  # The window follows a resize while the reader works.
+  xdotool windowsize --sync "$window" 500 450 2>/dev/null || true
+  sleep 0.5
+  kill -0 "$pid" 2>/dev/null || fail "the program ended during the import"
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key Escape
+  for _ in $(seq 1 5); do kill -0 "$reader" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$reader" 2>/dev/null && fail "the reader still runs 0.5 s after Escape"
+  kill -0 "$pid" 2>/dev/null || fail "Escape during the import ended the program"
+  quit "$window"
+  exit 0
+fi
+if [ "$model" = cube.glb ]; then
+  window=$(find_window "$title - votre modèle : cube.glb") || fail "the GLB was not opened"
+  close_box 30 1 || true
+  sleep 0.5
+  import -window "$window" shot.png
+  # The bricks: most of the middle of the drawing is red-brown, not black.
+  red=$(convert shot.png -gravity center -crop 120x120+0+0 +repage -fx 'r>g+0.08 && r>0.2 ? 1 : 0' \
+        -format '%[fx:mean]' info:)
+  awk -v r="$red" 'BEGIN { exit !(r > 0.5) }' || fail "the GLB is not drawn with its bricks ($red red)"
+  quit "$window"
+  exit 0
+fi
 window=$(find_window "$title - votre modèle : cube.obj") || fail "the OBJ was not opened"
 for _ in $(seq 1 50); do grep -q "importé" program.log && break; sleep 0.1; done
 grep -q "cube.obj importé : 8 sommets, 6 faces" program.log || fail "import counts: $(cat program.log)"
@@ -74,7 +114,7 @@ for _ in $(seq 1 50); do [ -s x.glb ] && break; sleep 0.1; done
 quit "$window"
 SESSION
 cp "$here/find_window.sh" .
-for model in cube.obj casse.stl; do
+for model in cube.obj casse.stl cube.glb lent.obj; do
   xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" bash session.sh "$program" "$model"
 done
 "$batch" x.glb retour.off > /dev/null 2>&1 || { echo "FAIL: kestrune-batch cannot read x.glb"; exit 1; }
