@@ -114,7 +114,9 @@ bool startChild(const std::string& path, const ImportLimits& limits, ImportJob& 
         errno = failure;
         return false;
     }
-    // Read without blocking: the window polls the child between frames.
+    // Read without blocking: the window polls the child between frames. A
+    // wider pipe lets the arrays come in fewer, larger reads.
+    ::fcntl(output[0], F_SETPIPE_SZ, 1 << 20);
     ::fcntl(output[0], F_SETFL, O_NONBLOCK);
     ::fcntl(errors[0], F_SETFL, O_NONBLOCK);
     job.output = output[0];
