@@ -2,12 +2,11 @@
 
 #include <fcntl.h>
 
-#include "core/safe_file.h"
 #include "mesh/off_writer.h"
 
-OffSaveResult saveOffFile(const std::string& path, const Mesh& m) {
+OffSaveResult saveOffFile(const std::string& path, const Mesh& m, const std::vector<FileReplacement>& companions) {
     bool memoryExhausted = false;
-    bool saved = replaceFileWith(path, [&](int fd) {
+    auto writeText = [&](int fd) {
         off_t written = 0;
         auto sink = [fd, &written](const char* data, size_t size) {
             if (!writeAllTo(fd, data, size)) return false;
@@ -18,7 +17,15 @@ OffSaveResult saveOffFile(const std::string& path, const Mesh& m) {
             return true;
         };
         return writeOffText(m, sink, offTextChunkSize, &memoryExhausted);
-    });
+    };
+    bool saved = false;
+    if (companions.empty()) {
+        saved = replaceFileWith(path, writeText);
+    } else {
+        std::vector<FileReplacement> set = companions;
+        set.push_back({path, writeText});
+        saved = replaceFilesTogether(set);
+    }
     if (saved) return OffSaveResult::Saved;
     return memoryExhausted ? OffSaveResult::MemoryExhausted : OffSaveResult::WriteFailed;
 }

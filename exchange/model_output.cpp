@@ -30,17 +30,10 @@ bool textureFits(const std::string& output, TextureFile& texture, std::ostream& 
     std::string problem;
     if (!usableTextureName(texture.name)) {
         problem = "le nom « " + texture.name + " » ne tient pas sur la ligne d'en-tête OFF";
-    } else if (placeTextureBeside(output, texture, problem, false)) {
+    } else if (textureFitsBeside(output, texture, problem)) {
         return true;
     }
     err << "kestrune-batch : texture laissée de côté : " << problem << "\n";
-    return false;
-}
-
-bool placeTextureReporting(const std::string& output, const TextureFile& texture, std::ostream& err) {
-    std::string problem;
-    if (placeTextureBeside(output, texture, problem)) return true;
-    err << "kestrune-batch : « " << output << " » non écrit : " << problem << "\n";
     return false;
 }
 
@@ -96,19 +89,28 @@ void addTextureBeside(const std::string& output, const TextureFile& texture, std
     files.insert(files.begin(), {target, {bytesSection(texture.bytes)}});
 }
 
+// The OFF file and the picture it names, replaced as one set: a failure
+// leaves every old file and adds none.
 bool writeKestruneOff(const std::string& path, std::optional<TextureFile>& texture, bool keepHeaderName,
                       std::ostream& err) {
+    const std::string readName = mesh.textureFileName;
+    std::vector<FileReplacement> picture;
     if (!keepHeaderName) {
         if (texture && !textureFits(path, *texture, err)) texture.reset();
-        if (texture && !placeTextureReporting(path, *texture, err)) return false;
-        std::string name = texture ? texture->name : std::string();
-        setTextureName(mesh, name);
+        std::string target = texture ? (std::filesystem::path(path).parent_path() / texture->name).string() : "";
+        std::error_code ignored;
+        if (texture && !std::filesystem::exists(target, ignored)) {
+            const std::string* bytes = &texture->bytes;
+            picture.push_back({target, [bytes](int fd) { return writeAllTo(fd, bytes->data(), bytes->size()); }});
+        }
+        setTextureName(mesh, texture ? texture->name : std::string());
     }
     // Streamed into the file as it is made: a big model's text is never held whole.
     errno = 0;
-    OffSaveResult saved = saveOffFile(path, mesh);
-    if (saved == OffSaveResult::MemoryExhausted) throw std::bad_alloc();
+    OffSaveResult saved = saveOffFile(path, mesh, picture);
     if (saved == OffSaveResult::Saved) return true;
+    setTextureName(mesh, readName);
+    if (saved == OffSaveResult::MemoryExhausted) throw std::bad_alloc();
     err << writeFailure(path);
     return false;
 }

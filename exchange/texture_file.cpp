@@ -11,7 +11,6 @@
 
 #include "core/file_bytes.h"
 #include "core/jpeg_decode.h"
-#include "core/safe_file.h"
 #include "exchange/confined_path.h"
 
 // The header checks of the window's texture loader (core/jpeg_decode): size,
@@ -103,8 +102,7 @@ bool usableTextureName(const std::string& name) {
     return true;
 }
 
-bool placeTextureBeside(const std::string& modelPath, const TextureFile& texture, std::string& problem,
-                        bool write) {
+bool textureFitsBeside(const std::string& modelPath, const TextureFile& texture, std::string& problem) {
     std::filesystem::path folder = std::filesystem::path(modelPath).parent_path();
     std::string target = (folder / texture.name).string();
     std::error_code ignored;
@@ -113,10 +111,6 @@ bool placeTextureBeside(const std::string& modelPath, const TextureFile& texture
         bool sameSize = std::filesystem::file_size(target, ignored) == texture.bytes.size();
         if (sameSize && readWholeFile(target, present) && present == texture.bytes) return true;
         problem = "« " + target + " » existe déjà avec un autre contenu et reste tel quel";
-        return false;
-    }
-    if (write && !replaceFileContents(target, texture.bytes)) {
-        problem = "écriture impossible de « " + target + " »";
         return false;
     }
     return true;

@@ -33,9 +33,7 @@ bool readModelTexture(const std::string& folder, std::string name, TextureFile& 
 // characters, without a folder.
 bool usableTextureName(const std::string& name);
 
-// Puts the texture beside `modelPath` under its name, unless the same bytes
-// are there already. A different file of that name is never replaced: false
-// with `problem` set, as when the file cannot be written. With `write` false
-// only checks that it could be placed.
-bool placeTextureBeside(const std::string& modelPath, const TextureFile& texture, std::string& problem,
-                        bool write = true);
+// Whether the texture can stand beside `modelPath` under its name: no file
+// of that name is there, or one with the same bytes. A different file of
+// that name is never replaced: false with `problem` set.
+bool textureFitsBeside(const std::string& modelPath, const TextureFile& texture, std::string& problem);

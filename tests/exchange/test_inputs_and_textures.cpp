@@ -205,3 +205,25 @@ TEST_F(ExchangeTest, TheFilesUnitScaleIsApplied) {
         EXPECT_NEAR(faces[0][1][0], size, size * 1e-6f) << input;
     }
 }
+
+// An OFF file and the picture it names are one set: when the OFF cannot be
+// written (a read-only target), no picture is left beside it, whether the
+// import is written unchanged or after a step.
+TEST_F(ExchangeTest, AFailedOffSaveLeavesNoPictureBehind) {
+    fs::copy_file(KESTRUNE_EXAMPLES "/cube.off", folder / "cube.off");
+    fs::copy_file(KESTRUNE_EXAMPLES "/briques.jpg", folder / "briques.jpg");
+    ASSERT_EQ(run({path("cube.off"), path("cube.obj")}), 0) << err.str();
+    fs::create_directory(folder / "out");
+    write("out/out.off", "kept");
+    fs::permissions(folder / "out" / "out.off", fs::perms::owner_read);
+    for (std::vector<std::string> steps : {std::vector<std::string>{}, {"loop"}}) {
+        std::vector<std::string> args = {path("cube.obj"), path("out/out.off")};
+        args.insert(args.end(), steps.begin(), steps.end());
+        EXPECT_EQ(run(args), 1) << steps.size();
+        EXPECT_FALSE(fs::exists(folder / "out" / "briques.jpg")) << steps.size();
+        EXPECT_EQ(read(path("out/out.off")), "kept");
+    }
+    fs::permissions(folder / "out" / "out.off", fs::perms::owner_all);
+    ASSERT_EQ(run({path("cube.obj"), path("out/out.off"), "loop"}), 0) << err.str();
+    EXPECT_TRUE(read(path("out/briques.jpg")) == read("briques.jpg"));
+}
