@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/file_bytes.h"
-#include "core/off_file.h"
+#include "mesh/off_file.h"
 #include "core/options.h"
 #include "core/paths.h"
 #include "core/regular_file.h"

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/off_file.h"
+#include "mesh/off_file.h"
 #include "sphere_mesh.h"
 #include "mesh/mesh.h"
 

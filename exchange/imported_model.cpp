@@ -1,6 +1,5 @@
 // The imported model turned into the program's model, or into the text of
 // its Kestrune OFF file.
-#include <charconv>
 #include <cstdint>
 #include <limits>
 
@@ -22,34 +21,24 @@ bool installImportedModel(const ImportedModel& model, Mesh& into, bool* memoryEx
 }
 
 FileSections importedOffFile(const ImportedModel& model, const std::string& textureName) {
-    const int64_t vertexCount = static_cast<int64_t>(model.positions.size() / 3);
-    const int64_t faceCount = static_cast<int64_t>(model.corners.size() / 4);
-    const float* positions = model.positions.data();
-    const int32_t* corners = model.corners.data();
-    FileSections sections;
-    sections.push_back(bytesSection("OFF  " + textureName + "\n " + std::to_string(vertexCount) + "  " +
-                                    std::to_string(faceCount) + "\n"));
-    sections.push_back({vertexCount, 49, [positions](char* out, int64_t v) {
-                            for (int k = 0; k < 3; ++k) {
-                                *out++ = ' ';
-                                out += formatCoordinateField(static_cast<double>(positions[3 * v + k]), out);
-                            }
-                            *out++ = '\n';
-                            return out;
-                        }});
-    sections.push_back({faceCount, 3 + 4 * 12 + 1, [corners](char* out, int64_t f) {
-                            const int32_t* c = corners + 4 * f;
-                            const int n = c[3] < 0 ? 3 : 4;
-                            *out++ = ' ';
-                            *out++ = n == 3 ? '3' : '4';
-                            for (int k = 0; k < n; ++k) {
-                                *out++ = ' ';
-                                out = std::to_chars(out, out + 11, c[k]).ptr;
-                            }
-                            *out++ = '\n';
-                            return out;
-                        }});
-    return sections;
+    OffArrays arrays;
+    arrays.vertexCount = static_cast<int64_t>(model.positions.size() / 3);
+    arrays.faceCount = static_cast<int64_t>(model.corners.size() / 4);
+    // Interleaved: x y z per vertex, a b c d per face.
+    if (arrays.vertexCount > 0) {
+        arrays.x = model.positions.data();
+        arrays.y = arrays.x + 1;
+        arrays.z = arrays.x + 2;
+    }
+    arrays.vertexStride = 3;
+    if (arrays.faceCount > 0) {
+        arrays.a = model.corners.data();
+        arrays.b = arrays.a + 1;
+        arrays.c = arrays.a + 2;
+        arrays.d = arrays.a + 3;
+    }
+    arrays.faceStride = 4;
+    return offFileSections(arrays, OffStyle::Kestrune, textureName);
 }
 
 std::string importedOffText(const ImportedModel& model, const std::string& textureName) {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "exchange/contained_import.h"
-#include "exchange/section_writer.h"
+#include "core/section_writer.h"
 
 // The sections of importedOffText, made as they are written.
 FileSections importedOffFile(const ImportedModel& model, const std::string& textureName);

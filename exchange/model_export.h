@@ -8,7 +8,7 @@
 #include "mesh/mesh.h"
 #include "mesh/face_mapping.h"
 #include "mesh/off_writer.h"
-#include "exchange/section_writer.h"
+#include "core/section_writer.h"
 #include "exchange/texture_file.h"
 
 enum class ExportKind { Obj, Ply, Stl, Gltf, Glb };

@@ -7,11 +7,10 @@
 #include <new>
 #include <vector>
 
-#include "core/off_file.h"
+#include "mesh/off_file.h"
 #include "core/paths.h"
 #include "core/safe_file.h"
 #include "exchange/confined_path.h"
-#include "exchange/direct_file_writer.h"
 #include "exchange/imported_model.h"
 #include "mesh/mesh.h"
 #include "mesh/off_writer.h"
@@ -37,23 +36,6 @@ bool textureFits(const std::string& output, TextureFile& texture, std::ostream& 
     return false;
 }
 
-// Streams `sections` into `fd` as they are made (see direct_file_writer.h).
-bool streamSections(int fd, const FileSections& sections, bool& memoryExhausted) {
-    DirectFileWriter writer;
-    if (!openDirectWriter(writer, fd)) {
-        memoryExhausted = true;
-        return false;
-    }
-    auto sink = [&writer](const char* data, size_t size) { return writeDirect(writer, data, size); };
-    bool exhausted = false;
-    bool streamed = writeSections(sections, sink, offTextChunkSize, &exhausted);
-    if (exhausted) memoryExhausted = true;
-    int saved = errno;
-    bool closed = closeDirectWriter(writer);
-    if (!streamed) errno = saved;
-    return streamed && closed;
-}
-
 // Replaces the files as one set (a single file alone); memory running out
 // while they are made is thrown once every temporary is gone. With `ready`,
 // the set replaces its targets only if it says yes once every file is made;
@@ -67,7 +49,7 @@ bool replaceAll(const std::vector<ExportedFile>& files, std::ostream& err,
         const FileSections* sections = &file.sections;
         bool last = &file == &files.back();
         set.push_back({file.path, [sections, last, &ready, &memoryExhausted, &refused](int fd) {
-                           if (!streamSections(fd, *sections, memoryExhausted)) return false;
+                           if (!writeSectionsToFile(fd, *sections, offTextChunkSize, &memoryExhausted)) return false;
                            refused = last && ready && !ready();
                            return !refused;
                        }});

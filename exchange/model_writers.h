@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "exchange/model_export.h"
-#include "exchange/section_writer.h"
+#include "core/section_writer.h"
 
 // What the writers need besides the global mesh, worked out once.
 struct ExportModel {

@@ -187,20 +187,6 @@ Section objFaceSection(std::shared_ptr<const ObjCornerPoints> corners) {
 }
 
 // "n a b c [d]": the faces as stored.
-Section textFaceSection() {
-    return {mesh.faceCount, 2 + 4 * indexField + 1, [](char* out, int64_t f) {
-                int32_t corners[4];
-                int count = faceCorners(static_cast<int>(f), corners);
-                *out++ = static_cast<char>('0' + count);
-                for (int k = 0; k < count; ++k) {
-                    *out++ = ' ';
-                    out = appendIndex(out, corners[k]);
-                }
-                *out++ = '\n';
-                return out;
-            }};
-}
-
 Section plyBinaryVertexSection() {
     return {mesh.vertexCount, 12, [](char* out, int64_t k) {
                 const float* axes[3] = {mesh.vertexX, mesh.vertexY, mesh.vertexZ};
@@ -299,7 +285,12 @@ FileSections plySections(bool ascii) {
                          " 1.0\ncomment Kestrune\nelement vertex " + std::to_string(mesh.vertexCount) +
                          "\nproperty float x\nproperty float y\nproperty float z\nelement face " +
                          std::to_string(mesh.faceCount) + "\nproperty list uchar int vertex_index\nend_header\n";
-    if (ascii) return {bytesSection(header), vertexSection(""), textFaceSection()};
+    // Text PLY lines are those of standard OFF.
+    const OffArrays arrays = meshOffArrays(mesh);
+    if (ascii) {
+        return {bytesSection(header), offVertexSection(arrays, OffStyle::Standard),
+                offFaceSection(arrays, OffStyle::Standard)};
+    }
     return {bytesSection(header), plyBinaryVertexSection(), plyBinaryFaceSection()};
 }
 
@@ -317,6 +308,5 @@ FileSections stlSections(bool ascii, const ExportModel& model) {
 // "OFF", the counts "V F 0", one "x y z" line per vertex in file units and
 // one "n a b c [d]" line per face.
 FileSections standardOffSections() {
-    std::string header = "OFF\n" + std::to_string(mesh.vertexCount) + " " + std::to_string(mesh.faceCount) + " 0\n";
-    return {bytesSection(header), vertexSection(""), textFaceSection()};
+    return offFileSections(meshOffArrays(mesh), OffStyle::Standard);
 }

@@ -1,19 +1,12 @@
 #include "mesh/off_writer.h"
 
 #include <cassert>
-#include <cerrno>
 #include <charconv>
-#include <cstddef>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <future>
-#include <new>
-#include <exception>
-#include <vector>
 #include <locale.h>
 
-#include "core/huge_pages.h"
 #include "core/text_scan.h"
 
 namespace {
@@ -26,17 +19,6 @@ int formatByLibrary(double value, char* out) {
     uselocale(previous);
     std::memcpy(out, text, static_cast<size_t>(length));
     return length;
-}
-
-size_t decimalLength(int32_t value) {
-    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-    size_t length = value < 0 ? 2 : 1;
-    for (; magnitude >= 10; magnitude /= 10) ++length;
-    return length;
-}
-
-char* appendInt(char* out, int32_t value) {
-    return std::to_chars(out, out + 11, value).ptr;
 }
 
 // Eight significant digits of `value` and the decimal exponent of the first,
@@ -145,170 +127,102 @@ int formatCoordinateField(double value, char* out) {
 
 namespace {
 
-// Longest line the writer makes: a vertex line is 3 x 16 + 1 bytes, a face
-// line at most " 4" and four 11-character integers with their blanks, and LF.
-constexpr size_t longestLine = 64;
-
-char* appendHeader(char* out, const Mesh& m) {
-    size_t nameLength = strnlen(m.textureFileName, sizeof m.textureFileName);
-    std::memcpy(out, "OFF  ", 5);
-    out += 5;
-    std::memcpy(out, m.textureFileName, nameLength);
-    out += nameLength;
-    *out++ = '\n';
-    *out++ = ' ';
-    out = appendInt(out, m.vertexCount);
-    *out++ = ' ';
-    *out++ = ' ';
-    out = appendInt(out, m.faceCount);
-    *out++ = '\n';
-    return out;
-}
-
-char* appendVertexLine(char* out, const Mesh& m, int32_t i) {
-    const float* axes[3] = {m.vertexX, m.vertexY, m.vertexZ};
-    for (int axis = 0; axis < 3; ++axis) {
-        *out++ = ' ';
-        float value = fileCoordinate(axes[axis][i], m.modelScale, m.modelCenter[axis]);
-        out += formatCoordinateField(static_cast<double>(value), out);
-    }
-    *out++ = '\n';
-    return out;
-}
-
-char* appendFaceLine(char* out, const Mesh& m, int32_t f) {
-    bool triangle = m.faceD[f] == -1;
-    std::memcpy(out, triangle ? " 3" : " 4", 2);
-    out += 2;
-    const int32_t corners[4] = {m.faceA[f], m.faceB[f], m.faceC[f], m.faceD[f]};
-    for (int k = 0; k < (triangle ? 3 : 4); ++k) {
-        *out++ = ' ';
-        out = appendInt(out, corners[k]);
-    }
-    *out++ = '\n';
-    return out;
-}
-
-// Appends lines from `line` on (the vertex lines, then the face lines) while
-// a longest line still fits before `end`. Moves `line` past the lines taken.
-char* appendLines(const Mesh& m, int64_t& line, char* out, const char* end) {
-    int32_t vertexCount = m.vertexCount > 0 ? m.vertexCount : 0;
-    int64_t lineCount = vertexCount + static_cast<int64_t>(m.faceCount > 0 ? m.faceCount : 0);
-    for (; line < lineCount && end - out >= static_cast<std::ptrdiff_t>(longestLine); ++line) {
-        out = line < vertexCount ? appendVertexLine(out, m, static_cast<int32_t>(line))
-                                 : appendFaceLine(out, m, static_cast<int32_t>(line - vertexCount));
-    }
-    return out;
-}
-
-// Hands a chunk to the sink; on failure the sink's errno comes back with it,
-// as the sink may run on another thread.
-int sinkErrno(const OffTextSink& sink, const char* data, size_t size) {
-    errno = 0;
-    if (sink(data, size)) return 0;
-    return errno != 0 ? errno : EIO;
-}
-
-// What both writers promise to read: the stored vertices and faces, no more.
+// What the writers promise to read: the stored vertices and faces, no more.
 void assertCountsFit(const Mesh& m) {
     assert(m.vertexCount >= 0 && m.vertexCount <= m.vertexCapacity);
     assert(m.faceCount >= 0 && m.faceCount <= m.faceCapacity);
     (void)m;
 }
 
+std::string offHeader(const OffArrays& arrays, OffStyle style, const std::string& textureName) {
+    const std::string vertices = std::to_string(arrays.vertexCount), faces = std::to_string(arrays.faceCount);
+    if (style == OffStyle::Standard) return "OFF\n" + vertices + " " + faces + " 0\n";
+    return "OFF  " + textureName + "\n " + vertices + "  " + faces + "\n";
+}
+
+// Vertex v in the file's units.
+void filePoint(const OffArrays& arrays, int64_t v, float p[3]) {
+    const size_t at = static_cast<size_t>(v) * arrays.vertexStride;
+    const float stored[3] = {arrays.x[at], arrays.y[at], arrays.z[at]};
+    for (int axis = 0; axis < 3; ++axis) {
+        p[axis] = arrays.viewUnits ? fileCoordinate(stored[axis], arrays.scale, arrays.center[axis]) : stored[axis];
+    }
+}
+
 }  // namespace
 
-std::string formatOffText(const Mesh& m) {
+OffArrays meshOffArrays(const Mesh& m) {
     assertCountsFit(m);
-    size_t nameLength = strnlen(m.textureFileName, sizeof m.textureFileName);
-    int32_t vertexCount = m.vertexCount > 0 ? m.vertexCount : 0;
-    int32_t faceCount = m.faceCount > 0 ? m.faceCount : 0;
-    // The exact size, so that the text is written in place in one block:
-    // every coordinate field is 15 bytes (the longest "%15.8g" of a double is
-    // 15 characters), the integers take their decimal length.
-    size_t size = 5 + nameLength + 1 + 1 + decimalLength(m.vertexCount) + 2 + decimalLength(m.faceCount) + 1 +
-                  static_cast<size_t>(vertexCount) * (3 * 16 + 1);
-    for (int32_t f = 0; f < faceCount; ++f) {
-        bool triangle = m.faceD[f] == -1;
-        size += 2 + 1 + decimalLength(m.faceA[f]) + 1 + decimalLength(m.faceB[f]) + 1 + decimalLength(m.faceC[f]) +
-                (triangle ? 0 : 1 + decimalLength(m.faceD[f])) + 1;
-    }
-    std::string text;
-    text.reserve(size);
-    // The text is written once from end to end.
-    adviseHugePages(text.data(), size);
-    text.resize(size);
-    char* out = appendHeader(text.data(), m);
-    for (int32_t i = 0; i < vertexCount; ++i) out = appendVertexLine(out, m, i);
-    for (int32_t f = 0; f < faceCount; ++f) out = appendFaceLine(out, m, f);
-    text.resize(static_cast<size_t>(out - text.data()));
-    return text;
+    OffArrays arrays;
+    arrays.vertexCount = m.vertexCount > 0 ? m.vertexCount : 0;
+    arrays.faceCount = m.faceCount > 0 ? m.faceCount : 0;
+    arrays.x = m.vertexX;
+    arrays.y = m.vertexY;
+    arrays.z = m.vertexZ;
+    arrays.a = m.faceA;
+    arrays.b = m.faceB;
+    arrays.c = m.faceC;
+    arrays.d = m.faceD;
+    arrays.viewUnits = true;
+    arrays.scale = m.modelScale;
+    for (int axis = 0; axis < 3; ++axis) arrays.center[axis] = m.modelCenter[axis];
+    return arrays;
 }
 
-bool writePieces(const PieceFiller& fill, const OffTextSink& sink, size_t chunkSize, bool* memoryExhausted) {
-    if (memoryExhausted != nullptr) *memoryExhausted = false;
-    size_t size = chunkSize > 1024 ? chunkSize : 1024;
-    std::vector<char> chunks[2];
-    // The second chunk only once the first one is not the last.
-    auto allocate = [&](std::vector<char>& chunk) {
-        try {
-            chunk.resize(size);
-            return true;
-        } catch (const std::bad_alloc&) {
-            if (memoryExhausted != nullptr) *memoryExhausted = true;
-            return false;
-        }
-    };
-    if (!allocate(chunks[0])) {
-        errno = ENOMEM;
-        return false;
-    }
-    // Each chunk but the last is written on a second thread while the next
-    // one is made; the sink gets them one at a time, in order.
-    std::future<int> writing;
-    int failure = 0;
-    for (int k = 0;; k ^= 1) {
-        char* begin = chunks[k].data();
-        bool done = false;
-        char* out = fill(begin, begin + size, done);
-        if (writing.valid()) failure = writing.get();
-        if (failure != 0) break;
-        size_t used = static_cast<size_t>(out - begin);
-        if (done) {
-            failure = sinkErrno(sink, begin, used);
-            break;
-        }
-        if (chunks[k ^ 1].empty() && !allocate(chunks[k ^ 1])) {
-            failure = ENOMEM;
-            break;
-        }
-        try {
-            writing = std::async(std::launch::async, sinkErrno, std::cref(sink), begin, used);
-        } catch (const std::exception&) {
-            // No thread (or no memory for one): write this chunk here.
-            failure = sinkErrno(sink, begin, used);
-            if (failure != 0) break;
+char* appendOffVertexLine(char* out, const float p[3], OffStyle style) {
+    for (int axis = 0; axis < 3; ++axis) {
+        if (style == OffStyle::Kestrune) {
+            *out++ = ' ';
+            out += formatCoordinateField(static_cast<double>(p[axis]), out);
+        } else {
+            if (axis > 0) *out++ = ' ';
+            out = std::to_chars(out, out + 16, p[axis]).ptr;
         }
     }
-    errno = failure;
-    return failure == 0;
+    *out++ = '\n';
+    return out;
 }
 
-bool writeOffText(const Mesh& m, const OffTextSink& sink, size_t chunkSize, bool* memoryExhausted) {
-    assertCountsFit(m);
-    int64_t lineCount = (m.vertexCount > 0 ? m.vertexCount : 0) + static_cast<int64_t>(m.faceCount > 0 ? m.faceCount : 0);
-    int64_t line = 0;
-    bool headerWritten = false;
-    // A chunk of at least 1024 bytes holds the header (under 200 bytes) and a line.
-    auto fill = [&](char* begin, char* end, bool& done) {
-        char* out = begin;
-        if (!headerWritten) {
-            out = appendHeader(out, m);
-            headerWritten = true;
-        }
-        out = appendLines(m, line, out, end);
-        done = line == lineCount;
-        return out;
-    };
-    return writePieces(fill, sink, chunkSize, memoryExhausted);
+char* appendOffFaceLine(char* out, const int32_t corners[4], OffStyle style) {
+    const bool triangle = corners[3] == -1;
+    if (style == OffStyle::Kestrune) *out++ = ' ';
+    *out++ = triangle ? '3' : '4';
+    for (int k = 0; k < (triangle ? 3 : 4); ++k) {
+        *out++ = ' ';
+        out = std::to_chars(out, out + 11, corners[k]).ptr;
+    }
+    *out++ = '\n';
+    return out;
+}
+
+Section offVertexSection(const OffArrays& arrays, OffStyle style) {
+    return {arrays.vertexCount, offVertexLineLimit, [arrays, style](char* out, int64_t v) {
+                float p[3];
+                filePoint(arrays, v, p);
+                return appendOffVertexLine(out, p, style);
+            }};
+}
+
+Section offFaceSection(const OffArrays& arrays, OffStyle style) {
+    return {arrays.faceCount, offFaceLineLimit, [arrays, style](char* out, int64_t f) {
+                const size_t at = static_cast<size_t>(f) * arrays.faceStride;
+                const int32_t corners[4] = {arrays.a[at], arrays.b[at], arrays.c[at], arrays.d[at]};
+                return appendOffFaceLine(out, corners, style);
+            }};
+}
+
+FileSections offFileSections(const OffArrays& arrays, OffStyle style, const std::string& textureName) {
+    return {bytesSection(offHeader(arrays, style, textureName)), offVertexSection(arrays, style),
+            offFaceSection(arrays, style)};
+}
+
+FileSections meshOffSections(const Mesh& m) {
+    std::string name(m.textureFileName, strnlen(m.textureFileName, sizeof m.textureFileName));
+    return offFileSections(meshOffArrays(m), OffStyle::Kestrune, name);
+}
+
+std::string formatOffText(const Mesh& m) { return sectionsText(meshOffSections(m)); }
+
+bool writeOffText(const Mesh& m, const PieceSink& sink, size_t chunkSize, bool* memoryExhausted) {
+    return writeSections(meshOffSections(m), sink, chunkSize, memoryExhausted);
 }

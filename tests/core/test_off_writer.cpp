@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/off_file.h"
+#include "mesh/off_file.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "mesh/off_writer.h"

@@ -8,7 +8,7 @@
 #include <thread>
 #include <iterator>
 
-#include "exchange/section_writer.h"
+#include "core/section_writer.h"
 
 #include "exchange_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "exchange/direct_file_writer.h"
+#include "core/direct_file_writer.h"
 
 #include <algorithm>
 #include <cerrno>

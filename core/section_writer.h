@@ -1,5 +1,6 @@
 // Files made of runs of small records, written piece by piece as they are
-// made (through writePieces, as OFF text is), or whole into one string.
+// made, or whole into one string: the one way the program streams a file it
+// writes (the OFF save and every export).
 #pragma once
 
 #include <bit>
@@ -12,7 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "mesh/off_writer.h"
+// Takes the next piece of a file; false when it could not be written
+// (errno telling why).
+using PieceSink = std::function<bool(const char* data, size_t size)>;
 
 // Record k of a run, put at `out`; returns the end of what it wrote. Each
 // record is made on its own, from anywhere in the run and on any of two
@@ -50,11 +53,18 @@ Section zerosSection(size_t count);
 // fails (errno as it left it; nothing more is handed over) or when memory
 // for the pieces cannot be had (ENOMEM, *memoryExhausted set when given);
 // no thread is left running on return, the sections' work beside included.
-bool writeSections(const FileSections& sections, const OffTextSink& sink, size_t pieceSize,
+bool writeSections(const FileSections& sections, const PieceSink& sink, size_t pieceSize,
                    bool* memoryExhausted = nullptr);
 
 // The same bytes in one string.
 std::string sectionsText(const FileSections& sections);
+
+// Streams the sections into the file open on `fd`, from its start, in
+// pieces of `pieceSize` bytes, whole blocks past the page cache where the
+// file system allows it (direct_file_writer.h): the one way the program's
+// files reach the disk (see writeSections for the threads). False with
+// errno set as above.
+bool writeSectionsToFile(int fd, const FileSections& sections, size_t pieceSize, bool* memoryExhausted = nullptr);
 
 // Shortest text that reads back to the same float (std::to_chars); at most
 // 15 characters.
