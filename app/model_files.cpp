@@ -106,27 +106,33 @@ std::string withoutBatchPrefix(const std::string& text) {
 // file takes the saved file's name, as kestrune-batch names it); the two
 // are written as one set and no other picture is replaced. Other models
 // keep the texture name they were read with.
-void saveImportedOff(const OutputPlan& plan) {
+// Writes the model as `plan` says, whole or not at all, with the texture
+// mapping the window draws and `picture`; tells what went wrong or was left
+// out. True when it was written.
+bool writeTelling(const OutputPlan& plan, const std::optional<TextureFile>& picture) {
     std::string name = fileNameOf(plan.path);
-    TextureFile picture{mesh.textureFileName, render.textures.loadedJpeg};
-    if (program.opened.importedPictureTakesSavedName) picture.name.clear();
     std::ostringstream messages;
     bool written = false;
     try {
         written = writeModel(plan, exportMappingSettings(), options.uniformColor, picture, false, messages);
     } catch (const std::bad_alloc&) {
         reportError("mémoire insuffisante : le fichier " + name + " n'est pas écrit");
-        return;
+        return false;
     }
     std::string told = withoutBatchPrefix(messages.str());
     if (!written) {
         reportError("Impossible d'écrire le fichier " + name + (told.empty() ? "" : " :\n" + told));
-        return;
+    } else if (!told.empty()) {
+        showMessage(told);
     }
-    // The picture now has a file of its name beside the saved model.
-    program.opened.importedTextureName = mesh.textureFileName;
-    program.opened.importedPictureTakesSavedName = false;
-    if (!told.empty()) showMessage(told);
+    return written;
+}
+
+// The model keeps its picture as it was: each save names it afresh.
+void saveImportedOff(const OutputPlan& plan) {
+    TextureFile picture{mesh.textureFileName, render.textures.loadedJpeg};
+    if (program.opened.importedPictureTakesSavedName) picture.name.clear();
+    writeTelling(plan, picture);
 }
 
 void saveOff(const OutputPlan& plan) {
@@ -142,26 +148,6 @@ void saveOff(const OutputPlan& plan) {
         reportError("mémoire insuffisante : le fichier " + name + " n'est pas écrit");
     } else if (result == OffSaveResult::WriteFailed) {
         reportError("Impossible d'écrire le fichier " + name);
-    }
-}
-
-// Other formats are written whole or not at all, with the texture mapping
-// the window draws and the picture it shows.
-void saveExported(const OutputPlan& plan) {
-    std::string name = fileNameOf(plan.path);
-    std::ostringstream messages;
-    bool written = false;
-    try {
-        written = writeModel(plan, exportMappingSettings(), options.uniformColor, shownTexture(), false, messages);
-    } catch (const std::bad_alloc&) {
-        reportError("mémoire insuffisante : le fichier " + name + " n'est pas écrit");
-        return;
-    }
-    std::string told = withoutBatchPrefix(messages.str());
-    if (!written) {
-        reportError("Impossible d'écrire le fichier " + name + (told.empty() ? "" : " :\n" + told));
-    } else if (!told.empty()) {
-        showMessage(told);
     }
 }
 
@@ -227,6 +213,7 @@ void saveModel() {
     } else if (plan.kind == OutputKind::KestruneOff) {
         saveOff(plan);
     } else {
-        saveExported(plan);
+        // Other formats carry the picture shown.
+        writeTelling(plan, shownTexture());
     }
 }

@@ -75,23 +75,23 @@ void addTextureBeside(const std::string& output, const TextureFile& texture, std
 // leaves every old file and adds none.
 bool writeKestruneOff(const std::string& path, std::optional<TextureFile>& texture, bool keepHeaderName,
                       std::ostream& err) {
-    const std::string readName = mesh.textureFileName;
-    std::vector<FileReplacement> picture;
-    if (!keepHeaderName) {
+    // Streamed into the file as it is made: a big model's text is never held whole.
+    errno = 0;
+    OffSaveResult saved = OffSaveResult::Saved;
+    if (keepHeaderName) {
+        saved = saveOffFile(path, mesh);
+    } else {
         if (texture && !textureFits(path, *texture, err)) texture.reset();
         std::string target = texture ? (std::filesystem::path(path).parent_path() / texture->name).string() : "";
         std::error_code ignored;
+        std::vector<FileReplacement> picture;
         if (texture && !std::filesystem::exists(target, ignored)) {
             const std::string* bytes = &texture->bytes;
             picture.push_back({target, [bytes](int fd) { return writeAllTo(fd, bytes->data(), bytes->size()); }});
         }
-        setTextureName(mesh, texture ? texture->name : std::string());
+        saved = saveOffFileNaming(path, mesh, texture ? texture->name : std::string(), picture);
     }
-    // Streamed into the file as it is made: a big model's text is never held whole.
-    errno = 0;
-    OffSaveResult saved = saveOffFile(path, mesh, picture);
     if (saved == OffSaveResult::Saved) return true;
-    setTextureName(mesh, readName);
     if (saved == OffSaveResult::MemoryExhausted) throw std::bad_alloc();
     err << writeFailure(path);
     return false;

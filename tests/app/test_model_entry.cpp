@@ -87,6 +87,7 @@ struct PicturePlace {
     const char* name;
     const char* model;       // in the folder "modele"
     const char* savedName;   // the picture's name beside an OFF save named x.off; empty: none
+    const char* shownName;   // the name the window shows it under
 };
 
 void PrintTo(const PicturePlace& place, std::ostream* out) { *out << place.name; }
@@ -147,6 +148,7 @@ TEST_P(SameModelEveryWay, WindowBatchAndPicturesAgree) {
     scripted::queueSaveAnswer((scratch / "sauve" / "x.off").string());
     command(SaveModelCommand);
     ASSERT_TRUE(scripted::shownBoxes().empty()) << scripted::shownBoxes()[0].text;
+    EXPECT_STREQ(mesh.textureFileName, place.shownName) << "a save leaves the shown picture as it was";
     const std::string saved = readText(scratch / "sauve" / "x.off");
     EXPECT_EQ(saved.substr(0, saved.find('\n')), std::string("OFF  ") + place.savedName);
     if (pictured) {
@@ -178,11 +180,11 @@ TEST_P(SameModelEveryWay, WindowBatchAndPicturesAgree) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PicturePlaces, SameModelEveryWay,
-                         ::testing::Values(PicturePlace{"beside", "cube.obj", "briques.jpg"},
-                                           PicturePlace{"glb", "cube.glb", "x.jpg"},
-                                           PicturePlace{"fbx", "carre.fbx", "x.jpg"},
-                                           PicturePlace{"data uri", "cube.gltf", "x.jpg"},
-                                           PicturePlace{"none", "cube.obj", ""}),
+                         ::testing::Values(PicturePlace{"beside", "cube.obj", "briques.jpg", "briques.jpg"},
+                                           PicturePlace{"glb", "cube.glb", "x.jpg", "cube.jpg"},
+                                           PicturePlace{"fbx", "carre.fbx", "x.jpg", "carre.jpg"},
+                                           PicturePlace{"data uri", "cube.gltf", "x.jpg", "cube.jpg"},
+                                           PicturePlace{"none", "cube.obj", "", ""}),
                          [](const auto& info) {
                              std::string name = info.param.name;
                              for (char& c : name) c = c == ' ' ? '_' : c;
