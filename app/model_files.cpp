@@ -88,17 +88,10 @@ bool showsImportedPicture() {
            !render.textures.loadedJpeg.empty();
 }
 
-// The export's messages name the batch; the window shows them without.
-std::string withoutBatchPrefix(const std::string& text) {
-    std::istringstream lines(text);
-    std::string line;
-    std::string shown;
-    const std::string prefix = "kestrune-batch : ";
-    while (std::getline(lines, line)) {
-        if (line.compare(0, prefix.size(), prefix) == 0) line.erase(0, prefix.size());
-        shown += (shown.empty() ? "" : "\n") + line;
-    }
-    return shown;
+// The writers' messages, one a line, as one box shows them.
+std::string boxText(std::string lines) {
+    while (!lines.empty() && lines.back() == '\n') lines.pop_back();
+    return lines;
 }
 
 // An OFF save of an imported model puts its picture beside the file, so
@@ -119,7 +112,7 @@ bool writeTelling(const OutputPlan& plan, const std::optional<TextureFile>& pict
         reportError("mémoire insuffisante : le fichier " + name + " n'est pas écrit");
         return false;
     }
-    std::string told = withoutBatchPrefix(messages.str());
+    std::string told = boxText(messages.str());
     if (!written) {
         reportError("Impossible d'écrire le fichier " + name + (told.empty() ? "" : " :\n" + told));
     } else if (!told.empty()) {

@@ -18,7 +18,7 @@
 namespace {
 
 std::string writeFailure(const std::string& path) {
-    return "kestrune-batch : écriture impossible de « " + path + " »" +
+    return "écriture impossible de « " + path + " »" +
            (errno != 0 ? std::string(" : ") + std::strerror(errno) : std::string()) + "\n";
 }
 
@@ -32,7 +32,7 @@ bool textureFits(const std::string& output, TextureFile& texture, std::ostream& 
     } else if (textureFitsBeside(output, texture, problem)) {
         return true;
     }
-    err << "kestrune-batch : texture laissée de côté : " << problem << "\n";
+    err << "texture laissée de côté : " << problem << "\n";
     return false;
 }
 
@@ -105,7 +105,7 @@ bool writeExport(const OutputPlan& plan, const MappingSettings& mapping, long un
     std::vector<ExportedFile> files;
     std::string problem;
     if (!exportFiles(plan.path, plan.format, mapping, uniformColor, texture ? &*texture : nullptr, files, problem)) {
-        err << "kestrune-batch : « " << plan.path << " » : export impossible : " << problem << "\n";
+        err << "« " << plan.path << " » : export impossible : " << problem << "\n";
         return false;
     }
     if (texture && besideOutput) addTextureBeside(plan.path, *texture, files);
@@ -133,7 +133,7 @@ std::optional<TextureFile> textureBesideModel(const std::string& inputPath, cons
     std::string folder = modelFolder(inputPath, problem);
     TextureFile texture;
     if (folder.empty() || !readTextureInFolder(folder, folder + "/" + name, texture, problem)) {
-        err << "kestrune-batch : modèle exporté sans texture : " << problem << "\n";
+        err << "modèle exporté sans texture : " << problem << "\n";
         return std::nullopt;
     }
     return texture;

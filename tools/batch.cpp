@@ -27,14 +27,6 @@ int usageError(std::ostream& err, const std::string& problem) {
     return 2;
 }
 
-// The notes of an import, each line on the error stream.
-void tellNotes(const IncomingModel& incoming, std::ostream& err) {
-    const std::string notes = incoming.notes + incoming.quietNotes;
-    for (size_t start = 0, end; (end = notes.find('\n', start)) != std::string::npos; start = end + 1) {
-        err << "kestrune-batch : " << notes.substr(start, end + 1 - start);
-    }
-}
-
 // Reads the input as the window opens it (a Kestrune OFF file with the
 // window's own reader; any other through the import child, its arrays left
 // to install); false, said on `err`, when it does not come.
@@ -42,7 +34,7 @@ bool readInput(const BatchOptions& batch, IncomingModel& incoming, std::ostream&
     ModelRequest request;
     request.throughLibrary = batch.importThroughLibrary;
     ModelRead read = receiveModel(batch.input, request, mesh, incoming);
-    tellNotes(incoming, err);
+    tellTagged(incoming.notes + incoming.quietNotes, err);
     switch (read) {
         case ModelRead::Read: break;
         case ModelRead::OutOfMemory: throw std::bad_alloc();
@@ -98,7 +90,9 @@ int writeUnchangedImport(const std::string& output, IncomingModel& incoming,
         if (building.joinable()) building.join();
         return installed;
     };
-    bool written = writeImportedOff(output, incoming.scene, texture, err, modelReads);
+    std::ostringstream told;
+    bool written = writeImportedOff(output, incoming.scene, texture, told, modelReads);
+    tellTagged(told.str(), err);
     modelReads();
     if (failure) std::rethrow_exception(failure);
     err << installErrors.str();
@@ -123,10 +117,13 @@ int remodelFile(const BatchOptions& batch, const OutputPlan& plan, const std::ve
     }
     if (!installImport(incoming, false, err)) return 1;
     if (!applySteps(steps, err)) return 1;
+    std::ostringstream told;
     if (!incoming.imported && plan.kind == OutputKind::Export) {
-        texture = textureBesideModel(batch.input, mesh.textureFileName, err);
+        texture = textureBesideModel(batch.input, mesh.textureFileName, told);
     }
-    return writeModel(plan, exportMappingSettings(), options.uniformColor, texture, !incoming.imported, err) ? 0 : 1;
+    bool written = writeModel(plan, exportMappingSettings(), options.uniformColor, texture, !incoming.imported, told);
+    tellTagged(told.str(), err);
+    return written ? 0 : 1;
 }
 
 }  // namespace

@@ -16,6 +16,14 @@ void sayUnreadable(const std::string& path, std::ostream& err) {
 
 }  // namespace
 
+void tellTagged(const std::string& lines, std::ostream& err) {
+    for (size_t start = 0, end; start < lines.size(); start = end + 1) {
+        end = lines.find('\n', start);
+        if (end == std::string::npos) end = lines.size();
+        err << "kestrune-batch : " << lines.substr(start, end - start) << "\n";
+    }
+}
+
 std::optional<RemodelStep> remodelStepNamed(const std::string& name) {
     if (name == "bases") return optimizeBases;
     if (name == "triangles") return triangulateAll;

@@ -21,6 +21,11 @@ bool remodelStepsNamed(const std::vector<std::string>& names, std::vector<Remode
 // Applies the steps in order; false, said on `err`, at the first that fails.
 bool applySteps(const std::vector<RemodelStep>& steps, std::ostream& err);
 
+// Each line of `lines` (French, each ending in '\n') on `err` behind
+// "kestrune-batch : ": how the messages of the exchange layer, which name no
+// program, reach the batch's error stream.
+void tellTagged(const std::string& lines, std::ostream& err);
+
 // The whole file as text; false, said on `err` with the system's reason,
 // when it cannot be read.
 bool readToolFile(const std::string& path, std::string& text, std::ostream& err);
