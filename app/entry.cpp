@@ -13,6 +13,7 @@
 #include "app/program_files.h"
 #include "app/window_proc.h"
 #include "mesh/mesh.h"
+#include "mesh/model_picture.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
 #include "render/render_state.h"
@@ -22,6 +23,7 @@ void resetProgramState() {
     cancelPendingImport();
     releaseGlContext();
     emptyMesh(mesh);
+    modelPicture = ModelPicture();
     options = Options{};
     program = ProgramState{};
     editing = EditingState{};

@@ -23,6 +23,7 @@
 #include "exchange/export_mapping.h"
 #include "exchange/model_output.h"
 #include "mesh/mesh.h"
+#include "mesh/model_picture.h"
 #include "mesh/off_reader.h"
 #include "platform/platform.h"
 #include "render/textures.h"
@@ -77,15 +78,14 @@ void readOffModel(const std::string& path) {
 // The picture shown on the model, with the name the model gives it; none
 // when the model shows the uniform colour.
 std::optional<TextureFile> shownTexture() {
-    if (mesh.textureFileName[0] == '\0' || render.textures.loadedJpeg.empty()) return std::nullopt;
-    return TextureFile{mesh.textureFileName, render.textures.loadedJpeg};
+    if (mesh.textureFileName[0] == '\0' || modelPicture.jpeg.empty()) return std::nullopt;
+    return TextureFile{mesh.textureFileName, modelPicture.jpeg};
 }
 
 // Whether the picture shown is the one an import brought (no file of it
 // stands beside the model).
 bool showsImportedPicture() {
-    return !program.opened.importedTextureName.empty() && program.opened.importedTextureName == mesh.textureFileName &&
-           !render.textures.loadedJpeg.empty();
+    return modelPicture.imported && mesh.textureFileName[0] != '\0' && !modelPicture.jpeg.empty();
 }
 
 // The writers' messages, one a line, as one box shows them.
@@ -123,8 +123,8 @@ bool writeTelling(const OutputPlan& plan, const std::optional<TextureFile>& pict
 
 // The model keeps its picture as it was: each save names it afresh.
 void saveImportedOff(const OutputPlan& plan) {
-    TextureFile picture{mesh.textureFileName, render.textures.loadedJpeg};
-    if (program.opened.importedPictureTakesSavedName) picture.name.clear();
+    TextureFile picture{mesh.textureFileName, modelPicture.jpeg};
+    if (modelPicture.takesSavedName) picture.name.clear();
     writeTelling(plan, picture);
 }
 
@@ -183,17 +183,15 @@ void openModel(const std::string& startFolder, const std::string& modelFile) {
 }
 
 void forgetModelTexture() {
-    render.textures.loadedJpeg.clear();
+    modelPicture = ModelPicture();
     program.opened = OpenedModelState();
 }
 
 void useImportedPicture(const IncomingModel& incoming) {
     if (!incoming.picture) return;
-    const ModelPicture& picture = *incoming.picture;
+    const IncomingPicture& picture = *incoming.picture;
     setTextureName(mesh, picture.file.name);
-    render.textures.loadedJpeg = picture.file.bytes;
-    program.opened.importedTextureName = picture.file.name;
-    program.opened.importedPictureTakesSavedName = picture.takesSavedName;
+    modelPicture = ModelPicture{picture.file.bytes, true, picture.takesSavedName};
 }
 
 void saveModel() {

@@ -73,7 +73,7 @@ ModelRead arrived(const std::string& path, ImportedModel& scene, IncomingModel& 
     incoming.notes = std::move(scene.notes);
     incoming.quietNotes = std::move(scene.quietNotes);
     if (scene.texture && !scene.texture->bytes.empty()) {
-        ModelPicture picture{std::move(*scene.texture), false};
+        IncomingPicture picture{std::move(*scene.texture), false};
         const std::string& name = picture.file.name;
         picture.takesSavedName = !usableTextureName(name) || !isStorableTextureName(name);
         if (picture.takesSavedName) picture.file.name = shownNameFor(path);
@@ -143,7 +143,7 @@ ModelRead readModelFile(const std::string& path, const ModelRequest& request, Me
     return read == ModelRead::Read ? installIncoming(incoming, into) : read;
 }
 
-TextureFile savedPicture(const ModelPicture& picture) {
+TextureFile savedPicture(const IncomingPicture& picture) {
     TextureFile saved = picture.file;
     if (picture.takesSavedName) saved.name.clear();
     return saved;

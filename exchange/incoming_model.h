@@ -23,7 +23,7 @@ struct ModelRequest {
 // (or named with what an OFF header cannot hold) goes by the model file's
 // name with ".jpg" while it is shown; saved beside an OFF file, it takes
 // that file's name (savedPicture).
-struct ModelPicture {
+struct IncomingPicture {
     TextureFile file;
     bool takesSavedName = false;
 };
@@ -33,7 +33,7 @@ struct IncomingModel {
     std::string path;                    // the file it came from
     bool imported = false;
     ImportedModel scene;                 // an import's arrays, until installed
-    std::optional<ModelPicture> picture;
+    std::optional<IncomingPicture> picture;
     std::string notes;                   // for the user: French lines, each ending in '\n'
     std::string quietNotes;              // for a log only
     bool headerWhole = true;             // a Kestrune OFF header holds nothing past its texture name
@@ -73,4 +73,4 @@ ModelRead readModelFile(const std::string& path, const ModelRequest& request, Me
 
 // The picture as written beside a saved file: one stored inside the model
 // gets its name from the saved file (the writer names it).
-TextureFile savedPicture(const ModelPicture& picture);
+TextureFile savedPicture(const IncomingPicture& picture);

@@ -1,4 +1,5 @@
 #include "mesh/mesh.h"
+#include "mesh/model_picture.h"
 
 #include <atomic>
 #include <bit>
@@ -9,6 +10,7 @@
 #include "core/huge_pages.h"
 
 Mesh mesh;
+ModelPicture modelPicture;
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "core/paths.h"
 #include "state/messages.h"
 #include "mesh/mesh.h"
+#include "mesh/model_picture.h"
 #include "mesh/off_reader.h"
 #include "platform/platform.h"
 #include "render/gl_context.h"
@@ -82,12 +83,12 @@ void buildUniformTexture() {
 
 void buildLoadedTexture() {
     if (mesh.textureFileName[0] == '\0') {
-        render.textures.loadedJpeg.clear();
+        modelPicture = ModelPicture();
         std::memcpy(render.textures.loadedImage, render.textures.uniformImage, sizeof(TextureImage));
     } else {
-        const std::string& held = render.textures.loadedJpeg;
+        const std::string& held = modelPicture.jpeg;
         TextureLoad result =
-            held.empty() ? decodeTextureFile(mesh.textureFileName, render.textures.loadedJpeg)
+            held.empty() ? decodeTextureFile(mesh.textureFileName, modelPicture.jpeg)
                          : decodeJpegTextureBytes(reinterpret_cast<const uint8_t*>(held.data()), held.size(),
                                                   render.textures.scratchImage);
         if (result == TextureLoad::Corrupt) {
@@ -128,7 +129,8 @@ void changeTexture() {
         TextureLoad result = decodeTextureFile(name->c_str(), bytes);
         if (result == TextureLoad::Loaded) {
             std::memcpy(render.textures.loadedImage, render.textures.scratchImage, sizeof(TextureImage));
-            render.textures.loadedJpeg = std::move(bytes);
+            // A picture the user chose: its file stands where they chose it.
+            modelPicture = ModelPicture{std::move(bytes), false, false};
             storeTextureFileName(*name);
             uploadImage(render.textures.names[1], render.textures.loadedImage);
         } else {

@@ -16,11 +16,6 @@ struct TextureState {
     // Where a new image is decoded first, so that a failure never leaves half
     // a picture in loadedImage.
     TextureImage scratchImage = {};
-    // The JPEG file the loaded image was decoded from, kept so that a save
-    // can carry the picture along. Set beforehand (an imported model's
-    // picture, which has no file beside the model), buildLoadedTexture
-    // decodes these bytes instead of reading the file.
-    std::string loadedJpeg;
 };
 
 // Sets linear filtering and repeat wrapping on the bound 2D texture.
@@ -28,7 +23,8 @@ void setTextureParameters();
 // Fills the uniform image from options.uniformColor and uploads it into
 // render.textures.names[0].
 void buildUniformTexture();
-// Decodes mesh.textureFileName (or render.textures.loadedJpeg when it holds bytes)
+// Decodes mesh.textureFileName (or modelPicture.jpeg when it holds bytes, as
+// an imported model's picture does; otherwise the file's bytes are kept there)
 // into the loaded image (a copy of the uniform image when the name is empty)
 // and uploads it into render.textures.names[1]. A file that cannot be used is a
 // fatal error; one with corrupt data is shown as decoded, with a message.

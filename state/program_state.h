@@ -56,12 +56,6 @@ struct DisplayState {
 
 // What opening an imported model leaves for later.
 struct OpenedModelState {
-    // The name of the picture that came with an imported model: it has no
-    // file beside the model, so an OFF save puts it beside the saved file.
-    std::string importedTextureName;
-    // That picture was stored inside the model file: an OFF save names it
-    // after the saved file.
-    bool importedPictureTakesSavedName = false;
     // What the last import left out or changed, shown once the model is drawn.
     std::string pendingNotes;
 };

@@ -17,6 +17,7 @@
 #include "exchange/incoming_model.h"
 #include "exchange/model_output.h"
 #include "mesh/mesh.h"
+#include "mesh/model_picture.h"
 #include "mesh/off_reader.h"
 #include "platform/scripted/scripted.h"
 #include "render/gl_context.h"
@@ -77,7 +78,7 @@ bool readModel(const std::string& path, bool thumbnail, std::ostream& err) {
     }
     if (incoming.picture) {
         setTextureName(mesh, incoming.picture->file.name);
-        render.textures.loadedJpeg = incoming.picture->file.bytes;
+        modelPicture.jpeg = incoming.picture->file.bytes;
     }
     return true;
 }
@@ -88,7 +89,7 @@ bool readModel(const std::string& path, bool thumbnail, std::ostream& err) {
 // alone, in a sandbox.
 bool checkTexture(bool thumbnail, std::ostream& err) {
     if (mesh.textureFileName[0] == '\0') return true;
-    const std::string& held = render.textures.loadedJpeg;
+    const std::string& held = modelPicture.jpeg;
     // A pipe or a device named as the image would block the decoder's open.
     std::error_code ignored;
     TextureLoad result =
@@ -102,7 +103,7 @@ bool checkTexture(bool thumbnail, std::ostream& err) {
         << (thumbnail ? " (vignette dessinée sans elle)" : "") << "\n";
     if (!thumbnail) return false;
     setTextureName(mesh, "");
-    render.textures.loadedJpeg.clear();
+    modelPicture.jpeg.clear();
     return true;
 }
 
@@ -170,7 +171,7 @@ int makePicture(const PictureRequest& request, const std::vector<RemodelStep>& s
     // With the uniform colour the model's image is not needed at all.
     if (request.uniform) {
         setTextureName(mesh, "");
-        render.textures.loadedJpeg.clear();
+        modelPicture.jpeg.clear();
     }
     std::vector<unsigned char> pixels;
     if (!drawPicture(request, pixels, err)) return 1;

@@ -12,6 +12,7 @@
 #include "app/model_files.h"
 #include "app/pending_import.h"
 #include "mesh/mesh.h"
+#include "mesh/model_picture.h"
 #include "mesh/off_reader.h"
 #include "render/render_state.h"
 #include "support/batch_run.h"
@@ -141,7 +142,7 @@ TEST_P(SameModelEveryWay, WindowBatchAndPicturesAgree) {
     frame();
     ASSERT_TRUE(scripted::shownBoxes().empty()) << scripted::shownBoxes()[0].text;
     std::vector<unsigned char> window = scripted::readDrawing();
-    EXPECT_EQ(render.textures.loadedJpeg, pictured ? bricks : std::string());
+    EXPECT_EQ(modelPicture.jpeg, pictured ? bricks : std::string());
 
     // Sauver as OFF puts the picture beside the saved model.
     fs::create_directories(scratch / "sauve");

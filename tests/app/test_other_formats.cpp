@@ -20,6 +20,7 @@
 #include "state/program_state.h"
 #include "exchange/contained_import.h"
 #include "mesh/mesh.h"
+#include "mesh/model_picture.h"
 #include "platform/scripted/scripted.h"
 #include "render/textures.h"
 #include "support/program_fixture.h"
@@ -101,7 +102,7 @@ TEST_F(OtherFormats, ImportedModelOpensWithItsPictureAndSavesInEveryFormat) {
     EXPECT_EQ(mesh.vertexCount, 8);
     EXPECT_EQ(mesh.faceCount, 6);
     EXPECT_STREQ(mesh.textureFileName, "briques.jpg");
-    EXPECT_EQ(render.textures.loadedJpeg, readText(scratch / "modeles" / "briques.jpg"));
+    EXPECT_EQ(modelPicture.jpeg, readText(scratch / "modeles" / "briques.jpg"));
     EXPECT_EQ(program.display.textureSlot, 1);
 
     fs::create_directory(scratch / "sorties");
