@@ -15,3 +15,7 @@ std::string modelFolder(const std::string& modelPath, std::string& problem);
 // close-on-exec. -1 with `problem` set (in French, naming `path`) otherwise;
 // a FIFO or a device is never opened in a way that could block or act.
 int openInsideFolder(const std::string& folder, const std::string& path, std::string& problem);
+
+// The Landlock ABI the kernel offers, 0 without Landlock: with it the import
+// child is held to reading beneath the model's folder by the kernel itself.
+int landlockAbiVersion();

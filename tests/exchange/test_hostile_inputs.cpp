@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include "exchange/confined_path.h"
 #include "exchange/contained_import.h"
 #include "exchange/import_wire.h"
 #include "exchange_fixture.h"
@@ -216,4 +219,49 @@ TEST(ImportFrame, IsReadAsItArrivesAndRefusedWhenNotWhole) {
         ASSERT_TRUE(reader.model.texture.has_value());
         EXPECT_EQ(reader.model.texture->bytes, model.texture->bytes);
     }
+}
+
+// The import child's restriction, as the kernel enforces it: reading beneath
+// the model's folder still works; reading elsewhere, writing, creating,
+// removing, renaming, linking, truncating, changing modes, connecting,
+// starting a program and signalling are refused (an error, or the process
+// killed by the system call filter).
+TEST_F(ExchangeTest, TheKernelHoldsTheReaderToItsFolder) {
+    if (landlockAbiVersion() < 1) GTEST_SKIP() << "this kernel has no Landlock: only the system call filter holds";
+    fs::create_directory(folder / "modele");
+    write("modele/m.obj", "v 0 0 0\n");
+    write("dehors.txt", "secret");
+    struct Case {
+        const char* action;
+        std::string path;
+        bool allowed;
+    };
+    const std::string inside = path("modele/m.obj");
+    const Case cases[] = {
+        {"read", inside, true},
+        {"read", path("dehors.txt"), false},
+        {"create", path("modele/nouveau.txt"), false},
+        {"write", inside, false},
+        {"unlink", inside, false},
+        {"truncate", inside, false},
+        {"rename", inside, false},
+        {"link", inside, false},
+        {"chmod", inside, false},
+        {"connect", "", false},
+        {"exec", "/bin/true", false},
+        {"kill", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.action) + " " + c.path);
+        std::string command = "exec " + std::string(KESTRUNE_SANDBOX_PROBE) + " '" + path("modele") + "' " + c.action + " '" +
+                              c.path + "'";
+        int status = std::system(command.c_str());
+        bool killedByFilter = WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS;
+        bool refused = killedByFilter || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        bool happened = WIFEXITED(status) && WEXITSTATUS(status) == 10;
+        EXPECT_TRUE(c.allowed ? happened : refused) << "status " << status;
+    }
+    EXPECT_EQ(read(path("modele/m.obj")), "v 0 0 0\n");
+    EXPECT_EQ(read(path("dehors.txt")), "secret");
+    EXPECT_FALSE(fs::exists(folder / "modele" / "nouveau.txt"));
 }
