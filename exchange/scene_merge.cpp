@@ -1,5 +1,6 @@
 #include "exchange/scene_merge.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "exchange/polygon_split.h"
@@ -62,6 +63,10 @@ int32_t joinVertex(SceneMerger& merger, float x, float y, float z) {
 void addPolygon(MergedScene& merged, const int32_t* corners, size_t n) {
     if (n == 1) ++merged.droppedPoints;
     if (n == 2) ++merged.droppedLines;
+    if (n >= 3 && std::all_of(corners + 1, corners + n, [first = corners[0]](int32_t v) { return v == first; })) {
+        ++merged.droppedCollapsed;
+        return;
+    }
     if (n == 3 || n == 4) {
         merged.corners.insert(merged.corners.end(), {corners[0], corners[1], corners[2], n == 4 ? corners[3] : -1});
     }
