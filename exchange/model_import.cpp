@@ -271,10 +271,14 @@ bool importModel(const std::string& path, ImportedModel& model, std::string& fai
     if (folder.empty()) return false;
     MergedScene merged;
     std::string textureProblem;
-    if (!libraryOnly && importFast(path, folder, merged, model, textureProblem) == FastImport::Read) {
+    ImportedModel found;
+    if (!libraryOnly && importFast(path, folder, merged, found, textureProblem) == FastImport::Read) {
+        // The texture and its flag are the model's only once the faces are
+        // taken, as on the library's path.
         const std::string prefix = "« " + path + " » : ";
         if (!finishScene(merged, prefix, model, failure)) return false;
-        noteTexture(prefix, textureProblem, model.hadTextureCoordinates, model);
+        model.texture = std::move(found.texture);
+        noteTexture(prefix, textureProblem, found.hadTextureCoordinates, model);
         return true;
     }
     Assimp::Importer importer;

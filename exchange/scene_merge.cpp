@@ -53,7 +53,9 @@ int32_t joinVertex(SceneMerger& merger, float x, float y, float z) {
             v = static_cast<int32_t>(merger.keys.size());
             merger.slots[at] = v;
             merger.keys.push_back(key);
-            merger.merged.positions.insert(merger.merged.positions.end(), {x, y, z});
+            // Kept as +0 for -0, as the library's node transform leaves it
+            // (1 * -0 + 0 * y + ... is +0): one position, whichever path read it.
+            merger.merged.positions.insert(merger.merged.positions.end(), {values[0], values[1], values[2]});
             return v;
         }
         if (merger.keys[static_cast<size_t>(v)] == key) return v;

@@ -29,7 +29,8 @@ struct SceneMerger {
 // that when needed.
 void startMerging(SceneMerger& merger, size_t vertexTotal);
 
-// The joined number of a position, added when new. -0 joins +0.
+// The joined number of a position, added when new. -0 joins +0 and is kept
+// as +0.
 int32_t joinVertex(SceneMerger& merger, float x, float y, float z);
 
 // Adds a polygon of `n` corners, given as joined vertex numbers. A polygon
