@@ -2,6 +2,7 @@
 
 #include <assimp/fast_atof.h>
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -149,27 +150,35 @@ private:
     bool ended = false;
 };
 
-std::vector<std::string_view> wordsOf(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t k = 0;
-    while (k < line.size()) {
-        while (k < line.size() && (line[k] == ' ' || line[k] == '\t')) ++k;
-        size_t start = k;
-        while (k < line.size() && line[k] != ' ' && line[k] != '\t') ++k;
-        if (k > start) words.push_back(line.substr(start, k - start));
-    }
-    return words;
-}
+// The words of a line, between blanks and tabs, into `words` (emptied
+// first). False for a line that is not plain text: a control character other
+// than a tab (the library ends its lines at CR, NUL and form feed too, and
+// takes vertical tabs for blanks) or a backslash (which joins lines), so that
+// the line is left to the library.
+// Each byte's part in a line: 0 in a word, 1 a blank, 2 refused.
+constexpr std::array<uint8_t, 256> byteClasses = [] {
+    std::array<uint8_t, 256> classes{};
+    for (int c = 0; c < 0x20; ++c) classes[static_cast<size_t>(c)] = 2;
+    classes[0x7f] = 2;
+    classes['\\'] = 2;
+    classes[' '] = 1;
+    classes['\t'] = 1;
+    return classes;
+}();
 
-// A line of plain text: no control character but tabs. The library ends its
-// lines at CR, NUL and form feed too, and treats vertical tabs as blanks, so
-// a line holding one is left to it.
-bool plainLine(std::string_view line) {
-    for (char c : line) {
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return false;
-        if (c == 0x7f) return false;
+bool plainWords(std::string_view line, std::vector<std::string_view>& words) {
+    words.clear();
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(line.data());
+    const size_t size = line.size();
+    size_t k = 0;
+    for (;;) {
+        while (k < size && byteClasses[text[k]] == 1) ++k;
+        if (k == size) return true;
+        size_t start = k;
+        while (k < size && byteClasses[text[k]] == 0) ++k;
+        if (k < size && byteClasses[text[k]] == 2) return false;
+        words.push_back(line.substr(start, k - start));
     }
-    return true;
 }
 
 // A decimal number as the exporters write it: an optional minus sign, digits,
@@ -260,12 +269,10 @@ bool readPlyHeader(std::string_view header, PlyLayout& layout) {
     }
     int element = 0;  // 1 vertex, 2 face
     size_t vertexProperties = 0, faceProperties = 0;
-    std::vector<std::string_view> names, texture;
+    std::vector<std::string_view> words, names, texture;
     const char* const axes[3] = {"x", "y", "z"};
     while (nextLine(line)) {
-        if (!plainLine(line)) return false;
-        std::vector<std::string_view> words = wordsOf(line);
-        if (words.empty()) return false;
+        if (!plainWords(line, words) || words.empty()) return false;
         if (words[0] == "comment" || words[0] == "obj_info") {
             // The library takes a picture from a "TextureFile" comment.
             for (size_t k = 0; k + 11 <= line.size(); ++k) {
@@ -415,11 +422,6 @@ bool namedLine(std::string_view line, std::string_view keyword, std::string_view
     return name.find_first_of(" \t") == std::string_view::npos;
 }
 
-bool startsWord(std::string_view line, std::string_view word) {
-    return line.substr(0, word.size()) == word && line.size() > word.size() &&
-           (line[word.size()] == ' ' || line[word.size()] == '\t');
-}
-
 // "keyword n1 ... nk" with k plain numbers.
 bool numbersLine(const std::vector<std::string_view>& words, size_t least, size_t most) {
     if (words.size() < least + 1 || words.size() > most + 1) return false;
@@ -448,9 +450,9 @@ bool mtlMaterials(const std::string& folder, const std::string& library, std::ve
     if (!openReader(file, folder, folder + "/" + library)) return false;
     LineReader lines(file.fd);
     std::string_view line;
+    std::vector<std::string_view> words;
     while (lines.next(line)) {
-        if (!plainLine(line)) return false;
-        std::vector<std::string_view> words = wordsOf(line);
+        if (!plainWords(line, words)) return false;
         if (words.empty() || line[0] == '#') continue;
         if (line[0] == ' ' || line[0] == '\t') return false;
         std::string_view name;
@@ -493,6 +495,7 @@ struct ObjState {
     bool sawObject = false, sawGroup = false;
     std::string material;
     std::string library;
+    std::vector<std::string_view> words;  // of the line being read
 };
 
 bool objVertex(const std::vector<std::string_view>& words, ObjState& obj) {
@@ -552,18 +555,16 @@ bool objFace(const std::vector<std::string_view>& words, ObjState& obj, std::vec
 
 bool readObjLine(std::string_view line, ObjState& obj, SceneMerger& merger, std::vector<int64_t>& corners,
                  std::vector<int32_t>& joined) {
-    // Control characters, and backslashes, which may join lines.
-    if (!plainLine(line) || line.find('\\') != std::string_view::npos) return false;
-    if (line.empty()) return true;
-    if (line[0] == '#') return true;
-    std::vector<std::string_view> words = wordsOf(line);
-    if (words.empty()) return true;
+    std::vector<std::string_view>& words = obj.words;
+    if (!plainWords(line, words)) return false;
+    if (words.empty() || line[0] == '#') return true;
     if (line[0] == ' ' || line[0] == '\t') return false;  // the library skips such a line
-    if (startsWord(line, "v")) return objVertex(words, obj);
-    if (startsWord(line, "vt")) return numbersLine(words, 2, 3) && (++obj.textureCoordinates, true);
-    if (startsWord(line, "vn")) return numbersLine(words, 3, 3) && (++obj.normals, true);
-    if (startsWord(line, "s")) return words.size() == 2;
-    if (startsWord(line, "f")) {
+    const std::string_view key = words[0];
+    if (key == "v") return objVertex(words, obj);
+    if (key == "vt") return numbersLine(words, 2, 3) && (++obj.textureCoordinates, true);
+    if (key == "vn") return numbersLine(words, 3, 3) && (++obj.normals, true);
+    if (key == "s") return words.size() == 2;
+    if (key == "f") {
         if (!objFace(words, obj, corners)) return false;
         if (!obj.sawFace) startMerging(merger, obj.positions.size());
         obj.sawFace = true;
