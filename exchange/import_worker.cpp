@@ -74,6 +74,8 @@ int main(int argc, char** argv) {
                        writeAllTo(1, corners, model.corners.size() * sizeof(int32_t));
         return written ? 0 : 1;
     } catch (const std::bad_alloc&) {
+        // The only exception importModel lets out: the library's other errors
+        // become the file's failure. The fuzz targets take it the same way.
         return memoryExitCode;
     }
 }
