@@ -2,13 +2,16 @@
 
 #include <assimp/fast_atof.h>
 
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "core/paths.h"
@@ -147,16 +150,61 @@ private:
     bool ended = false;
 };
 
-std::vector<std::string_view> wordsOf(std::string_view line) {
-    std::vector<std::string_view> words;
+// The words of a line, between blanks and tabs, into `words` (emptied
+// first). False for a line that is not plain text: a control character other
+// than a tab (the library ends its lines at CR, NUL and form feed too, and
+// takes vertical tabs for blanks) or a backslash (which joins lines), so that
+// the line is left to the library.
+// Each byte's part in a line: 0 in a word, 1 a blank, 2 refused.
+constexpr std::array<uint8_t, 256> byteClasses = [] {
+    std::array<uint8_t, 256> classes{};
+    for (int c = 0; c < 0x20; ++c) classes[static_cast<size_t>(c)] = 2;
+    classes[0x7f] = 2;
+    classes['\\'] = 2;
+    classes[' '] = 1;
+    classes['\t'] = 1;
+    return classes;
+}();
+
+bool plainWords(std::string_view line, std::vector<std::string_view>& words) {
+    words.clear();
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(line.data());
+    const size_t size = line.size();
     size_t k = 0;
-    while (k < line.size()) {
-        while (k < line.size() && (line[k] == ' ' || line[k] == '\t' || line[k] == '\r')) ++k;
+    for (;;) {
+        while (k < size && byteClasses[text[k]] == 1) ++k;
+        if (k == size) return true;
         size_t start = k;
-        while (k < line.size() && line[k] != ' ' && line[k] != '\t' && line[k] != '\r') ++k;
-        if (k > start) words.push_back(line.substr(start, k - start));
+        while (k < size && byteClasses[text[k]] == 0) ++k;
+        if (k < size && byteClasses[text[k]] == 2) return false;
+        words.push_back(line.substr(start, k - start));
     }
-    return words;
+}
+
+// A decimal number as the exporters write it: an optional minus sign, digits,
+// an optional fraction, an optional exponent. The library's parser reads
+// more (a plus sign, a leading point, a comma, "nan", "inf"), not always as
+// a number where the format wants one: those are left to it.
+bool plainNumber(std::string_view word) {
+    if (word.size() > 64) return false;
+    size_t k = 0;
+    if (k < word.size() && word[k] == '-') ++k;
+    auto digits = [&word, &k] {
+        size_t first = k;
+        while (k < word.size() && word[k] >= '0' && word[k] <= '9') ++k;
+        return k > first;
+    };
+    if (!digits()) return false;
+    if (k < word.size() && word[k] == '.') {
+        ++k;
+        digits();
+    }
+    if (k < word.size() && (word[k] == 'e' || word[k] == 'E')) {
+        ++k;
+        if (k < word.size() && (word[k] == '-' || word[k] == '+')) ++k;
+        if (!digits()) return false;
+    }
+    return k == word.size();
 }
 
 // Binary little-endian PLY of the common layout: vertices whose first three
@@ -178,12 +226,40 @@ size_t plyScalarSize(std::string_view type) {
     return 0;
 }
 
+// An element count as written: digits without a sign or leading zero.
+bool plyCount(std::string_view word, uint64_t& count) {
+    if (word.empty() || word.size() > 10 || word[0] == '0') return false;
+    count = 0;
+    for (char c : word) {
+        if (c < '0' || c > '9') return false;
+        count = 10 * count + static_cast<uint64_t>(c - '0');
+    }
+    return true;
+}
+
+// Vertex properties beside x, y, z that the library gives no meaning the
+// model depends on, and the pairs it reads as texture coordinates. Any other
+// name (tx, ty, texture_s, texture_t among them, which the library does not
+// read as the short readers did) is left to the library.
+bool plyVertexProperty(std::string_view name, std::vector<std::string_view>& texture) {
+    for (const char* known : {"nx", "ny", "nz", "red", "green", "blue", "alpha", "diffuse_red", "diffuse_green",
+                              "diffuse_blue", "quality", "confidence", "intensity", "radius"}) {
+        if (name == known) return true;
+    }
+    for (const char* known : {"u", "v", "s", "t", "texture_u", "texture_v"}) {
+        if (name == known) {
+            texture.push_back(name);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool readPlyHeader(std::string_view header, PlyLayout& layout) {
     auto nextLine = [&header](std::string_view& line) {
         size_t end = header.find('\n');
         if (end == std::string_view::npos) return false;
         line = header.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         header.remove_prefix(end + 1);
         return true;
     };
@@ -193,15 +269,36 @@ bool readPlyHeader(std::string_view header, PlyLayout& layout) {
     }
     int element = 0;  // 1 vertex, 2 face
     size_t vertexProperties = 0, faceProperties = 0;
+    std::vector<std::string_view> words, names, texture;
     const char* const axes[3] = {"x", "y", "z"};
     while (nextLine(line)) {
-        std::vector<std::string_view> words = wordsOf(line);
-        if (words.empty() || words[0] == "comment" || words[0] == "obj_info") continue;
+        if (!plainWords(line, words) || words.empty()) return false;
+        if (words[0] == "comment" || words[0] == "obj_info") {
+            // The library takes a picture from a "TextureFile" comment.
+            for (size_t k = 0; k + 11 <= line.size(); ++k) {
+                if (strncasecmp(line.data() + k, "texturefile", 11) == 0) return false;
+            }
+            if (line.substr(0, words[0].size() + 1) != std::string(words[0]) + " " && line != words[0]) return false;
+            continue;
+        }
+        // Fields one blank apart, as every exporter writes them.
+        size_t length = words.size() - 1;
+        for (std::string_view word : words) length += word.size();
+        if (length != line.size()) return false;
         if (words[0] == "end_header") {
+            if (words.size() != 1 || element != 2) return false;
+            if (texture.size() == 2) {
+                std::string pair = std::string(texture[0]) + " " + std::string(texture[1]);
+                if (pair != "u v" && pair != "s t" && pair != "texture_u texture_v") return false;
+                layout.hasTextureCoordinates = true;
+            } else if (!texture.empty()) {
+                return false;
+            }
             return vertexProperties >= 3 && faceProperties == 1 && layout.vertexCount > 0 && layout.faceCount > 0;
         }
         if (words[0] == "element" && words.size() == 3) {
-            uint64_t count = std::strtoull(std::string(words[2]).c_str(), nullptr, 10);
+            uint64_t count = 0;
+            if (!plyCount(words[2], count)) return false;
             if (element == 0 && words[1] == "vertex") element = 1, layout.vertexCount = count;
             else if (element == 1 && words[1] == "face") element = 2, layout.faceCount = count;
             else return false;
@@ -211,9 +308,14 @@ bool readPlyHeader(std::string_view header, PlyLayout& layout) {
         if (element == 1 && words.size() == 3) {
             size_t size = plyScalarSize(words[1]);
             if (size == 0) return false;
-            if (vertexProperties < 3 && (words[1] != "float" || words[2] != axes[vertexProperties])) return false;
-            for (const char* name : {"u", "v", "s", "t", "texture_u", "texture_v", "texture_s", "texture_t"}) {
-                layout.hasTextureCoordinates |= words[2] == name;
+            for (std::string_view name : names) {
+                if (name == words[2]) return false;  // a property named twice
+            }
+            names.push_back(words[2]);
+            if (vertexProperties < 3) {
+                if (words[1] != "float" || words[2] != axes[vertexProperties]) return false;
+            } else if (!plyVertexProperty(words[2], texture)) {
+                return false;
             }
             layout.vertexStride += size;
             ++vertexProperties;
@@ -277,6 +379,10 @@ FastImport readBinaryPly(BlockReader& file, SceneMerger& merger, ImportedModel& 
     if (layout.vertexCount > INT32_MAX || layout.faceCount > INT32_MAX || bodyStart + leastBody > file.size) {
         return FastImport::NotHandled;
     }
+    // The body is read from its first byte, whatever it is. (The library
+    // 5.2.5 skips a first body byte 0x0a, a line end to it, and reads every
+    // number one byte late: there the library is wrong and this reading keeps
+    // the file's own model.)
     ByteStream body(file.fd, {});
     startMerging(merger, layout.vertexCount);
     std::vector<int32_t> joined(layout.vertexCount);
@@ -303,100 +409,163 @@ FastImport readBinaryPly(BlockReader& file, SceneMerger& merger, ImportedModel& 
     return FastImport::Read;
 }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-    return text;
+// "keyword name": the keyword, one blank, one name without blanks, nothing
+// after it. The library reads the rest of such a line in ways of its own
+// (blanks inside or after a name kept by one keyword, trimmed by another);
+// a line of any other shape is left to it.
+bool namedLine(std::string_view line, std::string_view keyword, std::string_view& name) {
+    if (line.size() <= keyword.size() + 1 || line.substr(0, keyword.size()) != keyword ||
+        line[keyword.size()] != ' ') {
+        return false;
+    }
+    name = line.substr(keyword.size() + 1);
+    return name.find_first_of(" \t") == std::string_view::npos;
 }
 
-bool startsWord(std::string_view line, std::string_view word) {
-    return line.substr(0, word.size()) == word && line.size() > word.size() &&
-           (line[word.size()] == ' ' || line[word.size()] == '\t');
+// "keyword n1 ... nk" with k plain numbers.
+bool numbersLine(const std::vector<std::string_view>& words, size_t least, size_t most) {
+    if (words.size() < least + 1 || words.size() > most + 1) return false;
+    for (size_t k = 1; k < words.size(); ++k) {
+        if (!plainNumber(words[k])) return false;
+    }
+    return true;
 }
 
-// The picture named by `map_Kd` in the block of `material` of an MTL file;
-// false when the file holds what only the library reads (options, other
-// spellings), so that the library takes the whole model.
-bool mtlTexture(const std::string& folder, const std::string& library, const std::string& material,
-                std::string& picture) {
+bool caseStarts(std::string_view line, const char* word) {
+    size_t length = std::strlen(word);
+    return line.size() >= length && strncasecmp(line.data(), word, length) == 0;
+}
+
+// The materials of an MTL file in their order, each with the picture its
+// `map_Kd` names (the last one, as the library keeps it). False when the file
+// holds what only the library reads: options, other spellings, lines before
+// the first material, numbers it might refuse.
+struct MtlMaterial {
+    std::string name;
+    std::string picture;
+};
+
+bool mtlMaterials(const std::string& folder, const std::string& library, std::vector<MtlMaterial>& materials) {
     BlockReader file;
     if (!openReader(file, folder, folder + "/" + library)) return false;
     LineReader lines(file.fd);
     std::string_view line;
-    bool inBlock = false, found = false;
+    std::vector<std::string_view> words;
     while (lines.next(line)) {
-        line = trimmed(line);
-        if (startsWord(line, "newmtl")) {
-            std::string_view name = trimmed(line.substr(6));
-            inBlock = name == material;
-            found |= inBlock;
-        } else if (inBlock && startsWord(line, "map_Kd")) {
-            std::string_view name = trimmed(line.substr(6));
-            if (name.empty() || name[0] == '-') return false;
-            picture = std::string(name);
-        } else if (inBlock && (line.substr(0, 6) == "map_kd" || line.substr(0, 6) == "map_KD")) {
-            return false;
+        if (!plainWords(line, words)) return false;
+        if (words.empty() || line[0] == '#') continue;
+        if (line[0] == ' ' || line[0] == '\t') return false;
+        std::string_view name;
+        if (namedLine(line, "newmtl", name)) {
+            if (name == "DefaultMaterial") return false;
+            for (const MtlMaterial& m : materials) {
+                if (m.name == name) return false;
+            }
+            materials.push_back({std::string(name), {}});
+            continue;
         }
+        if (materials.empty()) return false;
+        if (namedLine(line, "map_Kd", name)) {
+            if (name[0] == '-') return false;
+            materials.back().picture = std::string(name);
+            continue;
+        }
+        if (caseStarts(line, "map_kd") || caseStarts(line, "ne")) return false;
+        std::string_view key = words[0];
+        bool plain = false;
+        if (key == "Ka" || key == "Kd" || key == "Ks" || key == "Ke" || key == "Tf") plain = numbersLine(words, 3, 3);
+        else if (key == "Ns" || key == "Ni" || key == "d" || key == "Tr") plain = numbersLine(words, 1, 1);
+        else if (key == "illum") plain = words.size() == 2 && words[1].size() < 3 && words[1].find_first_not_of("0123456789") == std::string_view::npos;
+        if (!plain) return false;
     }
-    return found && !lines.failed;
+    return !lines.failed;
 }
 
 // OBJ of one object and one material: object, group and material lines only
-// before the first face, faces of three corners or more, positions of three
-// numbers (six with a colour) read by the library's own parser. The library
-// gives each face corner a vertex of its own, in face order.
+// before the first face, faces of three corners or more, all of one shape
+// (v, v/t, v/t/n or v//n), positions of three numbers (six with a colour)
+// read by the library's own parser. The library gives each face corner a
+// vertex of its own, in face order.
 struct ObjState {
     std::vector<float> positions;  // as read, x y z
     size_t textureCoordinates = 0; // vt lines
-    bool cornersHaveTexture = false;
+    size_t normals = 0;            // vn lines
+    int shape = -1;                // of the faces' corners: bit 0 texture, bit 1 normal
     bool sawFace = false;
+    bool sawObject = false, sawGroup = false;
     std::string material;
     std::string library;
+    std::vector<std::string_view> words;  // of the line being read
 };
 
-bool objVertex(std::string_view line, ObjState& obj) {
-    std::vector<std::string_view> words = wordsOf(line.substr(1));
-    if (words.size() != 3 && words.size() != 6) return false;
-    for (std::string_view word : words) {
-        char c = word[0];
-        if (!((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.')) return false;
-    }
-    for (int k = 0; k < 3; ++k) obj.positions.push_back(libraryFloat(words[static_cast<size_t>(k)].data()));
+bool objVertex(const std::vector<std::string_view>& words, ObjState& obj) {
+    if (!numbersLine(words, 3, 3) && !numbersLine(words, 6, 6)) return false;
+    for (int k = 1; k <= 3; ++k) obj.positions.push_back(libraryFloat(words[static_cast<size_t>(k)].data()));
     return true;
+}
+
+// An OBJ index as written: an optional minus sign and up to nine digits, not
+// starting with 0 (the library reads "01" or "+3" as two numbers).
+bool objIndex(std::string_view text, size_t count, int64_t& index) {
+    bool negative = !text.empty() && text[0] == '-';
+    if (negative) text.remove_prefix(1);
+    if (text.empty() || text.size() > 9 || text[0] == '0') return false;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = 10 * value + (c - '0');
+    }
+    index = negative ? static_cast<int64_t>(count) - value : value - 1;
+    return index >= 0 && index < static_cast<int64_t>(count);
 }
 
 // Corner numbers of a face line (from 1, negative from the end); false for
 // what the library alone reads.
-bool objFace(std::string_view line, ObjState& obj, std::vector<int64_t>& corners) {
-    std::vector<std::string_view> words = wordsOf(line.substr(1));
-    if (words.size() < 3) return false;
+bool objFace(const std::vector<std::string_view>& words, ObjState& obj, std::vector<int64_t>& corners) {
+    if (words.size() < 4) return false;
     corners.clear();
-    int64_t count = static_cast<int64_t>(obj.positions.size() / 3);
-    for (std::string_view word : words) {
-        size_t slash = word.find('/');
-        std::string number(word.substr(0, slash));
-        char* end = nullptr;
-        long long v = std::strtoll(number.c_str(), &end, 10);
-        if (number.empty() || *end != '\0' || v == 0) return false;
-        v = v > 0 ? v - 1 : count + v;
-        if (v < 0 || v >= count) return false;
-        corners.push_back(v);
-        if (slash != std::string_view::npos && slash + 1 < word.size() && word[slash + 1] != '/') {
-            obj.cornersHaveTexture = true;
+    size_t count = obj.positions.size() / 3;
+    for (size_t w = 1; w < words.size(); ++w) {
+        std::string_view word = words[w];
+        size_t first = word.find('/');
+        std::string_view vertex = word.substr(0, first), texture, normal;
+        int shape = 0;
+        if (first != std::string_view::npos) {
+            std::string_view rest = word.substr(first + 1);
+            size_t second = rest.find('/');
+            texture = rest.substr(0, second);
+            if (second != std::string_view::npos) {
+                normal = rest.substr(second + 1);
+                if (normal.empty()) return false;
+            } else if (texture.empty()) {
+                return false;
+            }
+            shape = (texture.empty() ? 0 : 1) | (normal.empty() ? 0 : 2);
         }
+        if (obj.shape >= 0 && shape != obj.shape) return false;
+        obj.shape = shape;
+        int64_t v = 0, unused = 0;
+        if (!objIndex(vertex, count, v)) return false;
+        if (!texture.empty() && !objIndex(texture, obj.textureCoordinates, unused)) return false;
+        if (!normal.empty() && !objIndex(normal, obj.normals, unused)) return false;
+        corners.push_back(v);
     }
     return true;
 }
 
 bool readObjLine(std::string_view line, ObjState& obj, SceneMerger& merger, std::vector<int64_t>& corners,
                  std::vector<int32_t>& joined) {
-    if (trimmed(line).empty() || line[0] == '#') return true;
-    if (line.back() == '\\') return false;  // continued lines
-    if (startsWord(line, "v")) return objVertex(line, obj);
-    if (startsWord(line, "vt")) return ++obj.textureCoordinates, true;
-    if (startsWord(line, "vn") || startsWord(line, "s")) return true;
-    if (startsWord(line, "f")) {
-        if (!objFace(line, obj, corners)) return false;
+    std::vector<std::string_view>& words = obj.words;
+    if (!plainWords(line, words)) return false;
+    if (words.empty() || line[0] == '#') return true;
+    if (line[0] == ' ' || line[0] == '\t') return false;  // the library skips such a line
+    const std::string_view key = words[0];
+    if (key == "v") return objVertex(words, obj);
+    if (key == "vt") return numbersLine(words, 2, 3) && (++obj.textureCoordinates, true);
+    if (key == "vn") return numbersLine(words, 3, 3) && (++obj.normals, true);
+    if (key == "s") return words.size() == 2;
+    if (key == "f") {
+        if (!objFace(words, obj, corners)) return false;
         if (!obj.sawFace) startMerging(merger, obj.positions.size());
         obj.sawFace = true;
         joined.resize(corners.size());
@@ -407,14 +576,29 @@ bool readObjLine(std::string_view line, ObjState& obj, SceneMerger& merger, std:
         return true;
     }
     if (obj.sawFace) return false;  // a second object, group or material
-    if (startsWord(line, "o") || startsWord(line, "g")) return true;
-    if (startsWord(line, "usemtl")) return obj.material = std::string(trimmed(line.substr(6))), true;
-    if (startsWord(line, "mtllib")) return obj.library.empty() && !(obj.library = std::string(trimmed(line.substr(6)))).empty();
+    std::string_view name;
+    if (namedLine(line, "o", name)) return !std::exchange(obj.sawObject, true);
+    if (namedLine(line, "g", name)) return !std::exchange(obj.sawGroup, true);
+    if (namedLine(line, "usemtl", name)) {
+        if (!obj.material.empty()) return false;
+        obj.material = std::string(name);
+        return true;
+    }
+    if (namedLine(line, "mtllib", name)) {
+        // Before any material is named, once.
+        if (!obj.library.empty() || !obj.material.empty()) return false;
+        obj.library = std::string(name);
+        return true;
+    }
     return false;
 }
 
+// The library refuses an OBJ file shorter than this.
+constexpr uint64_t objLeastSize = 16;
+
 FastImport readSimpleObj(BlockReader& file, const std::string& folder, SceneMerger& merger, ImportedModel& model,
                          std::string& textureProblem) {
+    if (file.size < objLeastSize) return FastImport::NotHandled;
     LineReader lines(file.fd);
     ObjState obj;
     std::vector<int64_t> corners;
@@ -428,17 +612,28 @@ FastImport readSimpleObj(BlockReader& file, const std::string& folder, SceneMerg
         return FastImport::NotHandled;  // a number the library's parser refuses
     }
     if (lines.failed || !obj.sawFace) return FastImport::NotHandled;
-    model.hadTextureCoordinates = obj.textureCoordinates > 0 && obj.cornersHaveTexture;
-    std::string picture;
-    if (obj.material.empty() || obj.library.empty()) {
+    model.hadTextureCoordinates = obj.textureCoordinates > 0 && (obj.shape & 1) != 0;
+    if (obj.library.empty()) {
         textureProblem = noDiffuseTexture;
-    } else if (!mtlTexture(folder, obj.library, obj.material, picture)) {
-        return FastImport::NotHandled;
-    } else if (picture.empty()) {
+        return FastImport::Read;
+    }
+    std::vector<MtlMaterial> materials;
+    if (!mtlMaterials(folder, obj.library, materials) || materials.empty()) return FastImport::NotHandled;
+    // The material named by usemtl; without one, the library gives the
+    // faces the material read last.
+    const MtlMaterial* used = &materials.back();
+    if (!obj.material.empty()) {
+        used = nullptr;
+        for (const MtlMaterial& m : materials) {
+            if (m.name == obj.material) used = &m;
+        }
+        if (used == nullptr) return FastImport::NotHandled;
+    }
+    if (used->picture.empty()) {
         textureProblem = noDiffuseTexture;
     } else {
         TextureFile texture;
-        if (readModelTexture(folder, picture, texture, textureProblem)) model.texture = std::move(texture);
+        if (readModelTexture(folder, used->picture, texture, textureProblem)) model.texture = std::move(texture);
     }
     return FastImport::Read;
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <new>
 #include <utility>
@@ -141,6 +142,12 @@ bool finishScene(MergedScene& merged, const std::string& prefix, ImportedModel& 
         model.notes += prefix + countText(merged.droppedPoints, "point ignoré", "points ignorés") + ", " +
                        countText(merged.droppedLines, "segment ignoré", "segments ignorés") + "\n";
     }
+    if (merged.droppedCollapsed > 0) {
+        model.notes += prefix +
+                       countText(merged.droppedCollapsed, "face réduite à un sommet ignorée",
+                                 "faces réduites à un sommet ignorées") +
+                       "\n";
+    }
     if (merged.corners.empty()) {
         failure = prefix + "scène vide : aucune face à trois sommets ou plus";
         return false;
@@ -215,17 +222,41 @@ bool convertScene(const aiScene* scene, const std::string& folder, const std::st
     return true;
 }
 
+// The library catches what its readers throw, memory running out included,
+// and keeps it beside its message: a real shortage of memory is told by the
+// exception's type, never by a message, which may quote the file.
+void rethrowMemoryShortage(const std::exception_ptr& thrown) {
+    if (!thrown) return;
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (...) {
+    }
+}
+
 // Reads with the given file access; no post-processing: positions are
 // joined across meshes, and triangulating would split the quads too.
 bool readScene(Assimp::Importer& importer, ConfinedFiles* files, const std::string& path, const std::string& name,
                const std::string* bytes, const std::string& folder, ImportedModel& model, std::string& failure) {
     importer.SetIOHandler(files);  // the importer owns and deletes it
-    const aiScene* scene = bytes == nullptr ? importer.ReadFile(path, 0)
-                                            : importer.ReadFileFromMemory(bytes->data(), bytes->size(), 0,
-                                                                          name.substr(name.rfind('.') + 1).c_str());
+    const aiScene* scene = nullptr;
+    std::string why;
+    try {
+        scene = bytes == nullptr ? importer.ReadFile(path, 0)
+                                 : importer.ReadFileFromMemory(bytes->data(), bytes->size(), 0,
+                                                               name.substr(name.rfind('.') + 1).c_str());
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& error) {
+        // The library's readers throw on a damaged file; most of their
+        // errors are caught inside ReadFile, but not those raised while it
+        // picks a reader or prepares the scene it read.
+        why = error.what();
+    }
     if (scene == nullptr) {
-        std::string why = importer.GetErrorString();
-        if (why.find("bad_alloc") != std::string::npos) throw std::bad_alloc();
+        rethrowMemoryShortage(importer.GetException());
+        if (why.empty()) why = importer.GetErrorString();
         failure = "« " + name + " » : lecture impossible : " + why;
         if (!files->lastRefusal().empty()) failure += " (" + files->lastRefusal() + ")";
         return false;
@@ -240,10 +271,14 @@ bool importModel(const std::string& path, ImportedModel& model, std::string& fai
     if (folder.empty()) return false;
     MergedScene merged;
     std::string textureProblem;
-    if (!libraryOnly && importFast(path, folder, merged, model, textureProblem) == FastImport::Read) {
+    ImportedModel found;
+    if (!libraryOnly && importFast(path, folder, merged, found, textureProblem) == FastImport::Read) {
+        // The texture and its flag are the model's only once the faces are
+        // taken, as on the library's path.
         const std::string prefix = "« " + path + " » : ";
         if (!finishScene(merged, prefix, model, failure)) return false;
-        noteTexture(prefix, textureProblem, model.hadTextureCoordinates, model);
+        model.texture = std::move(found.texture);
+        noteTexture(prefix, textureProblem, found.hadTextureCoordinates, model);
         return true;
     }
     Assimp::Importer importer;

@@ -1,5 +1,6 @@
 #include "exchange/scene_merge.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "exchange/polygon_split.h"
@@ -52,7 +53,9 @@ int32_t joinVertex(SceneMerger& merger, float x, float y, float z) {
             v = static_cast<int32_t>(merger.keys.size());
             merger.slots[at] = v;
             merger.keys.push_back(key);
-            merger.merged.positions.insert(merger.merged.positions.end(), {x, y, z});
+            // Kept as +0 for -0, as the library's node transform leaves it
+            // (1 * -0 + 0 * y + ... is +0): one position, whichever path read it.
+            merger.merged.positions.insert(merger.merged.positions.end(), {values[0], values[1], values[2]});
             return v;
         }
         if (merger.keys[static_cast<size_t>(v)] == key) return v;
@@ -62,6 +65,10 @@ int32_t joinVertex(SceneMerger& merger, float x, float y, float z) {
 void addPolygon(MergedScene& merged, const int32_t* corners, size_t n) {
     if (n == 1) ++merged.droppedPoints;
     if (n == 2) ++merged.droppedLines;
+    if (n >= 3 && std::all_of(corners + 1, corners + n, [first = corners[0]](int32_t v) { return v == first; })) {
+        ++merged.droppedCollapsed;
+        return;
+    }
     if (n == 3 || n == 4) {
         merged.corners.insert(merged.corners.end(), {corners[0], corners[1], corners[2], n == 4 ? corners[3] : -1});
     }

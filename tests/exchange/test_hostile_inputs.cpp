@@ -157,7 +157,12 @@ TEST_F(HostileFiles, ScenesAreRefusedQuicklyAndWriteNothing) {
     write("tree17.gltf", sharedTree(17));
     write("empty.gltf", R"({"asset":{"version":"1.0"},"scene":"s","scenes":{"s":{"nodes":[]}}})");
     write("noise.ogex", std::string("\x01\xff\x7f garbage \x00 bytes", 20));
-    expectRefused({{"tree17.gltf", "place ses maillages"}, {"empty.gltf", "scène vide"}, {"noise.ogex", "« "}});
+    // A message of the library that quotes the file's word "bad_alloc" is no
+    // shortage of memory.
+    write("named.gltf", triangleGltf("bad_alloc.bin"));
+    expectRefused({{"tree17.gltf", "place ses maillages"}, {"empty.gltf", "scène vide"}, {"noise.ogex", "« "},
+                   {"named.gltf", "lecture impossible"}});
+    EXPECT_EQ(err.str().find("mémoire"), std::string::npos) << err.str();
 }
 
 // Not run under AddressSanitizer: the child's address space cannot be capped
