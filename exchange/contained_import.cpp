@@ -14,8 +14,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <memory>
+#include <string_view>
 #include <vector>
 
+#include "exchange/confined_path.h"
 #include "exchange/import_wire.h"
 
 extern char** environ;
@@ -54,12 +56,18 @@ std::string workerPath() {
 #endif
 #endif
 
-// The child's environment. Under AddressSanitizer the child cannot cap its
-// address space (the sanitizer's shadow lives there), so the sanitizer's
-// allocator takes the memory limit instead.
+// The child's environment: nothing of the program's but the sanitizers'
+// options. Under AddressSanitizer the child cannot cap its address space
+// (the sanitizer's shadow lives there), so the sanitizer's allocator takes
+// the memory limit instead.
 std::vector<std::string> childEnvironment([[maybe_unused]] const ImportLimits& limits) {
     std::vector<std::string> variables;
-    for (char** variable = environ; *variable != nullptr; ++variable) variables.emplace_back(*variable);
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        std::string_view entry(*variable);
+        for (std::string_view kept : {"ASAN_OPTIONS=", "UBSAN_OPTIONS=", "LSAN_OPTIONS="}) {
+            if (entry.substr(0, kept.size()) == kept) variables.emplace_back(entry);
+        }
+    }
 #ifdef KESTRUNE_ADDRESS_SANITIZER
     std::string megabytes = std::to_string(limits.memoryBytes / megabyte);
     std::string options = "ASAN_OPTIONS=";
@@ -75,6 +83,17 @@ std::vector<std::string> childEnvironment([[maybe_unused]] const ImportLimits& l
     variables.push_back(options);
 #endif
     return variables;
+}
+
+// Where the kernel cannot hold the reader to the model's folder, the
+// program says so once.
+void noteMissingLandlock() {
+    static bool noted = false;
+    if (noted || landlockAbiVersion() > 0) return;
+    noted = true;
+    const char text[] = "kestrune : ce noyau n'offre pas Landlock : le lecteur de modèles n'est tenu que par son "
+                        "filtre d'appels système et ses limites\n";
+    (void)!::write(2, text, sizeof text - 1);
 }
 
 bool startChild(const std::string& path, const ImportLimits& limits, ImportJob& job) {
@@ -233,6 +252,7 @@ bool startImport(const std::string& path, const ImportLimits& limits, ImportJob&
     job = ImportJob();
     job.path = path;
     job.limits = limits;
+    noteMissingLandlock();
     if (!startChild(path, limits, job)) {
         failure = prefix + "lecteur de modèles introuvable (" + workerPath() + ") : " + std::strerror(errno);
         return false;

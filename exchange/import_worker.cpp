@@ -13,7 +13,9 @@
 
 #include "core/safe_file.h"
 #include "exchange/import_wire.h"
+#include "exchange/confined_path.h"
 #include "exchange/model_import.h"
+#include "exchange/reader_sandbox.h"
 
 namespace {
 
@@ -62,6 +64,12 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGPIPE, SIG_IGN);
     applyLimits(std::strtoull(argv[2], nullptr, 10), static_cast<unsigned>(std::strtoul(argv[4], nullptr, 10)));
+    // From here on the kernel holds this process to reading the model's
+    // folder and answering on its pipes (a folder not found leaves nothing
+    // to read: the import says why).
+    std::string problem;
+    std::string folder = modelFolder(argv[6], problem);
+    confineReader(folder.empty() ? std::string("/nonexistent") : folder);
     try {
         ImportedModel model;
         std::string failure;

@@ -74,7 +74,8 @@ bool applyLandlock(const std::string& folder, int abi) {
 constexpr int plainCalls[] = {
     SCMP_SYS(read),        SCMP_SYS(pread64),        SCMP_SYS(readv),         SCMP_SYS(lseek),
     SCMP_SYS(close),       SCMP_SYS(fstat),          SCMP_SYS(newfstatat),    SCMP_SYS(statx),
-    SCMP_SYS(readlink),    SCMP_SYS(getcwd),         SCMP_SYS(brk),           SCMP_SYS(mmap),
+    SCMP_SYS(readlink),    SCMP_SYS(getcwd),         SCMP_SYS(access),        SCMP_SYS(faccessat),
+    SCMP_SYS(faccessat2),  SCMP_SYS(getdents64),     SCMP_SYS(brk),           SCMP_SYS(mmap),
     SCMP_SYS(munmap),      SCMP_SYS(mremap),         SCMP_SYS(madvise),       SCMP_SYS(futex),
     SCMP_SYS(exit),        SCMP_SYS(exit_group),     SCMP_SYS(rt_sigreturn),  SCMP_SYS(rt_sigprocmask),
     SCMP_SYS(getpid),      SCMP_SYS(gettid),         SCMP_SYS(clock_gettime), SCMP_SYS(getrandom),
@@ -93,7 +94,8 @@ bool applySyscallFilter(bool landlock) {
     // Opens for reading only; without Landlock, openat2 (whose flags a
     // filter cannot see) says it does not exist, and the reader falls back
     // on openat.
-    const scmp_datum_t writing = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | O_TMPFILE;
+    // (O_TMPFILE holds O_DIRECTORY, which a read-only open of a folder uses.)
+    const scmp_datum_t writing = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | (O_TMPFILE & ~O_DIRECTORY);
     built = built &&
             seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(openat), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, writing, 0)) == 0;
     built = built && seccomp_rule_add(filter, landlock ? SCMP_ACT_ALLOW : SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(openat2), 0) == 0;
