@@ -164,6 +164,7 @@ struct PendingFile {
     std::string folder;
     bool exists = false;
     struct stat old {};
+    int unnamed = -1;  // the finished file, still without a name
     std::string named;
     std::string backup;
 };
@@ -175,6 +176,19 @@ bool resolveForReplacing(const std::string& path, PendingFile& file) {
     return true;
 }
 
+// Two names of the set that lead to one file (a .mtl that is a link to its
+// own .obj): writing both would leave one file holding either.
+bool sameFileTwice(const std::vector<PendingFile>& files) {
+    for (size_t k = 0; k < files.size(); ++k) {
+        for (size_t j = 0; j < k; ++j) {
+            bool sameInode = files[j].exists && files[k].exists && files[j].old.st_dev == files[k].old.st_dev &&
+                             files[j].old.st_ino == files[k].old.st_ino;
+            if (sameInode || files[j].target == files[k].target) return true;
+        }
+    }
+    return false;
+}
+
 bool folderSeenBefore(const std::vector<PendingFile>& files, size_t k) {
     for (size_t j = 0; j < k; ++j) {
         if (files[j].folder == files[k].folder) return true;
@@ -182,21 +196,25 @@ bool folderSeenBefore(const std::vector<PendingFile>& files, size_t k) {
     return false;
 }
 
-// Writes, identifies and flushes the new contents as a named temporary in
-// the target's folder. On failure nothing is left and errno tells why.
+// Writes, identifies and flushes the new contents in the target's folder:
+// an unnamed file, kept open, where the file system has them (it disappears
+// with the process if the set is never finished), else a named temporary.
+// On failure nothing is left and errno tells why.
 bool writeTemporary(const std::function<bool(int fd)>& writeContents, PendingFile& file) {
-    // An unnamed file disappears with the process if the save never ends.
     int fd = ::open(file.folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     const bool unnamed = fd >= 0;
     if (!unnamed && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) fd = createNamed(file.folder, file.named);
     if (fd < 0) return false;
     bool done = false;
     try {
-        done = writeContents(fd) && giveIdentity(fd, file.exists, file.old) && ::fsync(fd) == 0 &&
-               (!unnamed || linkUnnamed(fd, file.folder, file.named));
+        done = writeContents(fd) && giveIdentity(fd, file.exists, file.old) && ::fsync(fd) == 0;
     } catch (...) {
         ::close(fd);
         throw;
+    }
+    if (done && unnamed) {
+        file.unnamed = fd;
+        return true;
     }
     int failure = done ? 0 : errno;
     if (::close(fd) != 0 && done) {
@@ -205,6 +223,18 @@ bool writeTemporary(const std::function<bool(int fd)>& writeContents, PendingFil
     }
     errno = failure;
     return done;
+}
+
+// Once every file of the set is written: each unnamed one gets its
+// temporary name, just before the renames.
+bool nameUnnamed(PendingFile& file) {
+    if (file.unnamed < 0) return true;
+    bool named = linkUnnamed(file.unnamed, file.folder, file.named);
+    int failure = errno;
+    ::close(file.unnamed);
+    file.unnamed = -1;
+    errno = failure;
+    return named;
 }
 
 bool copyAll(int from, int to) {
@@ -257,6 +287,8 @@ void putBackOld(std::vector<PendingFile>& files, size_t renamed) {
 
 void removeLeftovers(std::vector<PendingFile>& files) {
     for (PendingFile& file : files) {
+        if (file.unnamed >= 0) ::close(file.unnamed);
+        file.unnamed = -1;
         if (!file.named.empty()) ::unlink(file.named.c_str());
         if (!file.backup.empty()) ::unlink(file.backup.c_str());
         file.named.clear();
@@ -297,6 +329,10 @@ bool replaceFilesTogether(const std::vector<FileReplacement>& files) {
     for (size_t k = 0; k < files.size(); ++k) {
         if (!resolveForReplacing(files[k].path, pending[k])) return false;
     }
+    if (sameFileTwice(pending)) {
+        errno = EINVAL;
+        return false;
+    }
     for (size_t k = 0; k < pending.size(); ++k) {
         if (!folderSeenBefore(pending, k)) removeStaleTemporaries(pending[k].folder);
     }
@@ -307,6 +343,7 @@ bool replaceFilesTogether(const std::vector<FileReplacement>& files) {
         removeLeftovers(pending);
         throw;
     }
+    for (size_t k = 0; done && k < pending.size(); ++k) done = nameUnnamed(pending[k]);
     // Only a file renamed before another one may need its old contents back.
     for (size_t k = 0; done && k + 1 < pending.size(); ++k) done = !pending[k].exists || keepBackup(pending[k]);
     size_t renamed = 0;

@@ -32,9 +32,11 @@ struct FileReplacement {
 };
 
 // Replaces several files as one: every new file is written completely to a
-// temporary in its target's folder and flushed before any target is touched;
-// only then are they renamed over their targets, companions first, `files`'s
-// last one last. Should a rename fail part way, the targets already replaced
+// temporary in its target's folder and flushed before any target is touched
+// (unnamed where the file system allows it, and named only once the whole
+// set is written, so that a process killed meanwhile leaves nothing); only
+// then are they renamed over their targets, companions first, `files`'s
+// last one last. Two names that lead to one file are refused (EINVAL). Should a rename fail part way, the targets already replaced
 // get their old contents back. On failure no target has changed, errno tells
 // why and false is returned. Each file follows the rules of replaceFileWith.
 bool replaceFilesTogether(const std::vector<FileReplacement>& files);

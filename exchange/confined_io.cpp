@@ -53,11 +53,12 @@ private:
 
 }  // namespace
 
-ConfinedFiles::ConfinedFiles(std::string folder) : folder(std::move(folder)) {}
+ConfinedFiles::ConfinedFiles(std::string folder, std::string model)
+    : folder(std::move(folder)), model(std::move(model)) {}
 
 bool ConfinedFiles::Exists(const char* path) const {
     std::string problem;
-    int fd = openInsideFolder(folder, path, problem);
+    int fd = openInsideFolder(folder, path, problem, path == model ? FileRole::Model : FileRole::Companion);
     if (fd < 0) return false;
     ::close(fd);
     return true;
@@ -68,7 +69,7 @@ Assimp::IOStream* ConfinedFiles::Open(const char* path, const char* mode) {
         refusal = std::string("« ") + path + " » : écriture refusée pendant une lecture";
         return nullptr;
     }
-    int fd = openInsideFolder(folder, path, refusal);
+    int fd = openInsideFolder(folder, path, refusal, path == model ? FileRole::Model : FileRole::Companion);
     if (fd < 0) return nullptr;
     struct stat status;
     if (::fstat(fd, &status) != 0) {

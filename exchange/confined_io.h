@@ -10,7 +10,8 @@ class ConfinedFiles : public Assimp::IOSystem {
 public:
     // Files are opened in `folder` and below (openInsideFolder); with an
     // empty folder none is.
-    explicit ConfinedFiles(std::string folder);
+    // `model`, the file being read, is opened as the model, not as one it names.
+    explicit ConfinedFiles(std::string folder, std::string model = {});
 
     bool Exists(const char* path) const override;
     char getOsSeparator() const override { return '/'; }
@@ -26,5 +27,6 @@ public:
 
 private:
     std::string folder;
+    std::string model;
     mutable std::string refusal;
 };

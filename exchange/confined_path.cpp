@@ -53,7 +53,7 @@ std::string modelFolder(const std::string& modelPath, std::string& problem) {
     return slash == 0 ? std::string("/") : real.substr(0, slash);
 }
 
-int openInsideFolder(const std::string& folder, const std::string& path, std::string& problem) {
+int openInsideFolder(const std::string& folder, const std::string& path, std::string& problem, FileRole role) {
     std::string realFolder = folder.empty() ? std::string() : realPath(folder);
     std::string real = realPath(path);
     if (real.empty() || realFolder.empty()) {
@@ -78,6 +78,11 @@ int openInsideFolder(const std::string& folder, const std::string& path, std::st
         problem = fd < 0 ? "« " + path + " » : " + std::strerror(errno)
                          : "« " + path + " » n'est pas un fichier ordinaire";
         if (fd >= 0) ::close(fd);
+        return -1;
+    }
+    if (role == FileRole::Companion && status.st_nlink > 1 && status.st_uid != ::geteuid()) {
+        problem = "« " + path + " » porte d'autres noms et appartient à un autre utilisateur : refusé";
+        ::close(fd);
         return -1;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

@@ -41,9 +41,10 @@ struct BlockReader {
     }
 };
 
-bool openReader(BlockReader& reader, const std::string& folder, const std::string& path) {
+bool openReader(BlockReader& reader, const std::string& folder, const std::string& path,
+                FileRole role = FileRole::Companion) {
     std::string problem;
-    reader.fd = openInsideFolder(folder, path, problem);
+    reader.fd = openInsideFolder(folder, path, problem, role);
     struct stat status;
     if (reader.fd < 0 || ::fstat(reader.fd, &status) != 0) return false;
     reader.size = static_cast<uint64_t>(status.st_size);
@@ -645,7 +646,7 @@ FastImport importFast(const std::string& path, const std::string& folder, Merged
     std::string extension = lowerExtensionOf(path);
     if (extension != "stl" && extension != "ply" && extension != "obj") return FastImport::NotHandled;
     BlockReader file;
-    if (!openReader(file, folder, path)) return FastImport::NotHandled;
+    if (!openReader(file, folder, path, FileRole::Model)) return FastImport::NotHandled;
     SceneMerger merger;
     ImportedModel found;
     std::string problem;

@@ -282,7 +282,7 @@ bool importModel(const std::string& path, ImportedModel& model, std::string& fai
         return true;
     }
     Assimp::Importer importer;
-    return readScene(importer, new ConfinedFiles(folder), path, path, nullptr, folder, model, failure);
+    return readScene(importer, new ConfinedFiles(folder, path), path, path, nullptr, folder, model, failure);
 }
 
 bool importModelFromMemory(const std::string& bytes, const std::string& name, ImportedModel& model,

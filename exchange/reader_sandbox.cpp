@@ -78,8 +78,8 @@ constexpr int plainCalls[] = {
     SCMP_SYS(faccessat2),  SCMP_SYS(getdents64),     SCMP_SYS(brk),           SCMP_SYS(mmap),
     SCMP_SYS(munmap),      SCMP_SYS(mremap),         SCMP_SYS(madvise),       SCMP_SYS(futex),
     SCMP_SYS(exit),        SCMP_SYS(exit_group),     SCMP_SYS(rt_sigreturn),  SCMP_SYS(rt_sigprocmask),
-    SCMP_SYS(getpid),      SCMP_SYS(gettid),         SCMP_SYS(clock_gettime), SCMP_SYS(getrandom),
-    SCMP_SYS(sched_yield), SCMP_SYS(restart_syscall),
+    SCMP_SYS(getpid),      SCMP_SYS(gettid),         SCMP_SYS(geteuid),       SCMP_SYS(clock_gettime),
+    SCMP_SYS(getrandom),   SCMP_SYS(sched_yield),    SCMP_SYS(restart_syscall),
 };
 
 // The filter: any other call kills the process.
