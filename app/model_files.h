@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "exchange/incoming_model.h"
+#include "exchange/import/incoming_model.h"
 
 // Lets the user choose a model file and reads it into the mesh. Cancelled:
 // the starting model. A Kestrune OFF file (named .off, or whose text starts

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "exchange/incoming_model.h"
+#include "exchange/import/incoming_model.h"
 
 struct PendingImport {
     ImportJob job;

@@ -14,8 +14,9 @@
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "sheet_mesh.h"
-#include "exchange/model_import.h"
-#include "exchange/model_output.h"
+#include "exchange/import/contained_import.h"
+#include "exchange/reader/model_import.h"
+#include "exchange/export/model_output.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "exchange/polygon_split.h"
+#include "exchange/reader/polygon_split.h"
 
 namespace {
 

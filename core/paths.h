@@ -12,3 +12,6 @@ std::string folderOf(const std::string& path);
 // The extension of the file name in lower case, without its dot: "obj" for
 // "a/Model.OBJ"; empty when the name has none (".hidden" has none).
 std::string lowerExtensionOf(const std::string& path);
+
+// True for a path ending in ".off" (any case): Kestrune's own model files.
+inline bool isOffPath(const std::string& path) { return lowerExtensionOf(path) == "off"; }

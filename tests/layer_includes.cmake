@@ -5,15 +5,20 @@
 #
 #   library | a header it may include | headers above it, separated by commas
 set(rows
-  "kestrune_core|mesh/mesh.h|platform/platform.h,state/messages.h,render/camera.h,exchange/texture_file.h,app/frame.h,tools/batch.h"
+  "kestrune_core|mesh/mesh.h|platform/platform.h,state/messages.h,render/camera.h,exchange/scene/texture_file.h,app/frame.h,tools/batch.h"
   "kestrune_platform|platform/platform.h|state/messages.h,platform/scripted/scripted.h,platform/qt/qt_shell.h"
-  "kestrune_state|platform/platform.h|render/camera.h,exchange/texture_file.h"
-  "kestrune_render|state/program_state.h|edit/picking.h,exchange/texture_file.h"
+  "kestrune_state|platform/platform.h|render/camera.h,exchange/scene/texture_file.h"
+  "kestrune_render|state/program_state.h|edit/picking.h,exchange/scene/texture_file.h"
   "kestrune_edit|render/camera.h|app/frame.h"
-  "kestrune_exchange|core/safe_file.h|state/messages.h,render/camera.h,platform/platform.h"
-  "kestrune_app|edit/picking.h|tools/batch.h,platform/scripted/scripted.h"
+  "kestrune_scene|core/safe_file.h|exchange/reader/model_import.h,exchange/import/incoming_model.h,exchange/export/model_output.h,state/messages.h,platform/platform.h"
+  "kestrune_reader|exchange/scene/import_wire.h|exchange/import/contained_import.h,exchange/export/model_output.h,state/messages.h,render/camera.h"
+  "kestrune_import|exchange/scene/import_wire.h|exchange/reader/model_import.h,exchange/reader/fast_import.h,exchange/reader/reader_sandbox.h,exchange/export/model_output.h,state/messages.h"
+  "kestrune_export|exchange/scene/texture_file.h|exchange/reader/model_import.h,exchange/reader/confined_io.h,exchange/reader/scene_merge.h,exchange/import/incoming_model.h,render/camera.h"
+  "kestrune_app|edit/picking.h|tools/batch.h,platform/scripted/scripted.h,exchange/reader/model_import.h"
   "kestrune_platform_scripted|platform/scripted/scripted.h|state/messages.h,render/camera.h"
-  "kestrune_batch|exchange/texture_file.h|app/frame.h,render/camera.h,platform/scripted/scripted.h")
+  "kestrune_platform_qt|platform/qt/qt_shell.h|state/messages.h,render/camera.h,app/frame.h"
+  "kestrune_batch|exchange/export/model_output.h|app/frame.h,render/camera.h,platform/scripted/scripted.h,exchange/reader/model_import.h"
+  "kestrune_picture|app/frame.h|exchange/reader/model_import.h")
 
 file(MAKE_DIRECTORY ${WORK})
 set(failures 0)

@@ -8,8 +8,11 @@
 #   state      state/                            platform, core
 #   render     render/                           state and below
 #   edit       edit/                             render and below
-#   exchange   exchange/                         core
-#   app        app/                              edit, exchange and below
+#   scene      exchange/scene/                   core
+#   reader     exchange/reader/                  scene, core (the import child only)
+#   import     exchange/import/                  scene, core
+#   export     exchange/export/                  scene, core
+#   app        app/                              edit, import, export and below
 #   tools      tools/                            everything, and the scripted layer
 #
 # An implementation of the window-system layer (platform/qt/, platform/scripted/)
@@ -30,7 +33,10 @@ layer_of() {
     state/*) echo state ;;
     render/*) echo render ;;
     edit/*) echo edit ;;
-    exchange/*) echo exchange ;;
+    exchange/scene/*) echo scene ;;
+    exchange/reader/*) echo reader ;;
+    exchange/import/*) echo import ;;
+    exchange/export/*) echo export ;;
     app/*) echo app ;;
     tools/*) echo tools ;;
     *) echo unknown ;;
@@ -45,9 +51,12 @@ allowed_of() {
     state) echo core platform state ;;
     render) echo core platform state render ;;
     edit) echo core platform state render edit ;;
-    exchange) echo core exchange ;;
-    app) echo core platform state render edit exchange app ;;
-    tools) echo core platform state render edit exchange app tools impl ;;
+    scene) echo core scene ;;
+    reader) echo core scene reader ;;
+    import) echo core scene import ;;
+    export) echo core scene export ;;
+    app) echo core platform state render edit scene import export app ;;
+    tools) echo core platform state render edit scene import export app tools impl ;;
     impl) echo core platform ;;
   esac
 }

@@ -14,9 +14,8 @@
 #include "remodel/remodel.h"
 #include "tools/batch_options.h"
 #include "tools/tool_inputs.h"
-#include "exchange/incoming_model.h"
-#include "exchange/export_mapping.h"
-#include "exchange/model_output.h"
+#include "exchange/import/incoming_model.h"
+#include "exchange/export/model_output.h"
 
 namespace {
 

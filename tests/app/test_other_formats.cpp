@@ -18,7 +18,7 @@
 #include "app/window_proc.h"
 #include "app/pending_import.h"
 #include "state/program_state.h"
-#include "exchange/contained_import.h"
+#include "exchange/import/contained_import.h"
 #include "mesh/mesh.h"
 #include "mesh/model_picture.h"
 #include "platform/scripted/scripted.h"

@@ -15,7 +15,7 @@
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 #include "tools/batch.h"
-#include "exchange/model_export.h"
+#include "exchange/export/export_set.h"
 
 namespace fs = std::filesystem;
 

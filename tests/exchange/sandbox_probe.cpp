@@ -17,7 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "exchange/reader_sandbox.h"
+#include "exchange/reader/reader_sandbox.h"
 
 extern char** environ;
 

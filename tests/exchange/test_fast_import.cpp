@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "exchange/confined_path.h"
-#include "exchange/fast_import.h"
-#include "exchange/model_import.h"
+#include "exchange/scene/confined_path.h"
+#include "exchange/reader/fast_import.h"
+#include "exchange/reader/model_import.h"
 #include "exchange_fixture.h"
 
 namespace {

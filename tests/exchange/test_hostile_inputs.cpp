@@ -13,9 +13,9 @@
 
 #include <sstream>
 
-#include "exchange/confined_path.h"
-#include "exchange/contained_import.h"
-#include "exchange/import_wire.h"
+#include "exchange/scene/confined_path.h"
+#include "exchange/import/contained_import.h"
+#include "exchange/scene/import_wire.h"
 #include "exchange_fixture.h"
 
 namespace {

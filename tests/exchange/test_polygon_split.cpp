@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "exchange/polygon_split.h"
+#include "exchange/reader/polygon_split.h"
 
 namespace {
 

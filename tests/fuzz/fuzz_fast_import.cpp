@@ -17,9 +17,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "exchange/confined_path.h"
-#include "exchange/fast_import.h"
-#include "exchange/model_import.h"
+#include "exchange/scene/confined_path.h"
+#include "exchange/reader/fast_import.h"
+#include "exchange/reader/model_import.h"
 
 namespace {
 

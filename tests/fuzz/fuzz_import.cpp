@@ -8,8 +8,8 @@
 #include <new>
 #include <string>
 
-#include "exchange/import_wire.h"
-#include "exchange/model_import.h"
+#include "exchange/scene/import_wire.h"
+#include "exchange/reader/model_import.h"
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
 
