@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "exchange/export/model_writers.h"
+#include "exchange/export/format_writers.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+#include "core/address_sanitizer.h"
 #include "exchange/import/contained_import.h"
 
 #include <algorithm>
@@ -49,14 +50,6 @@ std::string workerPath() {
     if (::access(beside.c_str(), X_OK) == 0) return beside;
     return folder + "/../libexec/kestrune/kestrune-import";
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-#define KESTRUNE_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KESTRUNE_ADDRESS_SANITIZER 1
-#endif
-#endif
 
 // The child's environment: nothing of the program's but the sanitizers'
 // options. Under AddressSanitizer the child cannot cap its address space

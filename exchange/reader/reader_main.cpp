@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "core/address_sanitizer.h"
 #include "core/safe_file.h"
 #include "exchange/scene/import_wire.h"
 #include "exchange/scene/confined_path.h"
@@ -26,16 +27,6 @@ void limit(int resource, rlim_t value) {
     rlimit bound{value, value};
     ::setrlimit(resource, &bound);
 }
-
-// GCC says it builds with AddressSanitizer by __SANITIZE_ADDRESS__, clang
-// only through __has_feature.
-#if defined(__SANITIZE_ADDRESS__)
-#define KESTRUNE_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KESTRUNE_ADDRESS_SANITIZER 1
-#endif
-#endif
 
 // Address space, processor time, no file written, no core dump. Under
 // AddressSanitizer the address space holds its shadow, so it stays open (the

@@ -1,3 +1,4 @@
+#include "core/address_sanitizer.h"
 #include "exchange/reader/reader_sandbox.h"
 
 #include "exchange/scene/confined_path.h"
@@ -111,14 +112,6 @@ bool applySyscallFilter(bool landlock) {
     return built;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KESTRUNE_READER_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KESTRUNE_READER_SANITIZED 1
-#endif
-#endif
-
 }  // namespace
 
 ReaderConfinement confineReader(const std::string& folder) {
@@ -129,7 +122,7 @@ ReaderConfinement confineReader(const std::string& folder) {
     if (!held.noNewPrivileges) return held;
     int abi = landlockAbiVersion();
     if (abi > 0 && applyLandlock(folder, abi)) held.landlockAbi = abi;
-#ifndef KESTRUNE_READER_SANITIZED
+#ifndef KESTRUNE_ADDRESS_SANITIZER
     // A sanitizer's own runtime makes calls of its own (reports, its
     // symbolizer): its builds keep Landlock only.
     held.syscallFilter = applySyscallFilter(held.landlockAbi > 0);
