@@ -201,7 +201,7 @@ int runPicture(const std::vector<std::string>& args, std::ostream&, std::ostream
     PictureRequest request;
     std::string problem;
     if (parsePictureArguments(args, request, problem) == PictureArguments::UsageError) {
-        err << "kestrune-batch : " << problem << "\n" << batchUsageText << pictureUsageText;
+        err << "kestrune-batch : " << problem << "\n" << batchHelpHint;
         return 2;
     }
     // The drawing moves into the model's folder for a while.
@@ -210,7 +210,7 @@ int runPicture(const std::vector<std::string>& args, std::ostream&, std::ostream
     std::vector<RemodelStep> steps;
     std::string unknown;
     if (!remodelStepsNamed(request.steps, steps, unknown)) {
-        err << "kestrune-batch : étape inconnue « " << unknown << " »\n" << batchUsageText << pictureUsageText;
+        err << "kestrune-batch : étape inconnue « " << unknown << " »\n" << batchHelpHint;
         return 2;
     }
     if (request.thumbnail) startWatchdog();

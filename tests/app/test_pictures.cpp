@@ -185,6 +185,11 @@ TEST_F(FailedPicture, RefusesBadOptionsAsUsageErrors) {
                                   "bon.off image.png --edges", "bon.off image.png lisser", "--edges bon.off image.off"}) {
         SCOPED_TRACE(arguments);
         EXPECT_EQ(runBatch(folder, arguments), 2);
+        // The reason, then one line pointing to --help.
+        std::string err = readText(folder / "err.txt");
+        EXPECT_EQ(err.rfind("kestrune-batch : ", 0), 0u) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+        EXPECT_TRUE(err.ends_with("\nEssayez « kestrune-batch --help » pour en savoir plus.\n")) << err;
         EXPECT_FALSE(fs::exists(folder / "image.png"));
         EXPECT_FALSE(fs::exists(folder / "image.off"));
     }
