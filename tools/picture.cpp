@@ -26,6 +26,7 @@
 #include "tools/batch_options.h"
 #include "tools/picture_options.h"
 #include "tools/png_file.h"
+#include "tools/thumbnail_view.h"
 #include "render/render_state.h"
 
 namespace {
@@ -151,7 +152,8 @@ bool createDrawing(const PictureRequest& request, std::ostream& err) {
         return false;
     }
     bool textureUsable = checkTexture(request.thumbnail, err);
-    if (request.thumbnail && mesh.textureFileName[0] == '\0') options.uniformColor = thumbnailColor;
+    // Asked for, the uniform colour stays the options' own.
+    if (request.thumbnail && !request.uniform && mesh.textureFileName[0] == '\0') options.uniformColor = thumbnailColor;
     if (textureUsable) createGlContext();
     fs::current_path(previous, failed);
     if (!textureUsable) return false;
@@ -168,6 +170,7 @@ bool createDrawing(const PictureRequest& request, std::ostream& err) {
 bool drawPicture(const PictureRequest& request, std::vector<unsigned char>& pixels, std::ostream& err) {
     if (!createDrawing(request, err)) return false;
     chooseDisplay(request);
+    if (request.thumbnail) useThumbnailView();
     renderFrame();
     presentFrame();
     pixels = scripted::readDrawing();
