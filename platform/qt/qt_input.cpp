@@ -90,10 +90,10 @@ protected:
 private:
     // A press belongs to the drawing only when the drawing window takes it
     // with no popup or dialog open. One that closes a popup goes to the
-    // popup (a click outside the window) and comes back as a copy posted to
-    // the window under the cursor (a click inside it): neither is the
-    // drawing's, which would otherwise take it for the start of a drag from
-    // wherever the cursor was at the last frame.
+    // popup, wherever it is made, and Qt may post a copy of it (same time
+    // stamp) to the window under the cursor once the popup has closed:
+    // neither is the drawing's, which would otherwise take it for the start
+    // of a drag from wherever the cursor was at the last frame.
     static void noteButton(QObject* target, QMouseEvent* mouse, bool pressed) {
         int index = mouse->button() == Qt::LeftButton    ? static_cast<int>(Key::LeftButton)
                     : mouse->button() == Qt::RightButton ? static_cast<int>(Key::RightButton)
@@ -103,8 +103,8 @@ private:
             return;
         }
         if (modalOrPopupOpen()) {
-            // Every press reaches a window first: a popup's own, or the main
-            // window's behind a dialog.
+            // Every press reaches a window first (the popup's, the
+            // dialog's), then its widgets: note it once.
             if (!target->isWindowType()) return;
             qt.popupPressSeen = true;
             qt.popupPressTime = mouse->timestamp();

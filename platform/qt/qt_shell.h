@@ -65,7 +65,7 @@ struct QtPlatform {
     // The mouse buttons held from a press the drawing window took (indexed
     // by Key): a press that went to a popup or a dialog is not.
     bool buttonTaken[2] = {};
-    // The time stamp of the last press a popup or a dialog took: Qt posts
+    // The time stamp of the last press a popup or a dialog took: Qt may post
     // that press again to the window under the cursor once the popup has
     // closed, and the copy is still not the drawing's.
     bool popupPressSeen = false;
