@@ -41,15 +41,6 @@ drawing() { sleep 1; import -window root -crop "$area" +repage "$1"; }
 
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
 drawing before.png
-if [ -n "${DRAG_FIRST:-}" ]; then
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) mousedown 1
-sleep 0.3
-xdotool mousemove $((X + WIDTH / 2 + 60)) $((Y + HEIGHT / 2 + 30))
-sleep 0.3
-xdotool mouseup 1
-drawing turned0.png
-echo "first drag: $(compare -metric AE before.png turned0.png null: 2>&1 || true)"
-fi
 # Each try: where the press is, where the cursor goes while held, where it is
 # released.
 tries=(
