@@ -211,16 +211,16 @@ TEST_F(FailedPicture, ThumbnailsDrawWithoutAnUnusableTextureInLightGrey) {
         // The model's pixels, those unlike the corner's background, are
         // lighter and grey: no colour, no black.
         const unsigned char background = picture.rgb[0];
-        int model = 0;
+        int modelPixels = 0;
         for (size_t i = 0; i + 2 < picture.rgb.size(); i += 3) {
             const unsigned char* p = &picture.rgb[i];
             if (std::abs(p[0] - background) > 24) {
-                ++model;
+                ++modelPixels;
                 EXPECT_GT(p[0], background);
                 EXPECT_LE(std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}), 2);
             }
         }
-        EXPECT_GT(model, 128 * 128 / 20);
+        EXPECT_GT(modelPixels, 128 * 128 / 20);
     }
     // An ordinary picture still fails without its texture.
     EXPECT_EQ(runBatch(folder, "sans_texture.off image.png"), 1);
