@@ -31,6 +31,7 @@ void takeFramePresses() {
     program.input.returnPressed = sys::takeKeyPress(sys::Key::Return);
     program.input.rightPressed = sys::takeKeyPress(sys::Key::RightButton);
     program.input.endPressed = sys::takeKeyPress(sys::Key::End);
+    program.input.spacePressed = sys::takeKeyPress(sys::Key::Space);
 }
 
 // Whether the picture or the state may change again with no new event: the
@@ -108,6 +109,11 @@ void checkGlError() {
 }  // namespace
 
 void pollInput() {
+    // In the base mode the navigation measured the cursor earlier in this
+    // frame and measures its next motion from there: remembering this later
+    // sample would drop the motion made meanwhile (half a drag, at the usual
+    // pace), so only the editing modes keep it.
+    bool navigated = program.edit.editMode == Base;
     sampleCursor();
     InputState& input = program.input;
     latchPress(sys::isKeyDown(sys::Key::LeftButton), input.leftPressed, input.leftArmed, input.clickPending);
@@ -121,7 +127,7 @@ void pollInput() {
     input.returnArmed = !returnDown;
     if (sys::isKeyDown(sys::Key::RightButton) || input.rightPressed) stopMode();
     if (sys::isKeyDown(sys::Key::End) || input.endPressed) stopMode();
-    rememberCursor();
+    if (!navigated) rememberCursor();
 }
 
 void renderFrame() {

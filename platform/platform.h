@@ -63,11 +63,19 @@ void registerWindowEvents(const WindowEvents& events);
 const WindowEvents& windowEvents();
 
 // --- Input state, as of the events already handled ---------------------------
+// Whether `key` is held from a press the drawing window took. A press that
+// went to a menu's popup or a dialog (the click outside that closed the
+// popup among them), or to another window, is not the drawing's: the key is
+// not down for it, even once the popup has closed, until it is released and
+// pressed again.
 bool isKeyDown(Key key);
 // Whether `key` was pressed in the drawing window since the last call for it,
 // even if it was released again since. Presses made while a menu or a dialog
 // had the keyboard are not the window's.
 bool takeKeyPress(Key key);
+// Where the cursor was on the screen when the drawing window took the last
+// press of `key` (the press takeKeyPress reports).
+ScreenPoint keyPressPosition(Key key);
 // Cursor position on the screen, in pixels.
 ScreenPoint cursorScreenPosition();
 // Outer rectangle of the main window on the screen, frame included.

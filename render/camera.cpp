@@ -49,6 +49,27 @@ void applyOrthographicCamera() {
     glLoadMatrixf(program.view.orthoMatrices[program.view.viewKind - 1]);
 }
 
+// A point of the screen clamped to the main window.
+void clampToWindow(sys::ScreenPoint point, float& x, float& y) {
+    sys::ScreenRect rect = sys::mainWindowRect();
+    x = static_cast<float>(point.x);
+    y = static_cast<float>(point.y);
+    clampBelow(x, static_cast<float>(rect.left));
+    clampAbove(x, static_cast<float>(rect.right));
+    clampBelow(y, static_cast<float>(rect.top));
+    clampAbove(y, static_cast<float>(rect.bottom));
+}
+
+// Where a drag's motion in this frame starts: the cursor of the last frame,
+// or, for a key pressed since that frame, the point where the drawing took
+// the press. The cursor's path before the press (over a menu's popup, or
+// outside the window while no frame was drawn) is no drag.
+void dragStart(sys::Key key, bool pressedSinceLastFrame, float& x, float& y) {
+    x = program.view.previousCursorX;
+    y = program.view.previousCursorY;
+    if (pressedSinceLastFrame) clampToWindow(sys::keyPressPosition(key), x, y);
+}
+
 }  // namespace
 
 void updateOrthoMatrices() {
@@ -83,20 +104,23 @@ void applyCamera() {
 
 void navigate() {
     sampleCursor();
-    float dx = program.view.cursorX - program.view.previousCursorX;
-    float dy = program.view.cursorY - program.view.previousCursorY;
+    const InputState& input = program.input;
+    float startX, startY;
     if (sys::isKeyDown(sys::Key::LeftButton)) {
-        program.view.angleY += dx;
-        program.view.angleX += dy;
+        dragStart(sys::Key::LeftButton, input.leftPressed, startX, startY);
+        program.view.angleY += program.view.cursorX - startX;
+        program.view.angleX += program.view.cursorY - startY;
     }
-    if (sys::isKeyDown(sys::Key::Space)) program.view.angleZ += dx;
+    if (sys::isKeyDown(sys::Key::Space)) {
+        dragStart(sys::Key::Space, input.spacePressed, startX, startY);
+        program.view.angleZ += program.view.cursorX - startX;
+    }
     if (sys::isKeyDown(sys::Key::RightButton)) {
-        addStored(program.view.cameraDistance, (program.view.previousCursorX - program.view.cursorX) * 0.08);
+        dragStart(sys::Key::RightButton, input.rightPressed, startX, startY);
+        addStored(program.view.cameraDistance, (startX - program.view.cursorX) * 0.08);
         clampBelow(program.view.cameraDistance, 1.7);
         clampAbove(program.view.cameraDistance, 15.0);
-    }
-    if (sys::isKeyDown(sys::Key::RightButton)) {
-        addStored(program.view.orthoZoom, (program.view.previousCursorX - program.view.cursorX) * 0.02);
+        addStored(program.view.orthoZoom, (startX - program.view.cursorX) * 0.02);
         clampAbove(program.view.orthoZoom, 6.0);
         clampBelow(program.view.orthoZoom, 0.6);
     }
@@ -114,14 +138,7 @@ void navigate() {
 void sampleCursor() {
     if (options.animation == 1) sys::sleepMilliseconds(25);
     if (options.animation == 2) sys::sleepMilliseconds(5);
-    sys::ScreenRect rect = sys::mainWindowRect();
-    sys::ScreenPoint cursor = sys::cursorScreenPosition();
-    program.view.cursorX = static_cast<float>(cursor.x);
-    program.view.cursorY = static_cast<float>(cursor.y);
-    clampBelow(program.view.cursorX, static_cast<float>(rect.left));
-    clampAbove(program.view.cursorX, static_cast<float>(rect.right));
-    clampBelow(program.view.cursorY, static_cast<float>(rect.top));
-    clampAbove(program.view.cursorY, static_cast<float>(rect.bottom));
+    clampToWindow(sys::cursorScreenPosition(), program.view.cursorX, program.view.cursorY);
 }
 
 void rememberCursor() {

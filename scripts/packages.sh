@@ -9,7 +9,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libseccomp-dev pkg-config libgtest-dev libbenchmark-dev libopenmesh-dev libassimp-dev
   xvfb xauth fonts-dejavu-core xdotool imagemagick
   desktop-file-utils appstream shared-mime-info man-db dpkg-dev
-  python3-gi gir1.2-gnomedesktop-3.0 bubblewrap
+  python3-gi gir1.2-gnomedesktop-3.0 bubblewrap python3-meshio
 )
 
 missing=()

@@ -32,6 +32,7 @@ struct InputState {
     bool returnPressed = false;
     bool rightPressed = false;
     bool endPressed = false;
+    bool spacePressed = false;
 };
 
 struct EditState {

@@ -21,8 +21,10 @@ namespace {
 
 using Step = RemodelStep;
 
+// The reason and a pointer to --help, as the usual command-line tools do; the
+// whole usage would bury the reason.
 int usageError(std::ostream& err, const std::string& problem) {
-    err << "kestrune-batch : " << problem << "\n" << batchUsageText;
+    err << "kestrune-batch : " << problem << "\n" << batchHelpHint;
     return 2;
 }
 

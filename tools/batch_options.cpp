@@ -29,6 +29,8 @@ const char* const batchUsageText =
     "Code de sortie : 0 réussi, 1 échec de lecture, d'étape ou d'écriture,\n"
     "2 erreur d'usage.\n";
 
+const char* const batchHelpHint = "Essayez « kestrune-batch --help » pour en savoir plus.\n";
+
 namespace {
 
 bool parsePositive(const std::string& text, int& value) {

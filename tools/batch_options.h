@@ -25,3 +25,5 @@ ArgumentsResult parseBatchArguments(const std::vector<std::string>& args, BatchO
                                     std::string& problem);
 
 extern const char* const batchUsageText;
+// The line after a usage error's reason: where the whole usage is.
+extern const char* const batchHelpHint;

@@ -27,6 +27,7 @@
 #include "tools/batch_options.h"
 #include "tools/picture_options.h"
 #include "tools/png_file.h"
+#include "tools/thumbnail_view.h"
 #include "render/render_state.h"
 
 namespace {
@@ -139,7 +140,8 @@ bool createDrawing(const PictureRequest& request, std::ostream& err) {
         return false;
     }
     bool textureUsable = checkTexture(request.thumbnail, err);
-    if (request.thumbnail && mesh.textureFileName[0] == '\0') options.uniformColor = thumbnailColor;
+    // Asked for, the uniform colour stays the options' own.
+    if (request.thumbnail && !request.uniform && mesh.textureFileName[0] == '\0') options.uniformColor = thumbnailColor;
     if (textureUsable) createGlContext();
     fs::current_path(previous, failed);
     if (!textureUsable) return false;
@@ -156,6 +158,7 @@ bool createDrawing(const PictureRequest& request, std::ostream& err) {
 bool drawPicture(const PictureRequest& request, std::vector<unsigned char>& pixels, std::ostream& err) {
     if (!createDrawing(request, err)) return false;
     chooseDisplay(request);
+    if (request.thumbnail) useThumbnailView();
     renderFrame();
     presentFrame();
     pixels = scripted::readDrawing();
@@ -189,7 +192,7 @@ int runPicture(const std::vector<std::string>& args, std::ostream&, std::ostream
     PictureRequest request;
     std::string problem;
     if (parsePictureArguments(args, request, problem) == PictureArguments::UsageError) {
-        err << "kestrune-batch : " << problem << "\n" << batchUsageText << pictureUsageText;
+        err << "kestrune-batch : " << problem << "\n" << batchHelpHint;
         return 2;
     }
     // The drawing moves into the model's folder for a while.
@@ -198,7 +201,7 @@ int runPicture(const std::vector<std::string>& args, std::ostream&, std::ostream
     std::vector<RemodelStep> steps;
     std::string unknown;
     if (!remodelStepsNamed(request.steps, steps, unknown)) {
-        err << "kestrune-batch : étape inconnue « " << unknown << " »\n" << batchUsageText << pictureUsageText;
+        err << "kestrune-batch : étape inconnue « " << unknown << " »\n" << batchHelpHint;
         return 2;
     }
     if (request.thumbnail) startWatchdog();

@@ -31,11 +31,13 @@ Section plyBinaryFaceSection() {
 
 }  // namespace
 
+// The faces' corner list is named vertex_indices, the common name: some
+// readers (meshio) know no other, and Assimp and OpenMesh read it too.
 FileSections plySections(bool ascii) {
     std::string header = std::string("ply\nformat ") + (ascii ? "ascii" : "binary_little_endian") +
                          " 1.0\ncomment Kestrune\nelement vertex " + std::to_string(mesh.vertexCount) +
                          "\nproperty float x\nproperty float y\nproperty float z\nelement face " +
-                         std::to_string(mesh.faceCount) + "\nproperty list uchar int vertex_index\nend_header\n";
+                         std::to_string(mesh.faceCount) + "\nproperty list uchar int vertex_indices\nend_header\n";
     // Text PLY lines are those of standard OFF.
     const OffArrays arrays = meshOffArrays(mesh);
     if (ascii) {

@@ -76,20 +76,48 @@ protected:
             // the keys used there may reach a window that no longer exists
             // (a Return that confirmed the dialog would stay held forever).
             for (bool& held : qt.keyHeld) held = false;
+            if (type == QEvent::ApplicationDeactivate) qt.buttonTaken[0] = qt.buttonTaken[1] = false;
         } else if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && target->isWindowType()) {
             // Every key event reaches a window first: count it there, once.
             noteKey(target, static_cast<QKeyEvent*>(event), type == QEvent::KeyPress);
-        } else if (type == QEvent::MouseButtonPress && target == qt.drawingWindow && !modalOrPopupOpen()) {
-            // A click may be released before the next frame polls the buttons.
-            Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
-            if (button == Qt::LeftButton) qt.keyPressed[static_cast<int>(Key::LeftButton)] = true;
-            if (button == Qt::RightButton) qt.keyPressed[static_cast<int>(Key::RightButton)] = true;
+        } else if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) {
+            noteButton(target, static_cast<QMouseEvent*>(event), type == QEvent::MouseButtonPress);
         }
         if (wakesFrameLoop(type)) wakeFrameLoop();
         return QObject::eventFilter(target, event);
     }
 
 private:
+    // A press belongs to the drawing only when the drawing window takes it
+    // with no popup or dialog open. One that closes a popup goes to the
+    // popup, wherever it is made, and Qt may post a copy of it (same time
+    // stamp) to the window under the cursor once the popup has closed:
+    // neither is the drawing's, which would otherwise take it for the start
+    // of a drag from wherever the cursor was at the last frame.
+    static void noteButton(QObject* target, QMouseEvent* mouse, bool pressed) {
+        int index = mouse->button() == Qt::LeftButton    ? static_cast<int>(Key::LeftButton)
+                    : mouse->button() == Qt::RightButton ? static_cast<int>(Key::RightButton)
+                                                         : -1;
+        if (!pressed) {
+            if (index >= 0) qt.buttonTaken[index] = false;
+            return;
+        }
+        if (modalOrPopupOpen()) {
+            // Every press reaches a window first (the popup's, the
+            // dialog's), then its widgets: note it once.
+            if (!target->isWindowType()) return;
+            qt.popupPressSeen = true;
+            qt.popupPressTime = mouse->timestamp();
+            return;
+        }
+        if (target != qt.drawingWindow || index < 0) return;
+        if (qt.popupPressSeen && mouse->timestamp() == qt.popupPressTime) return;
+        // A click may be released before the next frame polls the buttons.
+        qt.keyPressed[index] = true;
+        qt.buttonTaken[index] = true;
+        qt.keyPressPosition[index] = mouse->globalPosition().toPoint();
+    }
+
     static void noteKey(QObject* target, QKeyEvent* key, bool pressed) {
         if (key->isAutoRepeat()) return;
         int index = trackedKey(key->key());
@@ -101,6 +129,7 @@ private:
         if (index >= 0 && pressed && ours) {
             qt.keyHeld[index] = true;
             qt.keyPressed[index] = true;
+            qt.keyPressPosition[index] = QCursor::pos();
         }
         if (pressed && key->key() == Qt::Key_Escape && ours) {
             windowEvents().escapePressed();
@@ -114,12 +143,22 @@ void installKeyTracking() {
     qt.application->installEventFilter(new KeyTracker);
 }
 
+// A button is down while held from a press the drawing window took; Qt's
+// own button state says whether it is still held (a release outside every
+// window of the program may never be seen as an event).
 bool sys::isKeyDown(Key key) {
     switch (key) {
-        case Key::LeftButton: return (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
-        case Key::RightButton: return (QGuiApplication::mouseButtons() & Qt::RightButton) != 0;
+        case Key::LeftButton:
+            return qt.buttonTaken[0] && (QGuiApplication::mouseButtons() & Qt::LeftButton) != 0;
+        case Key::RightButton:
+            return qt.buttonTaken[1] && (QGuiApplication::mouseButtons() & Qt::RightButton) != 0;
         default: return qt.keyHeld[static_cast<int>(key)];
     }
+}
+
+sys::ScreenPoint sys::keyPressPosition(Key key) {
+    QPoint position = qt.keyPressPosition[static_cast<int>(key)];
+    return ScreenPoint{position.x(), position.y()};
 }
 
 bool sys::takeKeyPress(Key key) {

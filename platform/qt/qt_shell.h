@@ -60,6 +60,16 @@ struct QtPlatform {
     // (indexed by Key).
     bool keyHeld[7] = {};
     bool keyPressed[7] = {};
+    // Where the drawing window took each key's last press, on the screen.
+    QPoint keyPressPosition[7];
+    // The mouse buttons held from a press the drawing window took (indexed
+    // by Key): a press that went to a popup or a dialog is not.
+    bool buttonTaken[2] = {};
+    // The time stamp of the last press a popup or a dialog took: Qt may post
+    // that press again to the window under the cursor once the popup has
+    // closed, and the copy is still not the drawing's.
+    bool popupPressSeen = false;
+    unsigned long long popupPressTime = 0;
     QtFrameLoop frames;
     // The colour dialog's custom colours were set to black at its first run.
     bool customColorsCleared = false;

@@ -40,11 +40,21 @@ void setDrawingSize(int width, int height);
 // help page are looked up beside it); the test binary itself after reset.
 void setExecutablePath(const std::string& path);
 
-// Sets a button or key; going down is a press (see takeKeyPress).
+// Sets a button or key; going down is a press (see takeKeyPress), taken by
+// the drawing where the cursor is unless a popup is open.
 void setKey(sys::Key key, bool down);
 // A press and its release between two frames: the key stays up.
 void pressAndRelease(sys::Key key);
+// A menu's popup or a dialog opens or closes. While one is open no frame is
+// drawn, and presses go to it, as in the window: a key pressed meanwhile (the
+// click outside that closes a popup: press with the popup open, then close
+// it) is held but never down for the drawing, until released.
+void setPopupOpen(bool open);
 void setCursorScreen(int x, int y);
+// A hand moving the mouse while the program runs: at every pause the program
+// makes (sys::sleepMilliseconds, which paces its frames) the cursor moves by
+// (dx, dy). (0, 0) stops it.
+void setCursorDrift(int dx, int dy);
 // Cursor over pixel (x, y) of the drawing area, origin at its top-left.
 void setCursorClient(int x, int y);
 

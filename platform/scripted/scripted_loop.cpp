@@ -33,9 +33,9 @@ void sys::runMessageLoop() {
             windowEvents().closeRequested();
             continue;
         }
-        // Nothing can change the picture: the real loop would wait for an
-        // event, and none will come.
-        if (twin.loop.owed == 0) break;
+        // Nothing can change the picture, or a popup or a dialog holds the
+        // loop: the real loop would wait for an event, and none will come.
+        if (twin.loop.owed == 0 || twin.desktop.popupOpen) break;
         bool more = windowEvents().frameDue();
         ++twin.loop.framesDrawn;
         twin.loop.owed = more ? scriptedFramesAfterInput : twin.loop.owed - 1;

@@ -43,20 +43,33 @@ void reset() {
     resetFrameLoop();
 }
 void setExecutablePath(const std::string& path) { twin.desktop.executable = path; }
+// A press the drawing takes, where the cursor is, unless a popup takes it.
+void takePress(Key key) {
+    int index = static_cast<int>(key);
+    twin.desktop.pressTaken[index] = !twin.desktop.popupOpen;
+    if (twin.desktop.popupOpen) return;
+    twin.desktop.pressed[index] = true;
+    twin.desktop.pressPosition[index] = twin.desktop.cursor;
+}
 void setKey(Key key, bool down) {
     bool& held = twin.desktop.keys[static_cast<int>(key)];
-    if (down && !held) twin.desktop.pressed[static_cast<int>(key)] = true;
+    if (down && !held) takePress(key);
     held = down;
     noteInput();
 }
 void pressAndRelease(Key key) {
-    twin.desktop.pressed[static_cast<int>(key)] = true;
+    takePress(key);
+    noteInput();
+}
+void setPopupOpen(bool open) {
+    twin.desktop.popupOpen = open;
     noteInput();
 }
 void setCursorScreen(int x, int y) {
     twin.desktop.cursor = ScreenPoint{x, y};
     noteInput();
 }
+void setCursorDrift(int dx, int dy) { twin.desktop.cursorDrift = ScreenPoint{dx, dy}; }
 void setCursorClient(int x, int y) { setCursorScreen(drawingOrigin.x + x, drawingOrigin.y + y); }
 void queueOpenAnswer(std::optional<std::string> path) { twin.desktop.openAnswers.push_back(std::move(path)); }
 void queueSaveAnswer(std::optional<std::string> path) { twin.desktop.saveAnswers.push_back(std::move(path)); }
@@ -80,7 +93,10 @@ bool busyCursorShown() { return twin.desktop.busy; }
 
 }  // namespace scripted
 
-bool sys::isKeyDown(Key key) { return twin.desktop.keys[static_cast<int>(key)]; }
+bool sys::isKeyDown(Key key) {
+    return twin.desktop.keys[static_cast<int>(key)] && twin.desktop.pressTaken[static_cast<int>(key)];
+}
+sys::ScreenPoint sys::keyPressPosition(Key key) { return twin.desktop.pressPosition[static_cast<int>(key)]; }
 bool sys::takeKeyPress(Key key) {
     bool pressed = twin.desktop.pressed[static_cast<int>(key)];
     twin.desktop.pressed[static_cast<int>(key)] = false;
@@ -106,7 +122,11 @@ void sys::showMessageBox(const std::string& text, bool informationIcon) {
 void sys::setBusyCursor(bool busy) {
     if (busy) twin.desktop.busy = true;
 }
-void sys::sleepMilliseconds(int milliseconds) { twin.desktop.sleeps.push_back(milliseconds); }
+void sys::sleepMilliseconds(int milliseconds) {
+    twin.desktop.sleeps.push_back(milliseconds);
+    twin.desktop.cursor.x += twin.desktop.cursorDrift.x;
+    twin.desktop.cursor.y += twin.desktop.cursorDrift.y;
+}
 void sys::postQuit(int exitCode) {
     twin.desktop.quitPosted = true;
     twin.desktop.quitCode = exitCode;

@@ -17,7 +17,13 @@
 struct ScriptedDesktop {
     bool keys[7] = {};
     bool pressed[7] = {};
+    // A menu's popup or a dialog is open: presses go to it. A key whose
+    // press went to it is held but not the drawing's until released.
+    bool popupOpen = false;
+    bool pressTaken[7] = {};
+    sys::ScreenPoint pressPosition[7];
     sys::ScreenPoint cursor{scripted::drawingOrigin.x, scripted::drawingOrigin.y};
+    sys::ScreenPoint cursorDrift{0, 0};  // moved at each pause of the program
     std::deque<std::optional<std::string>> openAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
     std::deque<std::optional<uint32_t>> colorAnswers;

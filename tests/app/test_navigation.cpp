@@ -4,6 +4,7 @@
 #include "core/options.h"
 #include "state/program_state.h"
 #include "state/view_state.h"
+#include "mesh/mesh.h"
 #include "render/camera.h"
 #include "support/program_fixture.h"
 
@@ -32,6 +33,21 @@ TEST_F(Navigation, LeftDragTurnsOneDegreePerPixel) {
     scripted::setKey(sys::Key::Space, true);
     drag(7, 0);
     EXPECT_FLOAT_EQ(program.view.angleZ, 7.0f);
+}
+
+// The mouse goes on moving while a frame paces itself (twice a frame in the
+// base mode): every pixel of the drag counts, from the press to the last
+// sample, whichever sample of the frame saw it.
+TEST_F(Navigation, EveryPixelOfADragCountsWhileFramesPaceThemselves) {
+    scripted::setKey(sys::Key::LeftButton, true);  // pressed at (400, 300)
+    scripted::setCursorDrift(3, -2);
+    frames(6);
+    scripted::setCursorDrift(0, 0);
+    frame();
+    const sys::ScreenPoint cursor = sys::cursorScreenPosition();
+    ASSERT_GT(cursor.x, 430);
+    EXPECT_FLOAT_EQ(program.view.angleY, static_cast<float>(cursor.x - 400));
+    EXPECT_FLOAT_EQ(program.view.angleX, static_cast<float>(cursor.y - 300));
 }
 
 TEST_F(Navigation, RightDragStaysWithinBoundsAndComesBackAtOnce) {
@@ -117,4 +133,70 @@ TEST_F(Navigation, DragStepsAreSummedInDoubleAndStoredAsFloat) {
     program.view.orthoZoom = 1.0f;
     drag(-16, 0);
     EXPECT_EQ(program.view.orthoZoom, static_cast<float>(1.0f + 16.0f * 0.02));
+}
+
+// A press that went to a menu's popup (the click outside that closed it) is
+// no drag, however the cursor moves afterwards; a press the drawing takes
+// later drags from where it was made, not from where the cursor was at the
+// last frame before the popup.
+TEST_F(Navigation, APressThatClosedAPopupNeitherTurnsNorZooms) {
+    const ViewState& view = program.view;
+    for (sys::Key key : {sys::Key::LeftButton, sys::Key::RightButton, sys::Key::Space}) {
+        SCOPED_TRACE(static_cast<int>(key));
+        const float angles[3] = {view.angleY, view.angleX, view.angleZ};
+        const float distance = view.cameraDistance, zoom = view.orthoZoom;
+        scripted::setPopupOpen(true);
+        scripted::setCursorScreen(730, 60);  // far from the last frame's cursor, over the popup
+        scripted::setKey(key, true);
+        scripted::setPopupOpen(false);
+        frame();
+        for (int move : {-60, 25, 200}) drag(move, -move / 2);
+        EXPECT_EQ(view.angleY, angles[0]);
+        EXPECT_EQ(view.angleX, angles[1]);
+        EXPECT_EQ(view.angleZ, angles[2]);
+        EXPECT_EQ(view.cameraDistance, distance);
+        EXPECT_EQ(view.orthoZoom, zoom);
+        scripted::setKey(key, false);
+        frame();
+
+        // The popup closed by a key, the cursor moved with no frame drawn:
+        // the drag counts from its press.
+        scripted::setPopupOpen(true);
+        scripted::setCursorScreen(200, 500);
+        scripted::setPopupOpen(false);
+        scripted::setKey(key, true);
+        const int dx = key == sys::Key::RightButton ? -10 : 10;  // zooming out, away from the bound
+        scripted::setCursorScreen(200 + dx, 496);
+        frame();
+        if (key == sys::Key::LeftButton) {
+            EXPECT_FLOAT_EQ(view.angleY, angles[0] + 10.0f);
+            EXPECT_FLOAT_EQ(view.angleX, angles[1] - 4.0f);
+        } else if (key == sys::Key::Space) {
+            EXPECT_FLOAT_EQ(view.angleZ, angles[2] + 10.0f);
+        } else {
+            EXPECT_EQ(view.cameraDistance, static_cast<float>(distance + 10.0f * 0.08));
+        }
+        scripted::setKey(key, false);
+        frame();
+    }
+}
+
+// Nor is it a click of an editing mode: no vertex is made until the drawing
+// takes a press of its own.
+TEST_F(Navigation, APressThatClosedAPopupIsNoClickOfAnEditingMode) {
+    command(CreateVerticesCommand);
+    scripted::setCursorClient(300, 300);
+    frame();
+    int vertices = mesh.vertexCount;
+    scripted::setPopupOpen(true);
+    scripted::setKey(sys::Key::LeftButton, true);
+    scripted::setPopupOpen(false);
+    frames(3);
+    scripted::setKey(sys::Key::LeftButton, false);
+    frames(2);
+    EXPECT_EQ(mesh.vertexCount, vertices);
+    EXPECT_FALSE(program.input.clickPending);
+    scripted::setKey(sys::Key::LeftButton, true);
+    frames(2);
+    EXPECT_EQ(mesh.vertexCount, vertices + 1);
 }

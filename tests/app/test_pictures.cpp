@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -149,6 +150,11 @@ TEST_F(FailedPicture, RefusesBadOptionsAsUsageErrors) {
                                   "bon.off image.png --edges", "bon.off image.png lisser", "--edges bon.off image.off"}) {
         SCOPED_TRACE(arguments);
         EXPECT_EQ(runBatch(folder, arguments), 2);
+        // The reason, then one line pointing to --help.
+        std::string err = readText(folder / "err.txt");
+        EXPECT_EQ(err.rfind("kestrune-batch : ", 0), 0u) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+        EXPECT_TRUE(err.ends_with("\nEssayez « kestrune-batch --help » pour en savoir plus.\n")) << err;
         EXPECT_FALSE(fs::exists(folder / "image.png"));
         EXPECT_FALSE(fs::exists(folder / "image.off"));
     }
@@ -166,18 +172,116 @@ TEST_F(FailedPicture, ThumbnailsDrawWithoutAnUnusableTextureInLightGrey) {
         ASSERT_EQ(runBatch(folder, std::string("--thumbnail ") + model + " vignette.png 128"), 0);
         Picture picture = readPng(folder / "vignette.png");
         ASSERT_EQ(picture.width, 128);
-        // The background is the window's grey (102); the model's pixels are
+        // The model's pixels, those unlike the corner's background, are
         // lighter and grey: no colour, no black.
-        int lighter = 0;
+        const unsigned char background = picture.rgb[0];
+        int modelPixels = 0;
         for (size_t i = 0; i + 2 < picture.rgb.size(); i += 3) {
             const unsigned char* p = &picture.rgb[i];
-            if (p[0] > 110) {
-                ++lighter;
+            if (std::abs(p[0] - background) > 24) {
+                ++modelPixels;
+                EXPECT_GT(p[0], background);
                 EXPECT_LE(std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}), 2);
             }
         }
-        EXPECT_GT(lighter, 128 * 128 / 20);
+        EXPECT_GT(modelPixels, 128 * 128 / 20);
     }
     // An ordinary picture still fails without its texture.
     EXPECT_EQ(runBatch(folder, "sans_texture.off image.png"), 1);
+}
+
+namespace {
+
+// What a thumbnail shows of its model: the pixels unlike the background (the
+// corner's colour), their luminance and the box around them.
+struct ThumbnailMeasure {
+    double cover = 0.0;     // share of the picture
+    double contrast = 0.0;  // mean luminance of the model against the background's, 0 to 255
+    double dark = 0.0;      // the 10th and 90th luminance percentiles of the model
+    double light = 0.0;
+    int shades = 0;         // luminance bands of 24 holding 8 % of the model each, runs counted once
+    double boxSide = 0.0;   // the larger side of the model's box, as a share of the picture's
+    double offCentre = 0.0; // distance of the box's centre from the picture's, in pixels
+};
+
+double luminance(const unsigned char* p) { return 0.2126 * p[0] + 0.7152 * p[1] + 0.0722 * p[2]; }
+
+ThumbnailMeasure measureThumbnail(const Picture& picture) {
+    ThumbnailMeasure measure;
+    const unsigned char* background = picture.rgb.data();
+    std::vector<double> model;
+    int left = picture.width, right = -1, top = picture.height, bottom = -1;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const unsigned char* p = &picture.rgb[3 * (static_cast<size_t>(y) * picture.width + x)];
+            if (std::max({std::abs(p[0] - background[0]), std::abs(p[1] - background[1]),
+                          std::abs(p[2] - background[2])}) <= 12) {
+                continue;
+            }
+            model.push_back(luminance(p));
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    }
+    if (model.empty()) return measure;
+    measure.cover = static_cast<double>(model.size()) / (picture.width * picture.height);
+    double sum = 0.0;
+    for (double l : model) sum += l;
+    measure.contrast = std::abs(sum / model.size() - luminance(background));
+    std::sort(model.begin(), model.end());
+    measure.dark = model[model.size() / 10];
+    measure.light = model[model.size() * 9 / 10];
+    std::vector<size_t> bands(11);
+    for (double l : model) ++bands[static_cast<size_t>(l / 24.0)];
+    for (size_t b = 0; b < bands.size(); ++b) {
+        bool held = bands[b] >= model.size() * 8 / 100;
+        bool previousHeld = b > 0 && bands[b - 1] >= model.size() * 8 / 100;
+        measure.shades += held && !previousHeld;
+    }
+    measure.boxSide = static_cast<double>(std::max(right - left, bottom - top) + 1) / picture.width;
+    measure.offCentre = std::hypot((left + right + 1) / 2.0 - picture.width / 2.0,
+                                   (top + bottom + 1) / 2.0 - picture.height / 2.0);
+    return measure;
+}
+
+}  // namespace
+
+// Thumbnails a file manager's user recognises: a three-quarter view from
+// above (a cube shows three sides, each its own shade), the model in the
+// middle filling the picture, on a background it stands out from, whatever
+// its image: bricks, a checker, light grey without a texture, a dark
+// uniform colour. Ordinary pictures keep the window's view (SamePicture).
+TEST_F(FailedPicture, ThumbnailsShowTheModelLargeLitAndAgainstItsBackground) {
+    fs::copy_file(examples + "/cube.off", folder / "cube.off");  // its bricks left behind
+    write("sombre.txt", "option 0 = 1\noption 1 = 64\noption 2 = 1\noption 3 = 1\noption 4 = 1\noption 5 = 1\n"
+                        "texture = 4210752\n");  // 0x404040, a dark grey
+    const struct {
+        std::string arguments;
+        int shades;  // at least, for a model of one colour: its sides seen
+    } cases[] = {
+        {shellQuoted(examples + "/cube.off"), 0},
+        {"cube.off", 3},
+        {"--uniform --options sombre.txt cube.off", 0},
+        {shellQuoted(examples + "/tetraedre.off"), 2},
+        {shellQuoted(examples + "/tore.off"), 0},
+    };
+    for (const auto& c : cases) {
+        for (int size : {128, 256}) {
+            SCOPED_TRACE(c.arguments + " " + std::to_string(size));
+            ASSERT_EQ(runBatch(folder, "--thumbnail " + c.arguments + " vignette.png " + std::to_string(size)), 0)
+                << readText(folder / "err.txt");
+            Picture picture = readPng(folder / "vignette.png");
+            ASSERT_EQ(picture.width, size);
+            ThumbnailMeasure m = measureThumbnail(picture);
+            EXPECT_GE(m.cover, 0.4);
+            EXPECT_GE(m.contrast, 64.0);
+            // Two clearly different shades, a dark model's too.
+            EXPECT_GE(m.light - m.dark, 24.0);
+            EXPECT_GE(m.light, 1.3 * m.dark);
+            EXPECT_GE(m.shades, c.shades);
+            EXPECT_GE(m.boxSide, 0.9);
+            EXPECT_LE(m.boxSide, 0.97);
+            EXPECT_LE(m.offCentre, size / 32.0);
+        }
+    }
 }

@@ -1,6 +1,9 @@
 // Models exported and imported back, and read by OpenMesh.
 #include <OpenMesh/Core/IO/MeshIO.hh>
 #include <OpenMesh/Core/Mesh/PolyMesh_ArrayKernelT.hh>
+#include <assimp/Importer.hpp>
+#include <assimp/mesh.h>
+#include <assimp/scene.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -189,6 +192,37 @@ TEST(SectionWriter, PiecesMadeOnTwoThreadsComeInOrderAndAFailureStopsThem) {
     }, 64));
     EXPECT_EQ(errno, ENOSPC);
     EXPECT_EQ(calls, 3);
+}
+
+// PLY faces are a list named vertex_indices, the name most readers know
+// (meshio knows no other: tests/exchange/meshio_reads_ply.sh); Assimp itself,
+// not the import child's own reader, reads both encodings with every corner.
+TEST_F(ExchangeTest, PlyFacesCarryTheCommonPropertyName) {
+    std::vector<Face> house = facesOf("house.off");
+    for (bool ascii : {false, true}) {
+        SCOPED_TRACE(ascii ? "ascii" : "binary");
+        std::vector<std::string> args = {path("house.off"), path("x.ply")};
+        if (ascii) args.insert(args.begin(), "--ascii");
+        ASSERT_EQ(run(args), 0) << err.str();
+        std::string text = read("x.ply");
+        std::string header = text.substr(0, text.find("end_header\n"));
+        EXPECT_NE(header.find("\nelement face 9\nproperty list uchar int vertex_indices\n"), std::string::npos)
+            << header;
+        Assimp::Importer importer;
+        const aiScene* scene = importer.ReadFile(path("x.ply"), 0);
+        ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+        ASSERT_EQ(scene->mNumMeshes, 1u);
+        const aiMesh* got = scene->mMeshes[0];
+        ASSERT_EQ(got->mNumFaces, house.size());
+        for (unsigned f = 0; f < got->mNumFaces; ++f) {
+            const aiFace& face = got->mFaces[f];
+            ASSERT_EQ(face.mNumIndices, house[f].size()) << "face " << f;
+            for (unsigned k = 0; k < face.mNumIndices; ++k) {
+                const aiVector3D& p = got->mVertices[face.mIndices[k]];
+                EXPECT_TRUE(near({p.x, p.y, p.z}, house[f][k])) << "face " << f;
+            }
+        }
+    }
 }
 
 TEST_F(ExchangeTest, OutputFormatsNotWrittenAreUsageErrorsThatTouchNothing) {

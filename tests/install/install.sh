@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks it as a user would
 # meet it: the file list, the desktop entry, the AppStream data, the OFF file
-# type, the man pages against --help, the installed kestrune-batch and its
+# types (beside another modeller's), the man pages against --help, the installed kestrune-batch and its
 # thumbnailer entry run as a file manager runs it and through GNOME's
 # thumbnail factory (in its sandbox), and the
 # installed kestrune under Xvfb: its open dialog starts in the installed
@@ -54,13 +54,23 @@ update-mime-database "$work/mime" > /dev/null 2>&1 || fail "mime package file"
 for glob in "model/x-off:\*.off" "model/x-ply:\*.ply" "model/x-fbx:\*.fbx" "model/vnd.collada+xml:\*.dae"; do
   grep -qx "50:$glob" "$work/mime/globs2" || fail "no glob $glob"
 done
-# The entry opens what the thumbnailer draws, every type known to the database.
-model_types="model/x-off;model/obj;model/x-ply;model/stl;model/gltf+json;model/gltf-binary;model/x-fbx;model/vnd.collada+xml;image/x-3ds;"
+# Kestrune's own OFF wins by content, at a priority above the name's.
+grep -aqx "\[80:model/x-kestrune-off\]" "$work/mime/magic" || fail "no magic of priority 80 for model/x-kestrune-off"
+# The entry opens what the thumbnailer draws, every type known to the
+# database, or defined by another program for files Kestrune opens (the OFF
+# type of MeshLab).
+model_types="model/x-off;model/x-kestrune-off;model/x-geomview-off;model/obj;model/x-ply;model/stl;model/gltf+json;model/gltf-binary;model/x-fbx;model/vnd.collada+xml;image/x-3ds;"
+others_types="model/x-geomview-off"
 grep -qx "MimeType=$model_types" "$prefix/share/applications/$id.desktop" || fail "entry MIME types"
 grep -qx "Exec=kestrune %f" "$prefix/share/applications/$id.desktop" || fail "entry does not take a file"
 for type in $(echo "$model_types" | tr ';' ' '); do
-  grep -qxF "$type" "$work/mime/types" /usr/share/mime/types || fail "unknown MIME type $type"
+  grep -qxF "$type" "$work/mime/types" /usr/share/mime/types <(echo "$others_types") || fail "unknown MIME type $type"
+  # Software centres suggest programs by the types their metainfo provides.
+  grep -qxF "    <mediatype>$type</mediatype>" "$prefix/share/metainfo/$id.metainfo.xml" ||
+    fail "the metainfo does not provide $type"
 done
+[ "$(grep -c "<mediatype>" "$prefix/share/metainfo/$id.metainfo.xml")" = "$(echo "$model_types" | tr ';' '\n' | grep -c .)" ] ||
+  fail "the metainfo provides types the entry does not list"
 
 # One version everywhere: both programs and the metainfo release.
 version=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$prefix/share/metainfo/$id.metainfo.xml")
@@ -84,6 +94,8 @@ done
 # A conversion of the installed example: 6 quads, 24 triangles, 96 after Loop.
 "$prefix/bin/kestrune-batch" "$prefix/share/kestrune/examples/cube.off" "$work/cube-lisse.off" triangles loop ||
   fail "conversion"
+"$prefix/bin/kestrune-batch" --standard-off "$prefix/share/kestrune/examples/cube.off" "$work/cube-standard.off" ||
+  fail "standard OFF conversion"
 [ "$(sed -n 2p "$work/cube-lisse.off" | awk '{print $2}')" = 96 ] || fail "converted face count"
 
 # The thumbnailer entry: one group, its three keys, then its Exec line with
@@ -143,6 +155,19 @@ box=$(find_window "^Kestrune v $version\$") || fail "no message box when the bro
 xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key Return
 sleep 0.5
+# Fichier / Sauver, chosen with the keyboard, a new name typed.
+xdotool mousemove $((X + 30)) $((Y + 8)) click 1
+sleep 0.4
+for _ in 1 2 3; do xdotool key Down; done
+xdotool key Return
+save=$(find_window "Enregistrer|Save|Sauver") || fail "no save dialog"
+sleep 1
+xdotool windowfocus --sync "$save" 2>/dev/null || true
+xdotool type --delay 10 "$PWD/sauve.off"
+xdotool key Return
+for _ in $(seq 1 50); do [ -s sauve.off ] && break; sleep 0.1; done
+[ -s sauve.off ] || fail "Sauver wrote no sauve.off"
+sleep 0.5
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key Escape
 for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
@@ -161,4 +186,11 @@ options_file="$work/config/kestrune/optionsKestrune.txt"
 [ -f "$options_file" ] || fail "no options file at $options_file"
 grep -q "^option 0 = 2 " "$options_file" || fail "options file content: $(cat -A "$options_file")"
 [ ! -e "$prefix/bin/optionsKestrune.txt" ] || fail "options written into the read-only prefix"
+
+# The types a desktop gives the OFF files written by Sauver, by the batch and
+# by --standard-off, and the installed examples, with Kestrune's types alone
+# and beside another modeller's.
+bash "$here/file_types.sh" "$prefix" "$work" "$work/run/sauve.off:kestrune" "$work/cube-lisse.off:kestrune" \
+  "$work/cube-standard.off:other" "$prefix/share/kestrune/examples/cube.off:other" \
+  "$prefix/share/kestrune/examples/tetraedre.off:other" || fail "file types"
 echo "PASS"
