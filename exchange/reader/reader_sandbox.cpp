@@ -83,30 +83,41 @@ constexpr int plainCalls[] = {
     SCMP_SYS(getrandom),   SCMP_SYS(sched_yield),    SCMP_SYS(restart_syscall),
 };
 
+// Allows `call` when its argument `index` compared by `op` with `value`
+// (under `mask` for a masked comparison) holds.
+bool allowWhen(scmp_filter_ctx filter, int call, unsigned index, scmp_compare op, scmp_datum_t value,
+               scmp_datum_t mask = 0) {
+    scmp_arg_cmp condition{};
+    condition.arg = index;
+    condition.op = op;
+    condition.datum_a = op == SCMP_CMP_MASKED_EQ ? mask : value;
+    condition.datum_b = op == SCMP_CMP_MASKED_EQ ? value : 0;
+    return seccomp_rule_add_array(filter, SCMP_ACT_ALLOW, call, 1, &condition) == 0;
+}
+
 // The filter: any other call kills the process.
-bool applySyscallFilter(bool landlock) {
+[[maybe_unused]] bool applySyscallFilter(bool landlock) {
     scmp_filter_ctx filter = seccomp_init(SCMP_ACT_KILL_PROCESS);
     if (filter == nullptr) return false;
     bool built = true;
     for (int call : plainCalls) built = built && seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0) == 0;
     // Answers go to the pipes on standard output and error only.
-    built = built && seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(write), 1, SCMP_A0(SCMP_CMP_EQ, 1)) == 0 &&
-            seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(write), 1, SCMP_A0(SCMP_CMP_EQ, 2)) == 0;
+    built = built && allowWhen(filter, SCMP_SYS(write), 0, SCMP_CMP_EQ, 1) &&
+            allowWhen(filter, SCMP_SYS(write), 0, SCMP_CMP_EQ, 2);
     // Opens for reading only; without Landlock, openat2 (whose flags a
     // filter cannot see) says it does not exist, and the reader falls back
-    // on openat.
-    // (O_TMPFILE holds O_DIRECTORY, which a read-only open of a folder uses.)
+    // on openat. (O_TMPFILE holds O_DIRECTORY, which a read-only open of a
+    // folder uses.)
     const scmp_datum_t writing = O_WRONLY | O_RDWR | O_CREAT | O_TRUNC | O_APPEND | (O_TMPFILE & ~O_DIRECTORY);
+    built = built && allowWhen(filter, SCMP_SYS(openat), 2, SCMP_CMP_MASKED_EQ, 0, writing);
     built = built &&
-            seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(openat), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, writing, 0)) == 0;
-    built = built && seccomp_rule_add(filter, landlock ? SCMP_ACT_ALLOW : SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(openat2), 0) == 0;
+            seccomp_rule_add(filter, landlock ? SCMP_ACT_ALLOW : SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(openat2), 0) == 0;
     // Flags of an open file (the reader makes its opens blocking again).
-    built = built && seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 1, SCMP_A1(SCMP_CMP_EQ, F_GETFL)) == 0 &&
-            seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 1, SCMP_A1(SCMP_CMP_EQ, F_SETFL)) == 0 &&
-            seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 1, SCMP_A1(SCMP_CMP_EQ, F_GETFD)) == 0;
+    for (scmp_datum_t command : {F_GETFL, F_SETFL, F_GETFD}) {
+        built = built && allowWhen(filter, SCMP_SYS(fcntl), 1, SCMP_CMP_EQ, command);
+    }
     // Memory protections, never executable.
-    built = built &&
-            seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(mprotect), 1, SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0)) == 0;
+    built = built && allowWhen(filter, SCMP_SYS(mprotect), 2, SCMP_CMP_MASKED_EQ, 0, PROT_EXEC);
     built = built && seccomp_load(filter) == 0;
     seccomp_release(filter);
     return built;

@@ -8,6 +8,8 @@
 #include <new>
 #include <string>
 
+#include "exchange/export/imported_off.h"
+#include "exchange/import/contained_import.h"
 #include "exchange/scene/import_wire.h"
 #include "exchange/reader/model_import.h"
 #include "mesh/mesh.h"
