@@ -74,11 +74,15 @@ void readOffModel(const std::string& path) {
     program.display.textureSlot = 1;
 }
 
-// The picture shown on the model, with the name the model gives it; none
-// when the model shows the uniform colour.
-std::optional<TextureFile> shownTexture() {
+// The picture shown on the model, as a save writes it: under the name the
+// model gives it, or with none (the writer names it after the saved file)
+// when it was stored inside an imported file; none when the model shows
+// the uniform colour.
+std::optional<TextureFile> savedTexture() {
     if (mesh.textureFileName[0] == '\0' || modelPicture.jpeg.empty()) return std::nullopt;
-    return TextureFile{mesh.textureFileName, modelPicture.jpeg};
+    TextureFile picture{mesh.textureFileName, modelPicture.jpeg};
+    if (modelPicture.imported && modelPicture.takesSavedName) picture.name.clear();
+    return picture;
 }
 
 // Whether the picture shown is the one an import brought (no file of it
@@ -120,16 +124,10 @@ bool writeTelling(const OutputPlan& plan, const std::optional<TextureFile>& pict
     return written;
 }
 
-// The model keeps its picture as it was: each save names it afresh.
-void saveImportedOff(const OutputPlan& plan) {
-    TextureFile picture{mesh.textureFileName, modelPicture.jpeg};
-    if (modelPicture.takesSavedName) picture.name.clear();
-    writeTelling(plan, picture);
-}
-
 void saveOff(const OutputPlan& plan) {
+    // The model keeps its picture as it was: each save names it afresh.
     if (showsImportedPicture()) {
-        saveImportedOff(plan);
+        writeTelling(plan, savedTexture());
         return;
     }
     std::string name = fileNameOf(plan.path);
@@ -204,6 +202,6 @@ void saveModel() {
         saveOff(plan);
     } else {
         // Other formats carry the picture shown.
-        writeTelling(plan, shownTexture());
+        writeTelling(plan, savedTexture());
     }
 }

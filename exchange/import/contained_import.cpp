@@ -28,7 +28,7 @@ extern char** environ;
 namespace {
 
 constexpr uint64_t megabyte = uint64_t{1} << 20;
-// The child's exit code when memory ran out (see import_worker.cpp).
+// The child's exit code when memory ran out (see exchange/reader/reader_main.cpp).
 constexpr int memoryExitCode = 3;
 // Exit code of a child that could not start the worker program.
 constexpr int notStartedExitCode = 127;
