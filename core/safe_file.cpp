@@ -165,6 +165,7 @@ struct PendingFile {
     bool exists = false;
     struct stat old {};
     int unnamed = -1;  // the finished file, still without a name
+    int heldOld = -1;  // the old target, held open while names change
     std::string named;
     std::string backup;
 };
@@ -285,12 +286,21 @@ void putBackOld(std::vector<PendingFile>& files, size_t renamed) {
     }
 }
 
+// Removes a name at once: a big old file's blocks are freed only when the
+// descriptor held meanwhile is closed, after the name is gone, so that a
+// process killed then leaves no name behind.
+void removeName(const std::string& name) {
+    int held = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    ::unlink(name.c_str());
+    if (held >= 0) ::close(held);
+}
+
 void removeLeftovers(std::vector<PendingFile>& files) {
     for (PendingFile& file : files) {
         if (file.unnamed >= 0) ::close(file.unnamed);
         file.unnamed = -1;
         if (!file.named.empty()) ::unlink(file.named.c_str());
-        if (!file.backup.empty()) ::unlink(file.backup.c_str());
+        if (!file.backup.empty()) removeName(file.backup);
         file.named.clear();
         file.backup.clear();
     }
@@ -344,6 +354,11 @@ bool replaceFilesTogether(const std::vector<FileReplacement>& files) {
         throw;
     }
     for (size_t k = 0; done && k < pending.size(); ++k) done = nameUnnamed(pending[k]);
+    // The old targets' blocks are freed only once the new names are in
+    // place and every temporary name is gone (see removeName).
+    for (PendingFile& file : pending) {
+        if (file.exists) file.heldOld = ::open(file.target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    }
     // Only a file renamed before another one may need its old contents back.
     for (size_t k = 0; done && k + 1 < pending.size(); ++k) done = !pending[k].exists || keepBackup(pending[k]);
     size_t renamed = 0;
@@ -354,6 +369,9 @@ bool replaceFilesTogether(const std::vector<FileReplacement>& files) {
     const int failure = errno;
     if (!done) putBackOld(pending, renamed);
     removeLeftovers(pending);
+    for (PendingFile& file : pending) {
+        if (file.heldOld >= 0) ::close(file.heldOld);
+    }
     if (!done) {
         errno = failure;
         return false;
