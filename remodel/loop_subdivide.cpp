@@ -2,8 +2,12 @@
 // the even rule, a new vertex is made on every edge by the odd rule, and every
 // triangle becomes its middle triangle plus three corner triangles.
 #include <algorithm>
+#include <cstdint>
+#include <exception>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "mesh/mesh.h"
@@ -13,6 +17,31 @@
 #include "remodel/triangulate.h"
 
 namespace {
+
+// Runs work(begin, end) over [0, count) in two halves on two threads, or
+// both here when no thread can start. Each half writes only its own
+// entries, so the result is the same either way; an exception of the other
+// thread (memory running out) is thrown here once both are done.
+template <typename Work>
+void onTwoCores(int32_t count, const Work& work) {
+    const int32_t half = count / 2;
+    std::exception_ptr failure;
+    std::thread second;
+    try {
+        second = std::thread([&] {
+            try {
+                work(half, count);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        work(half, count);
+    }
+    work(0, half);
+    if (second.joinable()) second.join();
+    if (failure) std::rethrow_exception(failure);
+}
 
 struct CoordinateAxes {
     const float* axis[3];
@@ -78,37 +107,62 @@ void moveVertex(const Mesh& triangles, const LoopTables& tables, int32_t v, Ring
     }
 }
 
+// Each vertex moves on its own: the two halves of the vertices at once.
 void moveOldVertices(const Mesh& triangles, const LoopTables& tables, Mesh& result) {
     float* const moved[3] = {result.vertexX, result.vertexY, result.vertexZ};
-    RingWork work;
-    work.occurrences.assign(static_cast<size_t>(triangles.vertexCount), 0);
-    for (int32_t v = 0; v < triangles.vertexCount; ++v) moveVertex(triangles, tables, v, work, moved);
+    onTwoCores(triangles.vertexCount, [&](int32_t begin, int32_t end) {
+        RingWork work;
+        work.occurrences.assign(static_cast<size_t>(triangles.vertexCount), 0);
+        for (int32_t v = begin; v < end; ++v) moveVertex(triangles, tables, v, work, moved);
+    });
 }
 
-struct EdgeVertexMaker {
-    const Mesh& triangles;
-    const LoopTables& tables;
-    Mesh& result;
-    std::unique_ptr<int32_t[]> edgeVertex;
-    int32_t nextVertex;
+// The new vertices on the edges: their numbers, given in order of first use
+// (each face's edges BC, CA, AB, face after face), and which edge slot used
+// each edge first, a bit a slot.
+struct EdgeVertices {
+    std::unique_ptr<int32_t[]> number;
+    std::vector<uint64_t> firstUse;
+    int32_t next = 0;
 };
 
-// The new vertex on the edge of `slot`, which runs from `from` to `to`, made
-// by the odd rule on first use. The rule is symmetric in the two ends.
-int32_t makeEdgeVertex(EdgeVertexMaker& maker, int32_t slot, int32_t from, int32_t to) {
-    int32_t edge = maker.tables.edgeOfSlot[slot];
-    if (maker.edgeVertex[edge] >= 0) return maker.edgeVertex[edge];
-    int32_t first = maker.tables.firstOpposite[edge];
-    int32_t second = maker.tables.secondOpposite[edge];
-    int32_t made = maker.nextVertex++;
-    CoordinateAxes old = axesOf(maker.triangles);
-    float* target[3] = {maker.result.vertexX, maker.result.vertexY, maker.result.vertexZ};
+bool usedFirst(const EdgeVertices& edges, int32_t slot) {
+    return (edges.firstUse[static_cast<size_t>(slot) >> 6] >> (slot & 63)) & 1;
+}
+
+// The numbering alone, face after face: the one part of the split that
+// depends on the faces before.
+void numberEdgeVertices(const LoopTables& tables, int32_t firstNumber, EdgeVertices& edges) {
+    edges.number = std::make_unique<int32_t[]>(static_cast<size_t>(tables.edgeCount));
+    std::fill(edges.number.get(), edges.number.get() + tables.edgeCount, -1);
+    edges.firstUse.assign((3 * static_cast<size_t>(tables.faceCount) + 63) / 64, 0);
+    edges.next = firstNumber;
+    for (int32_t f = 0; f < tables.faceCount; ++f) {
+        for (int32_t slot : {3 * f + 1, 3 * f + 2, 3 * f}) {
+            int32_t edge = tables.edgeOfSlot[slot];
+            if (edges.number[edge] >= 0) continue;
+            edges.number[edge] = edges.next++;
+            edges.firstUse[static_cast<size_t>(slot) >> 6] |= uint64_t{1} << (slot & 63);
+        }
+    }
+}
+
+// The new vertex on the edge of `slot`, which runs from `from` to `to`, by
+// the odd rule; made where its edge is first used, from that slot's ends.
+int32_t edgeVertex(const Mesh& triangles, const LoopTables& tables, const EdgeVertices& edges, Mesh& result,
+                   int32_t slot, int32_t from, int32_t to) {
+    int32_t edge = tables.edgeOfSlot[slot];
+    int32_t made = edges.number[edge];
+    if (!usedFirst(edges, slot)) return made;
+    int32_t first = tables.firstOpposite[edge];
+    int32_t second = tables.secondOpposite[edge];
+    CoordinateAxes old = axesOf(triangles);
+    float* target[3] = {result.vertexX, result.vertexY, result.vertexZ};
     for (int axis = 0; axis < 3; ++axis) {
         const float* p = old.axis[axis];
         target[axis][made] = second < 0 ? boundaryOddCoordinate(p[from], p[to])
                                         : interiorOddCoordinate(p[from], p[to], p[first], p[second]);
     }
-    maker.edgeVertex[edge] = made;
     return made;
 }
 
@@ -119,21 +173,21 @@ void setTriangle(Mesh& arrays, int32_t f, int32_t a, int32_t b, int32_t c) {
     arrays.faceD[f] = -1;
 }
 
-// Splits every face; new edge vertices are numbered in order of first use:
-// each face's edges BC, CA, AB, face after face.
-void splitFaces(EdgeVertexMaker& maker) {
-    const Mesh& triangles = maker.triangles;
+// Splits faces [begin, end): each writes its own four triangles and the
+// edge vertices it uses first.
+void splitFaces(const Mesh& triangles, const LoopTables& tables, const EdgeVertices& edges, Mesh& result,
+                int32_t begin, int32_t end) {
     int32_t faceCount = triangles.faceCount;
-    for (int32_t f = 0; f < faceCount; ++f) {
+    for (int32_t f = begin; f < end; ++f) {
         int32_t a = triangles.faceA[f], b = triangles.faceB[f], c = triangles.faceC[f];
-        int32_t bc = makeEdgeVertex(maker, 3 * f + 1, b, c);
-        int32_t ca = makeEdgeVertex(maker, 3 * f + 2, c, a);
-        int32_t ab = makeEdgeVertex(maker, 3 * f, a, b);
+        int32_t bc = edgeVertex(triangles, tables, edges, result, 3 * f + 1, b, c);
+        int32_t ca = edgeVertex(triangles, tables, edges, result, 3 * f + 2, c, a);
+        int32_t ab = edgeVertex(triangles, tables, edges, result, 3 * f, a, b);
         int32_t corner = faceCount + 3 * f;
-        setTriangle(maker.result, corner, a, ab, ca);
-        setTriangle(maker.result, corner + 1, b, bc, ab);
-        setTriangle(maker.result, corner + 2, c, ca, bc);
-        setTriangle(maker.result, f, bc, ca, ab);
+        setTriangle(result, corner, a, ab, ca);
+        setTriangle(result, corner + 1, b, bc, ab);
+        setTriangle(result, corner + 2, c, ca, bc);
+        setTriangle(result, f, bc, ca, ab);
     }
 }
 
@@ -148,14 +202,18 @@ RemodelStatus subdivideInto(const Mesh& triangles, Mesh& result) {
         return RemodelStatus::OutOfMemory;
     }
     moveOldVertices(triangles, tables, result);
-    EdgeVertexMaker maker{triangles, tables, result,
-                          std::make_unique<int32_t[]>(static_cast<size_t>(tables.edgeCount)),
-                          triangles.vertexCount};
-    std::fill(maker.edgeVertex.get(), maker.edgeVertex.get() + tables.edgeCount, -1);
-    splitFaces(maker);
+    // The corners around each vertex served the move only: their memory goes
+    // before the split's own tables come.
+    tables.cornerStart.reset();
+    tables.cornersByVertex.reset();
+    EdgeVertices edges;
+    numberEdgeVertices(tables, triangles.vertexCount, edges);
     // Every edge slot names an edge of the table, so each edge gets exactly
     // one vertex; anything else means the tables are not those of this mesh.
-    if (maker.nextVertex != result.vertexCount) return RemodelStatus::ImpossibleModel;
+    if (edges.next != result.vertexCount) return RemodelStatus::ImpossibleModel;
+    onTwoCores(triangles.faceCount, [&](int32_t begin, int32_t end) {
+        splitFaces(triangles, tables, edges, result, begin, end);
+    });
     return RemodelStatus::Done;
 }
 
