@@ -68,11 +68,7 @@ echo "after ten keyboard choices: above $upper2, below $lower2"
 [ "$upper2" = "$upper" ] && [ "$lower2" = "$lower" ] || fail "a menu's Return turned the view over"
 
 xdotool mousemove $((X + 320)) $((Y + 320))
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key Escape
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
-wait "$pid" || fail "exit code $?"
+quit_with_escape "$window"
 grep "^frames:" program.log
 SESSION
 cp "$here/find_window.sh" .

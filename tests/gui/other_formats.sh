@@ -34,13 +34,6 @@ fi
 pid=$!
 fail() { echo "FAIL: $*"; cat program.log; kill "$pid" 2>/dev/null || true; exit 1; }
 source ./find_window.sh
-quit() {
-  xdotool windowfocus --sync "$1" 2>/dev/null || true
-  xdotool key Escape
-  for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
-  wait "$pid" || fail "exit code $?"
-}
 
 # The file named on the command line is already chosen: Return opens it.
 dialog=$(find_window "Choisissez le fichier du mod") || fail "no open dialog"
@@ -60,7 +53,7 @@ close_box() {  # the newest box with the bare title, if one comes within $1 tent
 if [ "$model" = casse.stl ]; then
   close_box 100 2 || fail "no message for the failed import"
   [ "$(titled)" = 1 ] || fail "the message did not close"
-  quit "$(find_window "^$title\$")"
+  quit_with_escape "$(find_window "^$title\$")"
   exit 0
 fi
 if [ "$model" = lent.obj ]; then
@@ -78,7 +71,7 @@ if [ "$model" = lent.obj ]; then
   for _ in $(seq 1 5); do kill -0 "$reader" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$reader" 2>/dev/null && fail "the reader still runs 0.5 s after Escape"
   kill -0 "$pid" 2>/dev/null || fail "Escape during the import ended the program"
-  quit "$window"
+  quit_with_escape "$window"
   exit 0
 fi
 if [ "$model" = cube.glb ]; then
@@ -90,7 +83,7 @@ if [ "$model" = cube.glb ]; then
   red=$(convert shot.png -gravity center -crop 120x120+0+0 +repage -fx 'r>g+0.08 && r>0.2 ? 1 : 0' \
         -format '%[fx:mean]' info:)
   awk -v r="$red" 'BEGIN { exit !(r > 0.5) }' || fail "the GLB is not drawn with its bricks ($red red)"
-  quit "$window"
+  quit_with_escape "$window"
   exit 0
 fi
 window=$(find_window "$title - votre modèle : cube.obj") || fail "the OBJ was not opened"
@@ -111,7 +104,7 @@ xdotool type --delay 10 "$PWD/x.glb"
 xdotool key Return
 for _ in $(seq 1 50); do [ -s x.glb ] && break; sleep 0.1; done
 [ -s x.glb ] || fail "no x.glb written"
-quit "$window"
+quit_with_escape "$window"
 SESSION
 cp "$here/find_window.sh" .
 for model in cube.obj casse.stl cube.glb lent.obj; do

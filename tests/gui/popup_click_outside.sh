@@ -85,11 +85,7 @@ differing=$(compare -metric AE before.png turned.png null: 2>&1 || true)
 echo "a drag of 60,30 on the drawing: $differing pixels differ"
 [ "$differing" -gt 10000 ] 2>/dev/null || fail "a drag on the drawing did not turn the model"
 
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key Escape
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
-wait "$pid" || fail "exit code $?"
+quit_with_escape "$window"
 echo "program ended with 0"
 SESSION
 cp "$here/find_window.sh" .

@@ -38,11 +38,7 @@ esac
 # Menu bar: a strip at the top of the window that is not the drawing grey.
 top=$(convert screen.png -format "%[pixel:p{$((X + 200)),$((Y + 5))}]" info:)
 [ "$top" != "$centre" ] || fail "no menu bar above the drawing area"
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key Escape
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "program still running after Escape"
-wait "$pid" || fail "exit code $?"
+quit_with_escape "$window"
 echo "program ended with 0"
 SESSION
 cp "$here/find_window.sh" .
