@@ -119,6 +119,11 @@ runs_of() {
     fuzz_fast_import) echo 2000 ;;
   esac
 }
+# The longest a mutation run (whose own limit is 120 s) and a replay of the
+# kept inputs may take before they are killed from outside.
+run_seconds=180
+replay_seconds=900
+
 # The seeds of the fixed mutation runs. The import library's crashes end a
 # run early, so its fuzzer gets more of them.
 seeds_of() {
@@ -140,8 +145,8 @@ replay_corpus() {
   library_before=$(find "$faults" -type f | wc -l)
   while [ ${#pending[@]} -gt 0 ]; do
     local report
-    if report=$(env $(environment "$name") setarch "$(uname -m)" -R "$fuzzers/$name" $(options "$name") \
-                  $(extra_of "$name") -runs=1 "${pending[@]}" 2>&1); then
+    if report=$(timeout --signal=KILL "$replay_seconds" env $(environment "$name") setarch "$(uname -m)" -R \
+                  "$fuzzers/$name" $(options "$name") $(extra_of "$name") -runs=1 "${pending[@]}" 2>&1); then
       for input in "${pending[@]}"; do cp "$input" "$scratch/$name/"; done
       break
     fi
@@ -176,9 +181,18 @@ mutate() {
   local report
   mkdir -p "$corpus"
   find "$scratch/$name" -maxdepth 1 -type f -exec cp {} "$corpus/" \;
-  env $(environment "$name") setarch "$(uname -m)" -R "$fuzzers/$name" $(options "$name") $(extra_of "$name") \
+  # libFuzzer's own clock can hang the process (its alarm handler stopped
+  # inside the library's allocator): past its time the run is killed from
+  # outside, and counts as an input that ran out of time.
+  local code=0
+  timeout --signal=KILL "$run_seconds" env $(environment "$name") setarch "$(uname -m)" -R "$fuzzers/$name" \
+    $(options "$name") $(extra_of "$name") \
     -timeout=5 -seed="$seed" -runs="$(runs_of "$name")" -reload=0 -max_total_time=120 -print_final_stats=1 \
-    -artifact_prefix="$prefix" "$corpus" > "$scratch/$name-$seed.log" 2>&1 || true
+    -artifact_prefix="$prefix" "$corpus" > "$scratch/$name-$seed.log" 2>&1 || code=$?
+  if [ "$code" = 137 ] || [ "$code" = 124 ]; then
+    echo "   seed $seed: the run stopped answering and was ended (counted with the library's)"
+    return
+  fi
   report=$(cat "$scratch/$name-$seed.log")
   grep -E "^stat::number_of_executed_units" <<<"$report" | sed "s/^/   seed $seed: /" || true
   for input in "$prefix"*; do
