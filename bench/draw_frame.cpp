@@ -10,9 +10,13 @@
 #include <GL/glu.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <cstdint>
+#include <vector>
 
 #include "core/options.h"
 #include "state/view_state.h"
@@ -89,6 +93,111 @@ void frameArguments(benchmark::internal::Benchmark* bench) {
 }  // namespace
 
 BENCHMARK(drawFrame)->Apply(frameArguments)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+// The floor the frames are measured against: the plainest GL program drawing
+// the same triangles and segments with the same state, from arrays of its
+// own made once, with nothing else done per frame.
+struct FloorArrays {
+    std::vector<float> positions, normals, texturePoints, edgePositions;
+    std::vector<uint32_t> indices, edgeIndices;
+};
+
+FloorArrays copiedArrays() {
+    // One frame of the program makes the arrays; the floor copies them.
+    render.drawing.path = DrawingPath::VertexArrays;
+    cameraForFrame();
+    drawFaces();
+    drawEdges();
+    const DrawingCaches& d = render.drawing;
+    return {d.facePositions, d.faceNormals, d.faceTexturePoints, d.edgePositions, d.faceIndices, d.edgeIndices};
+}
+
+void drawFloorFaces(const FloorArrays& a) {
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, a.positions.data());
+    glNormalPointer(GL_FLOAT, 0, a.normals.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, a.texturePoints.data());
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(a.indices.size()), GL_UNSIGNED_INT, a.indices.data());
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+}
+
+void drawFloorEdges(const FloorArrays& a) {
+    glColor3f(0.8f, 0.8f, 0.8f);
+    glLineWidth(0.6f);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, a.edgePositions.data());
+    glDrawElements(GL_LINES, static_cast<GLsizei>(a.edgeIndices.size()), GL_UNSIGNED_INT, a.edgeIndices.data());
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+double secondsOf(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The program's frame and the floor's, one after the other in every
+// iteration so that both see the same machine; the counters are the medians
+// (ms, wall and calling thread) and their ratios. Arguments: cells per side, what.
+void frameAgainstFloor(benchmark::State& state) {
+    prepareContext();
+    buildSheet(static_cast<int>(state.range(0)), 0.9f);
+    FloorArrays arrays = copiedArrays();
+    auto what = static_cast<What>(state.range(1));
+    auto ours = [what] {
+        cameraForFrame();
+        if (what != Edges) drawFaces();
+        if (what != Faces) drawEdges();
+        glFinish();
+    };
+    auto floor = [&] {
+        cameraForFrame();
+        if (what != Edges) drawFloorFaces(arrays);
+        if (what != Faces) drawFloorEdges(arrays);
+        glFinish();
+    };
+    std::vector<double> wall[2], cpu[2];
+    auto timed = [&](int k, const auto& draw) {
+        double w = secondsOf(CLOCK_MONOTONIC), c = secondsOf(CLOCK_THREAD_CPUTIME_ID);
+        draw();
+        wall[k].push_back(1e3 * (secondsOf(CLOCK_MONOTONIC) - w));
+        cpu[k].push_back(1e3 * (secondsOf(CLOCK_THREAD_CPUTIME_ID) - c));
+    };
+    ours();
+    floor();
+    for (auto _ : state) {
+        timed(0, ours);
+        timed(1, floor);
+    }
+    state.counters["frame_ms"] = median(wall[0]);
+    state.counters["floor_ms"] = median(wall[1]);
+    state.counters["ratio"] = median(wall[0]) / median(wall[1]);
+    state.counters["cpu_ratio"] = median(cpu[0]) / median(cpu[1]);
+    if (glGetError() != GL_NO_ERROR) state.SkipWithError("GL error");
+}
+
+void floorArguments(benchmark::internal::Benchmark* bench) {
+    bench->ArgNames({"side", "what"});
+    for (int side : {116, 365}) {
+        for (int what : {Faces, Edges, FacesAndEdges}) bench->Args({side, what});
+    }
+}
+
+BENCHMARK(frameAgainstFloor)->Apply(floorArguments)->Unit(benchmark::kMillisecond)->Iterations(9)->UseRealTime();
 
 // The first frame after a change of the model, which rebuilds the arrays and
 // the edge list.

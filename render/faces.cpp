@@ -10,7 +10,6 @@
 #include "mesh/mesh.h"
 #include "mesh/mesh_geometry.h"
 #include "render/mesh_arrays.h"
-#include "render/unproject.h"
 #include "state/program_state.h"
 #include "render/render_state.h"
 
@@ -25,9 +24,12 @@ Vec3 currentViewerDirection() {
         case ViewYOz: return Vec3{1.0f, 0.0f, 0.0f};
         default: break;
     }
-    unprojectCursor();
+    // Only the matrix is needed: reading the depth under the cursor here
+    // would make GL finish the frame's clear before the faces are sent.
+    double modelview[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
     float m[16];
-    toFloatMatrix(render.unprojection.modelview, m);
+    toFloatMatrix(modelview, m);
     const float towardEye[4] = {0.0f, 0.0f, 1.0f, 1.0f};
     float direction[4];
     transposedTimes(m, towardEye, direction);
