@@ -46,9 +46,10 @@ bool readCounts(std::string_view& text, int32_t& vertexCount, int32_t& faceCount
     return true;
 }
 
-bool readVertices(std::string_view& text, Mesh& m) {
+// Vertex lines [from, to) from the start of `text`, moved past them.
+bool readVertices(std::string_view& text, Mesh& m, int32_t from, int32_t to) {
     std::string_view line;
-    for (int32_t i = 0; i < m.vertexCount; ++i) {
+    for (int32_t i = from; i < to; ++i) {
         nextDataLine(text, line, offLineLimit);
         float xyz[3];
         if (scanFloats(line, xyz, 3) < 3) return false;
@@ -59,12 +60,12 @@ bool readVertices(std::string_view& text, Mesh& m) {
     return true;
 }
 
-// Face lines "%d%d%d%d%d": corner count 3 or 4, then that many corners, each
-// a vertex of the model.
-bool readFaces(std::string_view& text, Mesh& m) {
+// Face lines [from, to) from the start of `text`, "%d%d%d%d%d": corner count
+// 3 or 4, then that many corners, each a vertex of the model.
+bool readFaces(std::string_view& text, Mesh& m, int32_t from, int32_t to) {
     std::string_view line;
     auto isVertex = [&](int32_t v) { return v >= 0 && v < m.vertexCount; };
-    for (int32_t f = 0; f < m.faceCount; ++f) {
+    for (int32_t f = from; f < to; ++f) {
         nextDataLine(text, line, offLineLimit);
         int32_t numbers[5];
         int converted = scanInts(line, numbers, 5);
@@ -81,6 +82,70 @@ bool readFaces(std::string_view& text, Mesh& m) {
         m.faceD[f] = d;
     }
     return true;
+}
+
+// Moves `text` past `count` data lines; false when the text ends or a line
+// is too long before that (the whole reading then goes line by line, and
+// fails where it would have anyway).
+bool skipDataLines(std::string_view& text, int64_t count) {
+    std::string_view line;
+    for (int64_t k = 0; k < count; ++k) {
+        if (nextDataLine(text, line, offLineLimit) != LineTaken) return false;
+    }
+    return true;
+}
+
+// Where each half of the vertex lines and of the face lines starts.
+struct HalfStarts {
+    std::string_view vertices[2], faces[2];
+    int32_t vertexHalf = 0, faceHalf = 0;
+};
+
+bool findHalfStarts(std::string_view text, const Mesh& m, HalfStarts& starts) {
+    starts.vertexHalf = m.vertexCount / 2;
+    starts.faceHalf = m.faceCount / 2;
+    starts.vertices[0] = text;
+    if (!skipDataLines(text, starts.vertexHalf)) return false;
+    starts.vertices[1] = text;
+    if (!skipDataLines(text, m.vertexCount - starts.vertexHalf)) return false;
+    starts.faces[0] = text;
+    if (!skipDataLines(text, starts.faceHalf)) return false;
+    starts.faces[1] = text;
+    return true;
+}
+
+bool readHalf(HalfStarts starts, int half, Mesh& m) {
+    int32_t vertexFrom = half == 0 ? 0 : starts.vertexHalf;
+    int32_t vertexTo = half == 0 ? starts.vertexHalf : m.vertexCount;
+    int32_t faceFrom = half == 0 ? 0 : starts.faceHalf;
+    int32_t faceTo = half == 0 ? starts.faceHalf : m.faceCount;
+    return readVertices(starts.vertices[half], m, vertexFrom, vertexTo) &&
+           readFaces(starts.faces[half], m, faceFrom, faceTo);
+}
+
+// Below this many lines a second thread costs more than it saves.
+constexpr int64_t linesForTwoThreads = 20000;
+
+// The vertex and face lines after the counts. The numbers take most of the
+// reading and each line stands alone, so on a large model the lines are
+// found first and then read in two halves at once, into the places the
+// reading in one go gives them; any fault makes it false either way.
+bool readVerticesAndFaces(std::string_view text, Mesh& m) {
+    HalfStarts starts;
+    bool split = int64_t{m.vertexCount} + m.faceCount >= linesForTwoThreads && findHalfStarts(text, m, starts);
+    if (!split) {
+        return readVertices(text, m, 0, m.vertexCount) && readFaces(text, m, 0, m.faceCount);
+    }
+    bool secondRead = true;
+    std::thread second;
+    try {
+        second = std::thread([&] { secondRead = readHalf(starts, 1, m); });
+    } catch (const std::system_error&) {
+        secondRead = readHalf(starts, 1, m);
+    }
+    bool firstRead = readHalf(starts, 0, m);
+    if (second.joinable()) second.join();
+    return firstRead && secondRead;
 }
 
 // Centres the model on the centroid (float partial sums in index order) and
@@ -180,7 +245,7 @@ bool readOffText(const char* text, size_t size, Mesh& into, bool* memoryExhauste
         if (memoryExhausted != nullptr) *memoryExhausted = true;
         return false;
     }
-    if (!readVertices(rest, built) || !readFaces(rest, built) || !normalize(built)) {
+    if (!readVerticesAndFaces(rest, built) || !normalize(built)) {
         releaseMeshArrays(built);
         return false;
     }

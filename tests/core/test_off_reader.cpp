@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "mesh/mesh.h"
 #include "mesh/off_reader.h"
+#include "mesh/off_writer.h"
 #include "core/text_scan.h"
 
 namespace {
@@ -328,4 +330,121 @@ TEST_F(OffRead, NulByteEndsTheText) {
     EXPECT_FALSE(read(text, model));
     std::string trailing = cube + std::string("\0garbage", 8);
     EXPECT_TRUE(read(trailing, model));
+}
+
+namespace {
+
+// A large model's text, line by line: the header, the counts, a vertex line
+// per vertex (as the writer formats coordinates) and a face line per face.
+struct LargeText {
+    std::vector<float> positions;
+    std::vector<int32_t> corners;
+    std::vector<std::string> lines;
+    int32_t vertexCount = 0, faceCount = 0;
+    size_t firstVertexLine() const { return 2; }
+    size_t firstFaceLine() const { return 2 + static_cast<size_t>(vertexCount); }
+    std::string text() const {
+        std::string all;
+        for (const std::string& line : lines) all.append(line).append("\n");
+        return all;
+    }
+};
+
+LargeText largeText(int32_t vertexCount, int32_t faceCount) {
+    LargeText t;
+    t.vertexCount = vertexCount;
+    t.faceCount = faceCount;
+    t.lines = {"OFF", std::to_string(vertexCount)};
+    t.lines[1].append(" ").append(std::to_string(faceCount)).append(" 0");
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> coordinate(-50.0f, 50.0f);
+    for (int32_t v = 0; v < vertexCount; ++v) {
+        std::string line;
+        for (int axis = 0; axis < 3; ++axis) {
+            float value = coordinate(random);
+            t.positions.push_back(value);
+            char field[16];
+            line.append(field, static_cast<size_t>(formatCoordinateField(value, field))).append(" ");
+        }
+        t.lines.push_back(line);
+    }
+    for (int32_t f = 0; f < faceCount; ++f) {
+        int32_t c[4] = {f % vertexCount, (f + 1) % vertexCount, (f + 2) % vertexCount, f % 2 == 0 ? -1 : (f + 3) % vertexCount};
+        t.corners.insert(t.corners.end(), c, c + 4);
+        std::string line = c[3] < 0 ? "3" : "4";
+        for (int k = 0; k < (c[3] < 0 ? 3 : 4); ++k) line.append(" ").append(std::to_string(c[k]));
+        t.lines.push_back(line);
+    }
+    return t;
+}
+
+bool sameModel(const Mesh& a, const Mesh& b) {
+    if (a.vertexCount != b.vertexCount || a.faceCount != b.faceCount) return false;
+    size_t v = static_cast<size_t>(a.vertexCount) * sizeof(float), f = static_cast<size_t>(a.faceCount) * sizeof(int32_t);
+    return std::memcmp(a.vertexX, b.vertexX, v) == 0 && std::memcmp(a.vertexY, b.vertexY, v) == 0 &&
+           std::memcmp(a.vertexZ, b.vertexZ, v) == 0 && std::memcmp(a.faceA, b.faceA, f) == 0 &&
+           std::memcmp(a.faceB, b.faceB, f) == 0 && std::memcmp(a.faceC, b.faceC, f) == 0 &&
+           std::memcmp(a.faceD, b.faceD, f) == 0 && std::memcmp(a.modelCenter, b.modelCenter, sizeof a.modelCenter) == 0 &&
+           sameBits(a.modelScale, b.modelScale) && sameBits(a.commonBaseLength, b.commonBaseLength);
+}
+
+void release(Mesh& m) {
+    std::swap(m, mesh);
+    freeModel();
+    std::swap(m, mesh);
+}
+
+}  // namespace
+
+// A large model is read in two halves at once: blank and comment lines
+// anywhere, a fault in either half and a text that stops short must give
+// what reading it in one go gives.
+TEST(OffReadLarge, HalvesReadAsOneGo) {
+    const int32_t vertexCount = 12001, faceCount = 12003;
+    const LargeText base = largeText(vertexCount, faceCount);
+    Mesh expected;
+    ASSERT_TRUE(readOffNumbers(base.positions.data(), vertexCount, base.corners.data(), faceCount, expected));
+    size_t vertexHalf = base.firstVertexLine() + vertexCount / 2, faceStart = base.firstFaceLine();
+    size_t faceHalf = faceStart + faceCount / 2, last = base.lines.size() - 1;
+    std::string overlong(81, '-');
+    overlong[0] = '*';
+    struct Case {
+        const char* name;
+        std::vector<std::pair<size_t, std::string>> inserted;  // before line, text
+        std::vector<std::pair<size_t, std::string>> replaced;
+        bool dropFinalLf, cutLastFaces, reads;
+    };
+    const Case cases[] = {
+        {"plain", {}, {}, false, false, true},
+        {"blank and comment lines at every half",
+         {{vertexHalf, "* here"}, {vertexHalf, ""}, {faceStart, "   "}, {faceHalf, "*"}, {faceHalf + 1, "x"}, {last, ""}},
+         {}, false, false, true},
+        {"no final LF", {}, {}, true, false, true},
+        {"bad coordinate in the first half", {}, {{base.firstVertexLine() + 1, "0 x 0"}}, false, false, false},
+        {"bad coordinate in the second half", {}, {{faceStart - 1, "0 0"}}, false, false, false},
+        {"corner out of range in the second half", {}, {{last, "3 0 1 12001"}}, false, false, false},
+        {"five corners in the first half", {}, {{faceStart + 3, "5 0 1 2 3 4"}}, false, false, false},
+        {"overlong comment in the second half", {{faceHalf + 100, overlong}}, {}, false, false, false},
+        {"overlong comment before the faces", {{faceStart, overlong}}, {}, false, false, false},
+        {"text stops short", {}, {}, false, true, false},
+    };
+    for (const Case& c : cases) {
+        LargeText t = base;
+        for (const auto& [line, text] : c.replaced) t.lines[line] = text;
+        // Inserted from the last place back, so earlier places stay where they are.
+        auto inserted = c.inserted;
+        std::stable_sort(inserted.begin(), inserted.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (const auto& [line, text] : inserted) t.lines.insert(t.lines.begin() + static_cast<std::ptrdiff_t>(line), text);
+        if (c.cutLastFaces) t.lines.resize(t.lines.size() - 40);
+        std::string text = t.text();
+        if (c.dropFinalLf) text.pop_back();
+        Mesh model;
+        bool reads = readOffText(text.data(), text.size(), model);
+        EXPECT_EQ(reads, c.reads) << c.name;
+        if (reads && c.reads) {
+            EXPECT_TRUE(sameModel(model, expected)) << c.name;
+        }
+        if (reads) release(model);
+    }
+    release(expected);
 }
