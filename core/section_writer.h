@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "core/float_text.h"
+
 // Takes the next piece of a file; false when it could not be written
 // (errno telling why).
 using PieceSink = std::function<bool(const char* data, size_t size)>;
@@ -66,10 +68,10 @@ std::string sectionsText(const FileSections& sections);
 // errno set as above.
 bool writeSectionsToFile(int fd, const FileSections& sections, size_t pieceSize, bool* memoryExhausted = nullptr);
 
-// Shortest text that reads back to the same float (std::to_chars); at most
-// 15 characters.
+// Shortest text that reads back to the same float, as std::to_chars writes
+// it; at most 15 characters, with room for 16 at `out`.
 inline char* appendFloat(char* out, float value) {
-    return std::to_chars(out, out + 16, value).ptr;
+    return appendShortestFloat(out, value);
 }
 
 // The files are little-endian; so are the machines this runs on.

@@ -6,7 +6,7 @@ packages=(
   cmake g++ clang libclang-rt-14-dev
   qt6-base-dev libqt6opengl6-dev qt6-translations-l10n
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri
-  libjpeg62-turbo-dev libpng-dev libseccomp-dev pkg-config libgtest-dev libbenchmark-dev libopenmesh-dev libassimp-dev
+  libjpeg62-turbo-dev libpng-dev libfmt-dev libseccomp-dev pkg-config libgtest-dev libbenchmark-dev libopenmesh-dev libassimp-dev
   xvfb xauth fonts-dejavu-core xdotool imagemagick
   desktop-file-utils appstream shared-mime-info man-db dpkg-dev
   python3-gi gir1.2-gnomedesktop-3.0 bubblewrap python3-meshio

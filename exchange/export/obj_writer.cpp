@@ -63,25 +63,33 @@ int objTexturePoints(int64_t f, const MappingSettings& mapping, TexturePoint poi
 // What the table above decides for every corner, worked out in one pass in
 // face order, beside the first lines of the file, so that the vt and f
 // records of any face are made on their own: the number of the corner's
-// texture point and whether the corner brings it (its vt line). Five bytes a
-// corner, one a face.
+// texture point, whether the corner brings it (its vt line), and each new
+// point as it was worked out, so that its line is made without working it
+// out again. Five bytes a corner, one a face, eight a new point: less than
+// the model's text took while it was read.
 struct ObjCornerPoints {
     CornerStarts starts;
     std::vector<uint32_t> number;  // from 1; under 2^32 (at most 2^30 faces are exported)
     std::vector<uint64_t> fresh;   // bit set: the point is new at this corner
+    // Point number n at [2n - 2, 2n - 1]; room for every corner, only the
+    // pages of the points written become resident.
+    std::unique_ptr<float[]> points;
     std::unique_ptr<PointNumbers> table;
     MappingSettings mapping;
 };
 
 void numberCornerPoints(ObjCornerPoints& corners) {
     size_t corner = 0;
+    float* points = corners.points.get();
     for (int64_t f = 0; f < mesh.faceCount; ++f) {
-        TexturePoint points[4];
-        int count = objTexturePoints(f, corners.mapping, points);
+        TexturePoint facePoints[4];
+        int count = objTexturePoints(f, corners.mapping, facePoints);
         for (int k = 0; k < count; ++k, ++corner) {
             int64_t number = 0;
-            if (corners.table->find(points[k].s, points[k].t, number)) {
+            if (corners.table->find(facePoints[k].s, facePoints[k].t, number)) {
                 corners.fresh[corner >> 6] |= uint64_t{1} << (corner & 63);
+                points[2 * number - 2] = facePoints[k].s;
+                points[2 * number - 1] = facePoints[k].t;
             }
             corners.number[corner] = static_cast<uint32_t>(number);
         }
@@ -95,6 +103,7 @@ std::shared_ptr<const ObjCornerPoints> objCornerPoints(const ExportModel& model,
     corners->starts = cornerStarts();
     corners->number.resize(static_cast<size_t>(model.cornerCount));
     corners->fresh.assign(static_cast<size_t>(model.cornerCount + 63) / 64, 0);
+    corners->points.reset(new float[2 * static_cast<size_t>(model.cornerCount)]);
     corners->table = std::make_unique<PointNumbers>();
     corners->mapping = model.mapping;
     ready = startBeside([corners] { numberCornerPoints(*corners); });
@@ -103,25 +112,17 @@ std::shared_ptr<const ObjCornerPoints> objCornerPoints(const ExportModel& model,
 
 // "vt s v" for each point the face brings; faces that bring none skip their
 // texture points.
-Section objTextureSection(const MappingSettings& mapping, std::shared_ptr<const ObjCornerPoints> corners) {
-    return {mesh.faceCount, 4 * (3 + 2 * 16 + 1), [mapping, corners](char* out, int64_t f) {
+Section objTextureSection(std::shared_ptr<const ObjCornerPoints> corners) {
+    return {mesh.faceCount, 4 * (3 + 2 * 16 + 1), [corners](char* out, int64_t f) {
                 uint64_t first = static_cast<uint64_t>(firstCorner(corners->starts, f));
                 int count = isTriangle(static_cast<int>(f)) ? 3 : 4;
-                bool fresh[4] = {};
-                bool any = false;
                 for (int k = 0; k < count; ++k) {
                     uint64_t corner = first + static_cast<uint64_t>(k);
-                    fresh[k] = (corners->fresh[corner >> 6] >> (corner & 63) & 1) != 0;
-                    any = any || fresh[k];
-                }
-                if (!any) return out;
-                TexturePoint points[4];
-                objTexturePoints(f, mapping, points);
-                for (int k = 0; k < count; ++k) {
-                    if (!fresh[k]) continue;
-                    out = appendFloat(appendText(out, "vt "), points[k].s);
+                    if ((corners->fresh[corner >> 6] >> (corner & 63) & 1) == 0) continue;
+                    const float* point = &corners->points[2 * size_t{corners->number[corner]} - 2];
+                    out = appendFloat(appendText(out, "vt "), point[0]);
                     *out++ = ' ';
-                    out = appendFloat(out, points[k].t);
+                    out = appendFloat(out, point[1]);
                     *out++ = '\n';
                 }
                 return out;
@@ -170,7 +171,7 @@ FileSections objSections(const ExportModel& model) {
     std::string header = "# Kestrune\nmtllib " + model.companion + "\n";
     std::shared_future<void> ready;
     std::shared_ptr<const ObjCornerPoints> corners = objCornerPoints(model, ready);
-    Section points = objTextureSection(model.mapping, corners), faces = objFaceSection(corners);
+    Section points = objTextureSection(corners), faces = objFaceSection(corners);
     points.ready = faces.ready = ready;
     return {bytesSection(header), vertexSection("v "), points, objNormalSection(),
             bytesSection("g kestrune\nusemtl kestrune\n"), faces};
