@@ -40,14 +40,25 @@ void growTable(SceneMerger& merger) {
 
 }  // namespace
 
-int32_t joinVertex(SceneMerger& merger, float x, float y, float z) {
-    if (merger.slots.empty()) startMerging(merger, 8);
-    if (2 * (merger.keys.size() + 1) > merger.slots.size()) growTable(merger);
+namespace {
+
+// The key of a position: its bits, -0 taken as +0.
+PositionKey keyOf(const float values[3]) {
     PositionKey key;
-    const float values[3] = {x + 0.0f, y + 0.0f, z + 0.0f};
-    for (int k = 0; k < 3; ++k) std::memcpy(&key[k], &values[k], sizeof(float));
+    for (int k = 0; k < 3; ++k) {
+        float value = values[k] + 0.0f;
+        std::memcpy(&key[k], &value, sizeof(float));
+    }
+    return key;
+}
+
+bool sameKey(const PositionKey& a, const PositionKey& b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }
+
+// The joined number of the position with this key and hash.
+int32_t joinKey(SceneMerger& merger, const PositionKey& key, size_t hash) {
+    if (2 * (merger.keys.size() + 1) > merger.slots.size()) growTable(merger);
     size_t mask = merger.slots.size() - 1;
-    for (size_t at = hashOf(key) & mask;; at = (at + 1) & mask) {
+    for (size_t at = hash & mask;; at = (at + 1) & mask) {
         int32_t v = merger.slots[at];
         if (v < 0) {
             v = static_cast<int32_t>(merger.keys.size());
@@ -55,10 +66,42 @@ int32_t joinVertex(SceneMerger& merger, float x, float y, float z) {
             merger.keys.push_back(key);
             // Kept as +0 for -0, as the library's node transform leaves it
             // (1 * -0 + 0 * y + ... is +0): one position, whichever path read it.
+            float values[3];
+            std::memcpy(values, key.data(), sizeof values);
             merger.merged.positions.insert(merger.merged.positions.end(), {values[0], values[1], values[2]});
             return v;
         }
-        if (merger.keys[static_cast<size_t>(v)] == key) return v;
+        if (sameKey(merger.keys[static_cast<size_t>(v)], key)) return v;
+    }
+}
+
+}  // namespace
+
+int32_t joinVertex(SceneMerger& merger, float x, float y, float z) {
+    if (merger.slots.empty()) startMerging(merger, 8);
+    const float values[3] = {x, y, z};
+    PositionKey key = keyOf(values);
+    return joinKey(merger, key, hashOf(key));
+}
+
+void joinVertices(SceneMerger& merger, const float* xyz, size_t count, int32_t* joined) {
+    if (merger.slots.empty()) startMerging(merger, count);
+    // A large table misses the cache at almost every lookup: the slots of
+    // the positions a few places ahead are fetched while this one is joined.
+    constexpr size_t ahead = 8;
+    PositionKey keys[ahead];
+    size_t hashes[ahead];
+    auto prepare = [&](size_t i) {
+        keys[i % ahead] = keyOf(xyz + 3 * i);
+        hashes[i % ahead] = hashOf(keys[i % ahead]);
+        __builtin_prefetch(&merger.slots[hashes[i % ahead] & (merger.slots.size() - 1)]);
+    };
+    for (size_t i = 0; i < count && i < ahead; ++i) prepare(i);
+    for (size_t i = 0; i < count; ++i) {
+        PositionKey key = keys[i % ahead];
+        size_t hash = hashes[i % ahead];
+        if (i + ahead < count) prepare(i + ahead);
+        joined[i] = joinKey(merger, key, hash);
     }
 }
 

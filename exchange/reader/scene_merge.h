@@ -32,6 +32,9 @@ void startMerging(SceneMerger& merger, size_t vertexTotal);
 // The joined number of a position, added when new. -0 joins +0 and is kept
 // as +0.
 int32_t joinVertex(SceneMerger& merger, float x, float y, float z);
+// The same for `count` positions x y z in a row, in their order: joined[i]
+// is what joinVertex gives for position i.
+void joinVertices(SceneMerger& merger, const float* xyz, size_t count, int32_t* joined);
 
 // Adds a polygon of `n` corners, given as joined vertex numbers. A polygon
 // whose corners all name one vertex covers nothing: it is counted and

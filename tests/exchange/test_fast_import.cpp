@@ -1,11 +1,13 @@
 // The files read without the library give exactly what the library's
 // reading gives, and the commonest files do take that path.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "exchange/scene/confined_path.h"
 #include "exchange/reader/fast_import.h"
 #include "exchange/reader/model_import.h"
+#include "exchange/reader/scene_merge.h"
 #include "exchange_fixture.h"
 
 namespace {
@@ -162,4 +164,38 @@ TEST_F(ExchangeTest, BinaryPlyStartingWithALineEndByteKeepsItsVertices) {
     const std::vector<float> expected = {x, 0, 0, 1, 0, 0, 0, 1, 0};
     EXPECT_EQ(model.positions, expected);
     EXPECT_EQ(model.corners, (std::vector<int32_t>{0, 1, 2, -1}));
+}
+
+// Joining positions a block at a time gives the numbers and the positions
+// of joining them one by one: repeats near and far, -0 beside +0, and a
+// table sized too small that grows in the middle of a block.
+TEST(SceneMerge, BlocksJoinAsOneByOne) {
+    struct Case {
+        size_t count, distinct, sizedFor;
+    };
+    const Case cases[] = {{1, 1, 1}, {7, 3, 7}, {1000, 1000, 1000}, {5000, 300, 5000}, {5000, 4000, 16}, {20000, 20000, 8}};
+    for (const Case& c : cases) {
+        std::vector<float> xyz;
+        for (size_t i = 0; i < c.count; ++i) {
+            size_t which = (i * 7919) % c.distinct;
+            float sign = which % 5 == 0 ? -1.0f : 1.0f;
+            // Position 0 comes as (-0, 0, 0) and (0, -0, 0) as well.
+            xyz.insert(xyz.end(), {sign * 0.0f * static_cast<float>(which % 2) + static_cast<float>(which) * 0.25f,
+                                   which == 0 && i % 2 == 1 ? -0.0f : 0.0f, static_cast<float>(which % 17)});
+        }
+        SceneMerger one, blocks;
+        startMerging(one, c.sizedFor);
+        startMerging(blocks, c.sizedFor);
+        std::vector<int32_t> expected, joined(c.count);
+        for (size_t i = 0; i < c.count; ++i) expected.push_back(joinVertex(one, xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]));
+        for (size_t first = 0; first < c.count; first += 256) {
+            size_t n = std::min<size_t>(256, c.count - first);
+            joinVertices(blocks, &xyz[3 * first], n, &joined[first]);
+        }
+        EXPECT_EQ(joined, expected) << c.count;
+        ASSERT_EQ(blocks.merged.positions.size(), one.merged.positions.size()) << c.count;
+        EXPECT_EQ(std::memcmp(blocks.merged.positions.data(), one.merged.positions.data(),
+                              one.merged.positions.size() * sizeof(float)), 0) << c.count;
+        EXPECT_EQ(one.merged.positions.size(), 3 * std::min(c.count, c.distinct)) << c.count;
+    }
 }
