@@ -60,18 +60,21 @@ void cameraForFrame() {
 
 enum What { Faces = 0, Edges = 1, FacesAndEdges = 2 };
 
+// One frame of the program's mesh drawing, finished.
+void drawProgramFrame(What what) {
+    cameraForFrame();
+    if (what != Edges) drawFaces();
+    if (what != Faces) drawEdges();
+    glFinish();
+}
+
 // Arguments: cells per side, drawing path (0 immediate, 1 vertex arrays), what.
 void drawFrame(benchmark::State& state) {
     prepareContext();
     buildSheet(static_cast<int>(state.range(0)), 0.9f);
     render.drawing.path = state.range(1) == 0 ? DrawingPath::Immediate : DrawingPath::VertexArrays;
     auto what = static_cast<What>(state.range(2));
-    auto draw = [what] {
-        cameraForFrame();
-        if (what != Edges) drawFaces();
-        if (what != Faces) drawEdges();
-        glFinish();
-    };
+    auto draw = [what] { drawProgramFrame(what); };
     // The arrays kept between frames are built by the first frame after a
     // change of the model: time the frames that follow, as the program
     // draws them while the model stays as it is.
@@ -158,12 +161,7 @@ void frameAgainstFloor(benchmark::State& state) {
     buildSheet(static_cast<int>(state.range(0)), 0.9f);
     FloorArrays arrays = copiedArrays();
     auto what = static_cast<What>(state.range(1));
-    auto ours = [what] {
-        cameraForFrame();
-        if (what != Edges) drawFaces();
-        if (what != Faces) drawEdges();
-        glFinish();
-    };
+    auto ours = [what] { drawProgramFrame(what); };
     auto floor = [&] {
         cameraForFrame();
         if (what != Edges) drawFloorFaces(arrays);

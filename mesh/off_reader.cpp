@@ -5,12 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <system_error>
-#include <thread>
 
 #include "mesh/face_mapping.h"
 #include "mesh/off_writer.h"
 #include "core/text_scan.h"
+#include "core/two_halves.h"
 
 namespace {
 
@@ -136,16 +135,9 @@ bool readVerticesAndFaces(std::string_view text, Mesh& m) {
     if (!split) {
         return readVertices(text, m, 0, m.vertexCount) && readFaces(text, m, 0, m.faceCount);
     }
-    bool secondRead = true;
-    std::thread second;
-    try {
-        second = std::thread([&] { secondRead = readHalf(starts, 1, m); });
-    } catch (const std::system_error&) {
-        secondRead = readHalf(starts, 1, m);
-    }
-    bool firstRead = readHalf(starts, 0, m);
-    if (second.joinable()) second.join();
-    return firstRead && secondRead;
+    bool read[2] = {true, true};
+    runHalvesAtOnce([&](int half) { read[half] = readHalf(starts, half, m); });
+    return read[0] && read[1];
 }
 
 // Centres the model on the centroid (float partial sums in index order) and
@@ -285,16 +277,12 @@ bool readOffNumbers(const float* positions, int32_t vertexCount, const int32_t* 
     }
     // Each coordinate stands alone: the second half is done on another core.
     int32_t half = vertexCount / 2;
-    bool firstRead = true;
-    std::thread first;
-    try {
-        first = std::thread([&] { firstRead = readCoordinates(positions, 0, half, built); });
-    } catch (const std::system_error&) {
-        firstRead = readCoordinates(positions, 0, half, built);
-    }
-    bool read = readCoordinates(positions, half, vertexCount, built);
-    if (first.joinable()) first.join();
-    read = read && firstRead;
+    bool halvesRead[2] = {true, true};
+    runHalvesAtOnce([&](int which) {
+        halvesRead[which] = which == 0 ? readCoordinates(positions, 0, half, built)
+                                       : readCoordinates(positions, half, vertexCount, built);
+    });
+    bool read = halvesRead[0] && halvesRead[1];
     auto isVertex = [&](int32_t v) { return v >= 0 && v < vertexCount; };
     for (int32_t f = 0; read && f < faceCount; ++f) {
         const int32_t* c = &corners[4 * static_cast<size_t>(f)];

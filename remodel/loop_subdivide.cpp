@@ -3,13 +3,11 @@
 // triangle becomes its middle triangle plus three corner triangles.
 #include <algorithm>
 #include <cstdint>
-#include <exception>
 #include <memory>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <vector>
 
+#include "core/two_halves.h"
 #include "mesh/mesh.h"
 #include "remodel/loop_rules.h"
 #include "remodel/loop_tables.h"
@@ -18,29 +16,11 @@
 
 namespace {
 
-// Runs work(begin, end) over [0, count) in two halves on two threads, or
-// both here when no thread can start. Each half writes only its own
-// entries, so the result is the same either way; an exception of the other
-// thread (memory running out) is thrown here once both are done.
+// Runs work(begin, end) over the two halves of [0, count) at once.
 template <typename Work>
 void onTwoCores(int32_t count, const Work& work) {
     const int32_t half = count / 2;
-    std::exception_ptr failure;
-    std::thread second;
-    try {
-        second = std::thread([&] {
-            try {
-                work(half, count);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-    } catch (const std::system_error&) {
-        work(half, count);
-    }
-    work(0, half);
-    if (second.joinable()) second.join();
-    if (failure) std::rethrow_exception(failure);
+    runHalvesAtOnce([&](int which) { which == 0 ? work(0, half) : work(half, count); });
 }
 
 struct CoordinateAxes {

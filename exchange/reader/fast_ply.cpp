@@ -1,6 +1,5 @@
 // Binary little-endian PLY read without the library.
 #include <algorithm>
-#include <cmath>
 #include <strings.h>
 
 #include <utility>
@@ -199,9 +198,7 @@ FastImport readBinaryPly(BlockReader& file, SceneMerger& merger, ImportedModel& 
         for (size_t k = 0; k < count; ++k) {
             if (!body.take(vertex.data(), vertex.size())) return FastImport::NotHandled;
             std::memcpy(&points[3 * k], vertex.data(), 3 * sizeof(float));
-            if (!std::isfinite(points[3 * k]) || !std::isfinite(points[3 * k + 1]) || !std::isfinite(points[3 * k + 2])) {
-                return FastImport::NotHandled;  // left to the library's path, which says so
-            }
+            if (!isFinitePoint(&points[3 * k])) return FastImport::NotHandled;
         }
         joinVertices(merger, points, count, &joined[first]);
     }

@@ -53,10 +53,15 @@ inline bool readExactly(int fd, void* into, size_t size) {
     return true;
 }
 
-// Joins the position of a corner; false for a coordinate that is not finite
-// (left to the library's path, which says so).
+// Whether a position can be joined: a coordinate that is not finite is left
+// to the library's path, which says so.
+inline bool isFinitePoint(const float p[3]) {
+    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
+}
+
+// Joins the position of a corner; false for a position that is not finite.
 inline bool joinFinite(SceneMerger& merger, const float p[3], int32_t& joined) {
-    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return false;
+    if (!isFinitePoint(p)) return false;
     joined = joinVertex(merger, p[0], p[1], p[2]);
     return true;
 }
