@@ -7,8 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/huge_pages.h"
-
 Mesh mesh;
 ModelPicture modelPicture;
 
@@ -91,9 +89,7 @@ T* newArray(int32_t count, ArrayFill fill) {
     if (fill == ArrayFill::Zeroed) return static_cast<T*>(std::calloc(static_cast<size_t>(count), sizeof(T)));
     // malloc, not new: the mesh grows its arrays with realloc later on.
     size_t bytes = static_cast<size_t>(count > 0 ? count : 1) * sizeof(T);
-    T* array = static_cast<T*>(std::malloc(bytes));
-    adviseHugePages(array, bytes);
-    return array;
+    return static_cast<T*>(std::malloc(bytes));
 }
 
 }  // namespace

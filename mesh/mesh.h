@@ -97,7 +97,7 @@ float vertexDistance(int i, int j);
 
 enum class ArrayFill {
     Zeroed,
-    // Left unset, with the huge-page hint: for arrays written whole at once.
+    // Left unset: for arrays written whole at once.
     Uninitialised,
 };
 // Allocates the seven arrays of m with exactly these counts and sets its

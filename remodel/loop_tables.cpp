@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/huge_pages.h"
 
 namespace {
 
@@ -15,12 +14,8 @@ int32_t cornerOf(const Mesh& triangles, int32_t slot) {
     }
 }
 
-// An array of `count` entries, left unset; large ones on 2 MB pages.
-IndexArray newIndexArray(size_t count) {
-    IndexArray array = std::make_unique_for_overwrite<int32_t[]>(count);
-    adviseHugePages(array.get(), count * sizeof(int32_t));
-    return array;
-}
+// An array of `count` entries, left unset.
+IndexArray newIndexArray(size_t count) { return std::make_unique_for_overwrite<int32_t[]>(count); }
 
 void buildCornersByVertex(const Mesh& triangles, LoopTables& tables) {
     int32_t vertexCount = triangles.vertexCount;
