@@ -13,6 +13,8 @@
 
 #include <fmt/format.h>
 
+#include "core/digit_text.h"
+
 namespace {
 
 constexpr char digitPairs[] =
@@ -81,6 +83,43 @@ int layFixed(char* out, const char* digits, int count, int exponent) {
     return 2 - exponent;
 }
 
+void storeWord(char* out, uint64_t word) { std::memcpy(out, &word, sizeof word); }
+
+// The common case, a fraction of at most eight digits in fixed notation
+// (exponent < 0, no longer than scientific: from 0.000dd on), made
+// in two words held in registers and stored straight at `out`: copying a
+// block out after writing it byte by byte stalls on reading back what was
+// just stored.
+char* appendFixedFraction(char* out, int sign, uint32_t significand, int count, int exponent) {
+    uint64_t digits = eightDigitText(significand) >> (8 * (8 - count));
+    int whole = count + exponent;  // digits before the point
+    if (whole <= 0) {
+        // "0." and up to three zeros; nine characters at most after the sign.
+        char* at = out + sign;
+        out[0] = '-';
+        storeWord(at, 0x3030303030302E30ULL);
+        storeWord(at + 2 - whole, digits);
+        return at + 2 - whole + count;
+    }
+    // The point inside the digits: whole <= 7, the text count + 1 <= 9.
+    uint64_t low = (digits & ((uint64_t{1} << (8 * whole)) - 1)) | uint64_t{'.'} << (8 * whole);
+    uint64_t tail = digits >> (8 * whole);
+    uint64_t high = 0;
+    if (whole < 7) {
+        low |= tail << (8 * (whole + 1));
+        high = tail >> (8 * (7 - whole));
+    } else {
+        high = tail;
+    }
+    if (sign != 0) {
+        high = high << 8 | low >> 56;
+        low = low << 8 | '-';
+    }
+    storeWord(out, low);
+    storeWord(out + 8, high);
+    return out + sign + count + 1;
+}
+
 }  // namespace
 
 char* appendShortestFloat(char* out, float value) {
@@ -102,13 +141,16 @@ char* appendShortestFloat(char* out, float value) {
         significand /= 10;
         ++exponent;
     }
-    char digits[16];
     int count = digitCount(significand);
-    writeDigits(digits, significand, count);
     int scientificExponent = exponent + count - 1;
     int magnitude = scientificExponent < 0 ? -scientificExponent : scientificExponent;
     int scientificLength = count + (count > 1 ? 1 : 0) + 2 + (magnitude >= 100 ? 3 : 2);
     int fixedLength = exponent >= 0 ? count + exponent : (count + exponent > 0 ? count + 1 : 2 - exponent);
+    if (exponent < 0 && count <= 8 && fixedLength <= scientificLength) {
+        return appendFixedFraction(out, sign, significand, count, exponent);
+    }
+    char digits[16];
+    writeDigits(digits, significand, count);
     int length = 0;
     if (fixedLength > scientificLength) {
         length = layScientific(block + sign, digits, count, scientificExponent);

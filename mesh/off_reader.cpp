@@ -255,6 +255,7 @@ bool readCoordinates(const float* positions, int32_t from, int32_t to, Mesh& m) 
     for (int32_t i = from; i < to; ++i) {
         for (int axis = 0; axis < 3; ++axis) {
             double value = static_cast<double>(positions[3 * static_cast<size_t>(i) + axis]);
+            if (readBackCoordinate(value, axes[axis][i])) continue;
             std::string_view text(field, static_cast<size_t>(formatCoordinateField(value, field)));
             if (scanFloats(text, &axes[axis][i], 1) != 1) return false;
         }

@@ -1,12 +1,15 @@
 #include "mesh/off_writer.h"
 
+#include <bit>
 #include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <locale.h>
 
+#include "core/digit_text.h"
 #include "core/text_scan.h"
 
 namespace {
@@ -21,16 +24,17 @@ int formatByLibrary(double value, char* out) {
     return length;
 }
 
-// Eight significant digits of `value` and the decimal exponent of the first,
-// exactly as printf's "%.7e" rounds them (ties to even), through std::to_chars.
-void exactEightDigits(double value, char* digits, int& exponent) {
+// Eight significant digits of `value` as a number in [10^7, 10^8) and the
+// decimal exponent of the first, exactly as printf's "%.7e" rounds them (ties
+// to even), through std::to_chars.
+void exactEightDigits(double value, uint32_t& digits, int& exponent) {
     char scientific[32];
     char* end = std::to_chars(scientific, scientific + sizeof scientific, value,
                               std::chars_format::scientific, 7).ptr;
     const char* p = scientific[0] == '-' ? scientific + 1 : scientific;
     // "d.ddddddde" then the exponent's sign and digits.
-    digits[0] = p[0];
-    std::memcpy(digits + 1, p + 2, 7);
+    digits = static_cast<uint32_t>(p[0] - '0');
+    for (int k = 2; k < 9; ++k) digits = 10 * digits + static_cast<uint32_t>(p[k] - '0');
     std::from_chars(p + 11, end, exponent);
     if (p[10] == '-') exponent = -exponent;
 }
@@ -51,13 +55,13 @@ bool scaleToEightDigits(double magnitude, int exponent, double& scaled) {
 
 // Fast path of the rounding to eight digits: the scaled value carries at most
 // one rounding (an error below 1.2e-8 at 1e8), so its rounding to an integer
-// is the exact one unless it lies within 1e-7 of a half; those cases, zero
-// and magnitudes outside 1e-15 .. 1e29 are left to the exact path.
-bool roundToEightDigits(double magnitude, char* digits, int& exponent) {
-    if (magnitude == 0.0) return false;
-    int binaryExponent = 0;
-    std::frexp(magnitude, &binaryExponent);
-    exponent = static_cast<int>(std::floor((binaryExponent - 1) * 0.30102999566398120));
+// is the exact one unless it lies within 1e-7 of a half; those cases, zero,
+// subnormals and magnitudes outside 1e-15 .. 1e29 are left to the exact path.
+bool roundToEightDigits(double magnitude, uint32_t& digits, int& exponent) {
+    int biased = static_cast<int>(std::bit_cast<uint64_t>(magnitude) >> 52);
+    if (biased == 0) return false;
+    // floor(log10(2^(biased - 1023))), give or take one, put right below.
+    exponent = ((biased - 1023) * 78913) >> 18;
     double scaled = 0.0;
     if (!scaleToEightDigits(magnitude, exponent, scaled)) return false;
     if (scaled >= 1e8) {
@@ -67,62 +71,102 @@ bool roundToEightDigits(double magnitude, char* digits, int& exponent) {
         --exponent;
         if (!scaleToEightDigits(magnitude, exponent, scaled)) return false;
     }
-    double whole = std::floor(scaled);
-    double fraction = scaled - whole;
+    if (scaled < 1e7 || scaled >= 1e8) return false;
+    uint32_t whole = static_cast<uint32_t>(scaled);
+    double fraction = scaled - static_cast<double>(whole);
     if (std::fabs(fraction - 0.5) < 1e-7) return false;
-    uint32_t n = static_cast<uint32_t>(whole) + (fraction > 0.5 ? 1 : 0);
-    if (n >= 100000000) {
-        n /= 10;
+    digits = whole + (fraction > 0.5 ? 1 : 0);
+    if (digits >= 100000000) {
+        digits /= 10;
         ++exponent;
     }
-    for (int k = 7; k >= 0; --k, n /= 10) digits[k] = static_cast<char>('0' + n % 10);
     return true;
 }
+
+// The "%.8g" text of digits * 10^(exponent - 7) (10^7 <= digits < 10^8):
+// fixed from 10^-4 to below 10^8, scientific otherwise, trailing zeros
+// dropped; at most 14 characters.
+TextBytes eightDigitBody(uint32_t digits, int exponent, int& length) {
+    uint64_t text = eightDigitText(digits);
+    uint64_t values = text - 0x3030303030303030ULL;  // trailing zeros are the high zero bytes
+    int significant = 8 - std::countl_zero(values) / 8;
+    if (exponent < -4 || exponent >= 8) {
+        TextBytes body = text & 0xFF;
+        length = 1;
+        if (significant > 1) {
+            body = placeText(body, '.' | lowBytes(text >> 8, significant - 1) << 8, 1);
+            length = significant + 1;
+        }
+        int exponentLength = 0;
+        body = placeText(body, exponentText(exponent, exponentLength), length);
+        length += exponentLength;
+        return body;
+    }
+    if (exponent >= 0) {
+        int whole = exponent + 1;
+        TextBytes body = lowBytes(text, whole);
+        length = whole;
+        if (significant > whole) {
+            body = placeText(body, '.' | lowBytes(text >> (8 * whole), significant - whole) << 8, whole);
+            length = significant + 1;
+        }
+        return body;
+    }
+    // "0." and up to three zeros, then the digits.
+    int prefix = 1 - exponent;
+    length = prefix + significant;
+    return placeText(lowBytes(uint64_t{0x3030302E30}, prefix), lowBytes(text, significant), prefix);
+}
+
+constexpr TextBytes sixteenBlanks = ~TextBytes{0} / 0xFF * ' ';
 
 }  // namespace
 
 int formatCoordinateField(double value, char* out) {
     if (!std::isfinite(value)) return formatByLibrary(value, out);
     bool negative = std::signbit(value);
-    char digits[8];
-    int exponent = 0;
-    if (!roundToEightDigits(std::fabs(value), digits, exponent)) {
-        exactEightDigits(value, digits, exponent);
+    double magnitude = std::fabs(value);
+    int length = 1;
+    TextBytes body = '0';
+    if (magnitude != 0.0) {
+        uint32_t digits = 0;
+        int exponent = 0;
+        if (!roundToEightDigits(magnitude, digits, exponent)) exactEightDigits(magnitude, digits, exponent);
+        body = eightDigitBody(digits, exponent, length);
     }
+    if (negative) {
+        body = body << 8 | '-';
+        ++length;
+    }
+    // Right-aligned in 15 characters; the longest body (a negative in
+    // scientific notation with three exponent digits) takes 15.
+    int padding = 15 - length;
+    storeText(out, lowBytes(sixteenBlanks, padding) | body << (8 * padding));
+    return 15;
+}
 
-    int significant = 8;
-    while (significant > 1 && digits[significant - 1] == '0') --significant;
-    char body[24];
-    char* b = body;
-    if (negative) *b++ = '-';
-    if (exponent < -4 || exponent >= 8) {
-        *b++ = digits[0];
-        if (significant > 1) {
-            *b++ = '.';
-            for (int k = 1; k < significant; ++k) *b++ = digits[k];
-        }
-        *b++ = 'e';
-        *b++ = exponent < 0 ? '-' : '+';
-        int magnitude = exponent < 0 ? -exponent : exponent;
-        if (magnitude < 10) *b++ = '0';
-        b = std::to_chars(b, b + 3, magnitude).ptr;
-    } else if (exponent >= 0) {
-        for (int k = 0; k <= exponent; ++k) *b++ = digits[k];
-        if (significant > exponent + 1) {
-            *b++ = '.';
-            for (int k = exponent + 1; k < significant; ++k) *b++ = digits[k];
-        }
-    } else {
-        *b++ = '0';
-        *b++ = '.';
-        for (int k = -1; k > exponent; --k) *b++ = '0';
-        for (int k = 0; k < significant; ++k) *b++ = digits[k];
+bool readBackCoordinate(double value, float& read) {
+    if (!std::isfinite(value)) return false;
+    double magnitude = std::fabs(value);
+    if (magnitude == 0.0) {
+        read = static_cast<float>(value);  // "0" or "-0"
+        return true;
     }
-    int length = static_cast<int>(b - body);
-    int padding = length < 15 ? 15 - length : 0;
-    std::memset(out, ' ', static_cast<size_t>(padding));
-    std::memcpy(out + padding, body, static_cast<size_t>(length));
-    return padding + length;
+    uint32_t digits = 0;
+    int exponent = 0;
+    if (!roundToEightDigits(magnitude, digits, exponent)) exactEightDigits(magnitude, digits, exponent);
+    // digits * 10^shift with one rounding to double, as both factors are exact.
+    int shift = exponent - 7;
+    if (shift > 22 || shift < -22) return false;
+    double decimal = shift >= 0 ? digits * exactPowersOfTen[shift] : digits / exactPowersOfTen[-shift];
+    if (decimal < std::numeric_limits<float>::min() || decimal > std::numeric_limits<float>::max()) return false;
+    // Rounding that double to float gives the float nearest the decimal
+    // itself unless the double sits exactly half way between two floats
+    // (the first rounding may have put it there).
+    if ((std::bit_cast<uint64_t>(decimal) & ((uint64_t{1} << 29) - 1)) == uint64_t{1} << 28) return false;
+    float nearest = static_cast<float>(decimal);
+    read = std::signbit(value) ? -nearest : nearest;
+    return true;
 }
 
 namespace {
@@ -189,7 +233,7 @@ char* appendOffFaceLine(char* out, const int32_t corners[4], OffStyle style) {
     *out++ = triangle ? '3' : '4';
     for (int k = 0; k < (triangle ? 3 : 4); ++k) {
         *out++ = ' ';
-        out = std::to_chars(out, out + 11, corners[k]).ptr;
+        out = appendDecimal(out, corners[k]);
     }
     *out++ = '\n';
     return out;

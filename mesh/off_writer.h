@@ -18,8 +18,15 @@ inline float fileCoordinate(float view, float scale, float center) {
 }
 
 // Exactly the bytes of the C library's "%15.8g" for `value`, in the C locale,
-// written to `out` (at least 16 bytes; no NUL). Returns the length.
+// written to `out`, which must have room for 16 (the field is stored in one
+// block; the byte after it is scratch). Returns the length.
 int formatCoordinateField(double value, char* out);
+
+// The float that `value`'s "%15.8g" field reads back to, worked out without
+// the text; false where only reading the text can tell (NaN, infinities,
+// results outside the normal floats, the rare double half way between two
+// floats).
+bool readBackCoordinate(double value, float& read);
 
 // Kestrune's own OFF: "OFF  " and the texture name, the counts " %d  %d",
 // " %15.8g %15.8g %15.8g" vertex lines and " 3 %d %d %d" or " 4 %d %d %d %d"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/digit_text.h"
 #include "exchange/export/export_set.h"
 #include "core/section_writer.h"
 
@@ -54,9 +55,7 @@ inline char* appendText(char* out, const char* text) {
     return out + length;
 }
 
-inline char* appendIndex(char* out, int64_t value) {
-    return std::to_chars(out, out + 20, value).ptr;
-}
+inline char* appendIndex(char* out, int64_t value) { return appendDecimal(out, value); }
 
 // "x y z"
 inline char* appendPoint(char* out, const float p[3]) {
@@ -74,6 +73,9 @@ inline std::string shortest(float value) {
 }
 
 FileSections objSections(const ExportModel& model);
+// The same bytes, the texture points numbered in two halves at once, the
+// second from face `secondHalfFrom` (the face count: in one go).
+FileSections objSections(const ExportModel& model, int64_t secondHalfFrom);
 FileSections mtlSections(const ExportModel& model);
 FileSections plySections(bool ascii);
 FileSections stlSections(bool ascii, const ExportModel& model);
