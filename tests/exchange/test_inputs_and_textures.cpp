@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "exchange_fixture.h"
+#include "exchange/export/format_writers.h"
 #include "mesh/face_mapping.h"
 
 namespace {
@@ -127,6 +128,55 @@ TEST_F(ExchangeTest, ObjTextureCoordinatesAreTheDrawnOnes) {
         EXPECT_EQ(k, corners);
     }
     EXPECT_EQ(f, mesh.faceCount);
+}
+
+// A grid of quads and triangle pairs, rows of few heights (points shared by
+// many faces) and rows of many (points that push others out of the table).
+std::string gridText(int side) {
+    std::ostringstream text;
+    std::vector<std::string> faces;
+    for (int row = 0; row + 1 < side; ++row) {
+        for (int column = 0; column + 1 < side; ++column) {
+            int a = row * side + column, b = a + 1, c = a + side + 1, d = a + side;
+            if ((row + column) % 3 == 0) {
+                faces.push_back("3 " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c));
+                faces.push_back("3 " + std::to_string(a) + " " + std::to_string(c) + " " + std::to_string(d));
+            } else {
+                faces.push_back("4 " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(c) + " " +
+                                std::to_string(d));
+            }
+        }
+    }
+    text << "OFF\n" << side * side << " " << faces.size() << "\n";
+    for (int row = 0; row < side; ++row) {
+        for (int column = 0; column < side; ++column) {
+            int heights = row < side / 2 ? 3 : 1000;
+            text << column << " " << row << " " << (row * 7919 + column * 104729) % heights * 0.25 << "\n";
+        }
+    }
+    for (const std::string& face : faces) text << face << "\n";
+    return text.str();
+}
+
+TEST_F(ExchangeTest, ObjTexturePointsNumberedInTwoHalvesAsInOneGo) {
+    write("grid.off", gridText(80));
+    ASSERT_TRUE(load("grid.off"));
+    const int64_t faces = mesh.faceCount;
+    for (int commonBase : {1, 3}) {
+        ExportModel model;
+        model.mapping = windowMapping(256, commonBase);
+        model.companion = "grid.mtl";
+        measureExport(model, false);
+        const std::string inOneGo = sectionsText(objSections(model, faces));
+        ASSERT_GT(inOneGo.size(), 100000u);
+        // Second halves starting on and off a word of corner bits, at the
+        // ends and in the two kinds of rows.
+        for (int64_t from : {int64_t{0}, int64_t{1}, int64_t{21}, int64_t{22}, int64_t{1000}, faces / 2,
+                             faces - 1000, faces - 1}) {
+            EXPECT_EQ(sectionsText(objSections(model, from)), inOneGo) << "common base " << commonBase
+                                                                        << ", second half from " << from;
+        }
+    }
 }
 
 TEST_F(ExchangeTest, TexturedCubeInGlbCarriesItsBricksAndMapping) {
