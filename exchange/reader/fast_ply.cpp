@@ -188,6 +188,12 @@ FastImport readBinaryPly(BlockReader& file, SceneMerger& merger, ImportedModel& 
     // the file's own model.)
     ByteStream body(file.fd, {});
     startMerging(merger, layout.vertexCount);
+    // Room for every vertex and a face of four corners each, taken at once
+    // rather than grown (each growth copies and touches new pages); the
+    // counts are bounded by the file's size, checked above.
+    merger.keys.reserve(layout.vertexCount);
+    merger.merged.positions.reserve(3 * layout.vertexCount);
+    merger.merged.corners.reserve(4 * layout.faceCount);
     std::vector<int32_t> joined(layout.vertexCount);
     std::vector<char> vertex(layout.vertexStride);
     // Joined a block at a time, so that the table lookups overlap.

@@ -130,9 +130,13 @@ void addPolygon(MergedScene& merged, const int32_t* corners, size_t n) {
 void dropUnusedVertices(MergedScene& merged) {
     size_t count = merged.positions.size() / 3;
     std::vector<int32_t> renumbered(count, -1);
+    size_t used = 0;
     for (int32_t v : merged.corners) {
-        if (v >= 0) renumbered[static_cast<size_t>(v)] = 0;
+        if (v < 0 || renumbered[static_cast<size_t>(v)] == 0) continue;
+        renumbered[static_cast<size_t>(v)] = 0;
+        ++used;
     }
+    if (used == count) return;  // every vertex kept where it is
     int32_t next = 0;
     for (size_t v = 0; v < count; ++v) {
         if (renumbered[v] < 0) continue;
