@@ -1,8 +1,13 @@
 #include "core/file_bytes.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,7 +89,106 @@ bool readWholeFile(const std::string& path, std::string& text) {
     return ok;
 }
 
+namespace {
+
+// The files mapped now. A page past the end of a file that shrank after it
+// was mapped raises SIGBUS when read; the handler puts zero pages in place of
+// the rest of that mapping and notes it, and the read goes on. Any other
+// SIGBUS goes to the handler there was before.
+struct MappedRange {
+    std::atomic<uintptr_t> begin{0}, end{0};  // page-aligned; 0: slot free
+    std::atomic<bool> shrank{false};
+};
+constexpr int mappingSlots = 8;
+MappedRange mappedRanges[mappingSlots];
+struct sigaction previousBusAction;
+uintptr_t pageSize = 4096;  // the system's, read when the handler is installed
+
+void onBusError(int signal, siginfo_t* info, void* context) {
+    uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
+    for (MappedRange& range : mappedRanges) {
+        uintptr_t begin = range.begin.load(), end = range.end.load();
+        if (begin == 0 || address < begin || address >= end) continue;
+        uintptr_t page = address & ~(pageSize - 1);
+        void* zeros = ::mmap(reinterpret_cast<void*>(page), end - page, PROT_READ,
+                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+        if (zeros != MAP_FAILED) {
+            range.shrank.store(true);
+            return;
+        }
+    }
+    (void)context;
+    // Not ours: the earlier handler, or the default end, takes it. A fault
+    // comes again on return; a signal sent by a process is sent again.
+    ::sigaction(SIGBUS, &previousBusAction, nullptr);
+    if (info->si_code <= 0) ::raise(signal);
+}
+
+bool catchBusErrors() {
+    static std::once_flag once;
+    static bool installed = false;
+    std::call_once(once, [] {
+        pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+        struct sigaction action{};
+        action.sa_sigaction = onBusError;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        installed = ::sigaction(SIGBUS, &action, &previousBusAction) == 0;
+    });
+    return installed;
+}
+
+int takeMappingSlot(uintptr_t begin, uintptr_t end) {
+    for (int slot = 0; slot < mappingSlots; ++slot) {
+        uintptr_t free = 0;
+        if (!mappedRanges[slot].begin.compare_exchange_strong(free, begin)) continue;
+        mappedRanges[slot].shrank.store(false);
+        mappedRanges[slot].end.store(end);
+        return slot;
+    }
+    return -1;
+}
+
+// Pages of `size` bytes: the mapping's length.
+size_t mappedLength(size_t size) { return (size + pageSize - 1) / pageSize * pageSize; }
+
+}  // namespace
+
+bool mapWholeFile(const std::string& path, FileBytes& bytes) {
+    bytes = FileBytes{};
+    int fd = openRegularFileForReading(path);
+    if (fd < 0) return false;
+    size_t size = 0;
+    void* mapped = MAP_FAILED;
+    if (fileSize(fd, size) && size > 0 && catchBusErrors()) {
+        // Read only: a writable private mapping would be copied page by page.
+        mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    }
+    int slot = -1;
+    if (mapped != MAP_FAILED) {
+        uintptr_t begin = reinterpret_cast<uintptr_t>(mapped);
+        slot = takeMappingSlot(begin, begin + mappedLength(size));
+        if (slot < 0) ::munmap(mapped, size);
+    }
+    closeKeepingErrno(fd);
+    if (slot < 0) return readWholeFile(path, bytes);
+    bytes.data = static_cast<char*>(mapped);
+    bytes.size = size;
+    bytes.mapping = slot;
+    return true;
+}
+
+bool fileBytesIntact(const FileBytes& bytes) {
+    return bytes.mapping < 0 || !mappedRanges[bytes.mapping].shrank.load();
+}
+
 void releaseFileBytes(FileBytes& bytes) {
-    std::free(bytes.data);
+    if (bytes.mapping >= 0) {
+        ::munmap(bytes.data, bytes.size);
+        mappedRanges[bytes.mapping].end.store(0);
+        mappedRanges[bytes.mapping].begin.store(0);
+    } else {
+        std::free(bytes.data);
+    }
     bytes = FileBytes{};
 }

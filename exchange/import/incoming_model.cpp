@@ -41,7 +41,7 @@ bool headerCarriedWhole(const char* data, size_t size) {
 ModelRead readKestruneOff(const std::string& path, Mesh& into, IncomingModel& incoming) {
     FileBytes text;
     errno = 0;
-    if (!readWholeFile(path, text)) {
+    if (!mapWholeFile(path, text)) {
         if (errno == ENOMEM) {
             incoming.failure = "mémoire insuffisante";
             return ModelRead::OutOfMemory;
@@ -51,9 +51,19 @@ ModelRead readKestruneOff(const std::string& path, Mesh& into, IncomingModel& in
         return ModelRead::Unreadable;
     }
     bool memoryExhausted = false;
-    bool read = readOffText(text.data, text.size, into, &memoryExhausted);
+    Mesh parsed;
+    bool read = readOffText(text.data, text.size, parsed, &memoryExhausted);
     incoming.headerWhole = !read || headerCarriedWhole(text.data, text.size);
+    bool intact = fileBytesIntact(text);
     releaseFileBytes(text);
+    if (!intact) {
+        // Shortened by another program while it was read: what was read is
+        // not the file, whatever it made, and the model in hand stays.
+        releaseMeshArrays(parsed);
+        incoming.failure = "lecture impossible de « " + path + " » : " + std::strerror(EIO);
+        return ModelRead::Unreadable;
+    }
+    if (read) replaceMesh(into, parsed);
     if (read) return ModelRead::Read;
     incoming.failure = memoryExhausted ? "mémoire insuffisante" : "fichier modèle erroné";
     return memoryExhausted ? ModelRead::OutOfMemory : ModelRead::Malformed;

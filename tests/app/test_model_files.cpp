@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,20 +83,48 @@ TEST_F(ModelFiles, UnreadableFileIsReportedAndGivesTheStartingModel) {
     alarm(0);
 }
 
-TEST_F(ModelFiles, WholeFileIsReadIntoOneBlock) {
+TEST_F(ModelFiles, WholeFileIsReadIntoOneBlockOrMapped) {
     std::string big(5u << 20, 'a');
     for (size_t k = 0; k < big.size(); k += 4099) big[k] = static_cast<char>('0' + k % 10);
     writeText(scratch / "grand.off", big);
-    FileBytes bytes;
-    ASSERT_TRUE(readWholeFile((scratch / "grand.off").string(), bytes));
-    EXPECT_EQ(std::string(bytes.data, bytes.size), big);
-    releaseFileBytes(bytes);
     writeText(scratch / "vide.off", "");
-    ASSERT_TRUE(readWholeFile((scratch / "vide.off").string(), bytes));
-    EXPECT_EQ(bytes.size, 0u);
+    for (auto read : {&readWholeFile, &mapWholeFile}) {
+        FileBytes bytes;
+        ASSERT_TRUE(read((scratch / "grand.off").string(), bytes));
+        EXPECT_EQ(std::string(bytes.data, bytes.size), big);
+        EXPECT_TRUE(fileBytesIntact(bytes));
+        releaseFileBytes(bytes);
+        ASSERT_TRUE(read((scratch / "vide.off").string(), bytes));
+        EXPECT_EQ(bytes.size, 0u);
+        releaseFileBytes(bytes);
+        EXPECT_FALSE(read(scratch.string(), bytes));
+        EXPECT_EQ(bytes.data, nullptr);
+    }
+}
+
+TEST_F(ModelFiles, MappedFileShortenedWhileReadReadsAsZerosAndSaysSo) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::string text(3 << 20, 'x');
+    writeText(scratch / "court.off", text);
+    FileBytes bytes;
+    ASSERT_TRUE(mapWholeFile((scratch / "court.off").string(), bytes));
+    ASSERT_GE(bytes.mapping, 0);
+    ASSERT_EQ(truncate((scratch / "court.off").c_str(), 1000), 0);
+    // Every byte read, past the new end too, on this thread and another.
+    size_t sums[2] = {0, 0};
+    std::thread other([&] { sums[1] = std::count(bytes.data + bytes.size / 2, bytes.data + bytes.size, 'x'); });
+    sums[0] = std::count(bytes.data, bytes.data + bytes.size / 2, 'x');
+    other.join();
+    EXPECT_EQ(sums[0] + sums[1], 1000u);
+    EXPECT_FALSE(fileBytesIntact(bytes));
     releaseFileBytes(bytes);
-    EXPECT_FALSE(readWholeFile(scratch.string(), bytes));
-    EXPECT_EQ(bytes.data, nullptr);
+    // The next mapping starts intact; a bus error that is not a shortened
+    // mapping's still ends the program.
+    writeText(scratch / "court.off", text);
+    ASSERT_TRUE(mapWholeFile((scratch / "court.off").string(), bytes));
+    EXPECT_TRUE(fileBytesIntact(bytes));
+    releaseFileBytes(bytes);
+    EXPECT_DEATH(std::raise(SIGBUS), "");
 }
 
 TEST_F(ModelFiles, MalformedFileEndsTheProgram) {
