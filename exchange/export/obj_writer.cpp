@@ -97,7 +97,10 @@ struct HalfNumbering {
 // took while it was read.
 struct ObjCornerPoints {
     CornerStarts starts;
-    std::vector<uint32_t> number;  // from 1; under 2^32 (at most 2^30 faces are exported)
+    // From 1; under 2^32 (at most 2^30 faces are exported). Left unset: the
+    // numbering writes every corner, on its threads.
+    std::unique_ptr<uint32_t[]> number;
+    uint64_t cornerCount = 0;
     std::vector<uint64_t> fresh;   // bit set: the point is new at this corner
     // Point number n at [2n - 2, 2n - 1]; room for every corner, only the
     // pages of the points written become resident.
@@ -168,7 +171,7 @@ void fixSecondHalf(ObjCornerPoints& corners, const HalfNumbering& first, const H
         points[to] = points[from];
         points[to + 1] = points[from + 1];
     }
-    uint64_t end = static_cast<uint64_t>(corners.number.size());
+    uint64_t end = corners.cornerCount;
     for (uint64_t corner = begin; corner < end; ++corner) corners.number[corner] = finalNumber[corners.number[corner] - 1];
 }
 
@@ -195,7 +198,8 @@ std::shared_ptr<const ObjCornerPoints> objCornerPoints(const ExportModel& model,
                                                       std::shared_future<void>& ready) {
     auto corners = std::make_shared<ObjCornerPoints>();
     corners->starts = cornerStarts();
-    corners->number.resize(static_cast<size_t>(model.cornerCount));
+    corners->cornerCount = static_cast<uint64_t>(model.cornerCount);
+    corners->number = std::make_unique_for_overwrite<uint32_t[]>(corners->cornerCount);
     corners->fresh.assign(static_cast<size_t>(model.cornerCount + 63) / 64, 0);
     corners->points.reset(new float[2 * static_cast<size_t>(model.cornerCount)]);
     corners->mapping = model.mapping;
@@ -246,7 +250,7 @@ Section objFaceSection(std::shared_ptr<const ObjCornerPoints> corners) {
     return {mesh.faceCount, 2 + 4 * 3 * indexField + 16, [corners](char* out, int64_t f) {
                 int32_t vertices[4];
                 int count = faceCorners(static_cast<int>(f), vertices);
-                const uint32_t* numbers = corners->number.data() + firstCorner(corners->starts, f);
+                const uint32_t* numbers = corners->number.get() + firstCorner(corners->starts, f);
                 // The normal's number, the same at every corner, is made once.
                 char normal[20];
                 size_t normalLength = static_cast<size_t>(appendIndex(normal, f + 1) - normal);
