@@ -394,13 +394,7 @@ void release(Mesh& m) {
     std::swap(m, mesh);
 }
 
-}  // namespace
-
-// A large model is read in two halves at once: blank and comment lines
-// anywhere, a fault in either half and a text that stops short must give
-// what reading it in one go gives.
-TEST(OffReadLarge, HalvesReadAsOneGo) {
-    const int32_t vertexCount = 12001, faceCount = 12003;
+void expectReadAsInOneGo(int32_t vertexCount, int32_t faceCount) {
     const LargeText base = largeText(vertexCount, faceCount);
     Mesh expected;
     ASSERT_TRUE(readOffNumbers(base.positions.data(), vertexCount, base.corners.data(), faceCount, expected));
@@ -422,7 +416,8 @@ TEST(OffReadLarge, HalvesReadAsOneGo) {
         {"no final LF", {}, {}, true, false, true},
         {"bad coordinate in the first half", {}, {{base.firstVertexLine() + 1, "0 x 0"}}, false, false, false},
         {"bad coordinate in the second half", {}, {{faceStart - 1, "0 0"}}, false, false, false},
-        {"corner out of range in the second half", {}, {{last, "3 0 1 12001"}}, false, false, false},
+        {"corner out of range in the second half", {}, {{last, "3 0 1 " + std::to_string(vertexCount)}}, false, false,
+         false},
         {"five corners in the first half", {}, {{faceStart + 3, "5 0 1 2 3 4"}}, false, false, false},
         {"overlong comment in the second half", {{faceHalf + 100, overlong}}, {}, false, false, false},
         {"overlong comment before the faces", {{faceStart, overlong}}, {}, false, false, false},
@@ -447,4 +442,17 @@ TEST(OffReadLarge, HalvesReadAsOneGo) {
         if (reads) release(model);
     }
     release(expected);
+}
+
+}  // namespace
+
+// A large model is read on two threads, in halves (as many faces as
+// vertices) or the vertices beside the faces (twice as many faces): blank
+// and comment lines anywhere, a fault in either part and a text that stops
+// short must give what reading it in one go gives.
+TEST(OffReadLarge, HalvesReadAsOneGo) {
+    for (auto [vertexCount, faceCount] : {std::pair{12001, 12003}, std::pair{8001, 16003}}) {
+        SCOPED_TRACE(faceCount);
+        expectReadAsInOneGo(vertexCount, faceCount);
+    }
 }
