@@ -50,24 +50,29 @@ void closeKeepingErrno(int fd) {
     errno = saved;
 }
 
-}  // namespace
-
-bool readWholeFile(const std::string& path, FileBytes& bytes) {
-    bytes = FileBytes{};
-    int fd = openRegularFileForReading(path);
-    if (fd < 0) return false;
+// The open file `fd` read whole into a heap block; `fd` stays open.
+bool readOpenFile(int fd, FileBytes& bytes) {
     size_t size = 0;
     char* block = fileSize(fd, size) ? blockFor(size) : nullptr;
     size_t got = 0;
-    bool ok = block != nullptr && readInto(fd, block, size, got);
-    closeKeepingErrno(fd);
-    if (!ok) {
+    if (block == nullptr || !readInto(fd, block, size, got)) {
         std::free(block);
         return false;
     }
     bytes.data = block;
     bytes.size = got;
     return true;
+}
+
+}  // namespace
+
+bool readWholeFile(const std::string& path, FileBytes& bytes) {
+    bytes = FileBytes{};
+    int fd = openRegularFileForReading(path);
+    if (fd < 0) return false;
+    bool read = readOpenFile(fd, bytes);
+    closeKeepingErrno(fd);
+    return read;
 }
 
 bool readWholeFile(const std::string& path, std::string& text) {
@@ -170,8 +175,13 @@ bool mapWholeFile(const std::string& path, FileBytes& bytes) {
         slot = takeMappingSlot(begin, begin + mappedLength(size));
         if (slot < 0) ::munmap(mapped, size);
     }
+    if (slot < 0) {
+        // Not mapped: read from the same open file (mmap left its offset at 0).
+        bool read = readOpenFile(fd, bytes);
+        closeKeepingErrno(fd);
+        return read;
+    }
     closeKeepingErrno(fd);
-    if (slot < 0) return readWholeFile(path, bytes);
     bytes.data = static_cast<char*>(mapped);
     bytes.size = size;
     bytes.mapping = slot;
